@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Пиктаво needs to build, test, run and benchmark.
+# Idempotent: does nothing when every package is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config      # toolchain
+  qt6-base-dev qt6-base-dev-tools       # Qt 6 Widgets, Gui, PrintSupport, Test and moc/rcc
+  qt6-qpa-plugins libgl-dev             # the xcb platform plugin; OpenGL headers Qt's CMake asks for
+  libjpeg-dev libtiff-dev libpng-dev zlib1g-dev   # picture codecs
+  libuemf-dev                           # enhanced metafile records
+  libsane-dev                           # scanning through SANE
+  libgtest-dev libgmock-dev libbenchmark-dev      # tests and benchmarks
+  xvfb xauth imagemagick                # screenshots under a virtual display, fixtures
+  fonts-dejavu-core fonts-liberation    # fonts with Cyrillic (Liberation Serif for the About box)
+  hyperfine                             # whole-process timing in bench/
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Missing packages: ${missing[*]}" >&2
+  echo "Run as root (or: sudo $0) to install them." >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,73 @@
+#pragma once
+// The pixel memory of a device-independent bitmap: rows bottom-up, each padded to four bytes,
+// 1, 4, 8, 24 or 32 bits per pixel, with a colour table for the palettised depths.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace gdi {
+
+// A colour-table entry as stored in a DIB: blue, green, red, reserved.
+struct RgbQuad {
+    uint8_t blue = 0;
+    uint8_t green = 0;
+    uint8_t red = 0;
+    uint8_t reserved = 0;
+
+    friend bool operator==(const RgbQuad&, const RgbQuad&) = default;
+};
+
+class DibSurface {
+public:
+    // Bytes per row for a width and depth: ((width * bits + 31) / 32) * 4.
+    static int64_t rowBytesFor(int64_t width, int bitsPerPixel);
+
+    // A surface with every bit zero. Throws std::invalid_argument for a bad size or depth and
+    // std::bad_alloc when the memory cannot be had.
+    DibSurface(int width, int height, int bitsPerPixel, std::span<const RgbQuad> colorTable = {});
+
+    DibSurface(const DibSurface&) = delete;
+    DibSurface& operator=(const DibSurface&) = delete;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int bitsPerPixel() const { return bitsPerPixel_; }
+    int rowBytes() const { return rowBytes_; }
+    size_t imageBytes() const { return static_cast<size_t>(rowBytes_) * static_cast<size_t>(height_); }
+    bool isPalettised() const { return bitsPerPixel_ <= 8; }
+
+    // First byte of the buffer: the bottom row.
+    uint8_t* bits() { return bits_.get(); }
+    const uint8_t* bits() const { return bits_.get(); }
+
+    // Row y counted from the top (y = 0 is the top row, stored last).
+    uint8_t* scanLine(int y) { return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_; }
+    const uint8_t* scanLine(int y) const { return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_; }
+
+    bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+    // The stored value of a pixel: an index on palettised depths, 0x00RRGGBB at 24 and 32 bits.
+    // The caller keeps (x, y) inside the surface.
+    uint32_t rawPixel(int x, int y) const;
+    void setRawPixel(int x, int y, uint32_t value);
+
+    const std::vector<RgbQuad>& colorTable() const { return colorTable_; }
+    void setColorTable(std::span<const RgbQuad> table);
+
+private:
+    struct FreeDeleter {
+        void operator()(uint8_t* p) const;
+    };
+
+    int width_;
+    int height_;
+    int bitsPerPixel_;
+    int rowBytes_;
+    std::unique_ptr<uint8_t[], FreeDeleter> bits_;
+    std::vector<RgbQuad> colorTable_;
+};
+
+} // namespace gdi
