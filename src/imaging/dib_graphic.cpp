@@ -1,0 +1,454 @@
+#include "imaging/dib_graphic.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+constexpr double kPelsPerMeterPerDpi = 39.370078740157480317;
+constexpr uint16_t kScreenDpi = 96;
+
+// ---- default palettes ---------------------------------------------------------------------
+
+constexpr uint8_t kColor16[16][3] = {
+    {0, 0, 0},     {0, 0, 170},   {0, 170, 0},   {0, 170, 170}, {170, 0, 0},    {170, 0, 170},
+    {170, 85, 0},  {170, 170, 170}, {85, 85, 85}, {85, 85, 255}, {85, 255, 85},  {85, 255, 255},
+    {255, 85, 85}, {255, 85, 255}, {255, 255, 85}, {255, 255, 255},
+};
+
+TPaletteEntry entry(uint8_t r, uint8_t g, uint8_t b) { return TPaletteEntry{r, g, b, 0}; }
+
+// A 6-bit level as an 8-bit value: 21 -> 85, 42 -> 170, 63 -> 255.
+uint8_t level(int v) { return static_cast<uint8_t>(v * 4 + v / 16); }
+
+struct DefaultPalettes {
+    TLogPalette blackWhite, gray16, gray256, color16, color256;
+
+    DefaultPalettes()
+    {
+        auto init = [](TLogPalette& p, int count) {
+            p.palVersion = 0x300;
+            p.palNumEntries = static_cast<uint16_t>(count);
+        };
+        init(blackWhite, 2);
+        blackWhite.palPalEntry[1] = entry(255, 255, 255);
+        init(gray16, 16);
+        for (int i = 0; i < 16; ++i)
+            gray16.palPalEntry[i] = entry(17 * i, 17 * i, 17 * i);
+        init(gray256, 256);
+        for (int i = 0; i < 256; ++i)
+            gray256.palPalEntry[i] = entry(i, i, i);
+        init(color16, 16);
+        for (int i = 0; i < 16; ++i)
+            color16.palPalEntry[i] = entry(kColor16[i][0], kColor16[i][1], kColor16[i][2]);
+        buildColor256();
+    }
+
+    void buildColor256()
+    {
+        TLogPalette& p = color256;
+        p.palVersion = 0x300;
+        p.palNumEntries = 256;
+        for (int i = 0; i < 16; ++i)
+            p.palPalEntry[i] = color16.palPalEntry[i];
+        constexpr int greys[16] = {0, 5, 8, 11, 14, 17, 20, 24, 28, 32, 36, 40, 45, 50, 56, 63};
+        for (int i = 0; i < 16; ++i)
+            p.palPalEntry[16 + i] = entry(level(greys[i]), level(greys[i]), level(greys[i]));
+        constexpr int rings[9][5] = {
+            {0, 16, 31, 47, 63},  {31, 39, 47, 55, 63}, {45, 49, 54, 58, 63},
+            {0, 7, 14, 21, 28},   {14, 17, 21, 24, 28}, {20, 22, 24, 26, 28},
+            {0, 4, 8, 12, 16},    {8, 10, 12, 14, 16},  {11, 12, 13, 15, 16},
+        };
+        // Hue walk of a ring, as indexes into (lo, m1, m2, m3, hi) for red, green, blue.
+        constexpr int walk[24][3] = {
+            {0, 0, 4}, {1, 0, 4}, {2, 0, 4}, {3, 0, 4}, {4, 0, 4}, {4, 0, 3}, {4, 0, 2}, {4, 0, 1},
+            {4, 0, 0}, {4, 1, 0}, {4, 2, 0}, {4, 3, 0}, {4, 4, 0}, {3, 4, 0}, {2, 4, 0}, {1, 4, 0},
+            {0, 4, 0}, {0, 4, 1}, {0, 4, 2}, {0, 4, 3}, {0, 4, 4}, {0, 3, 4}, {0, 2, 4}, {0, 1, 4},
+        };
+        for (int r = 0; r < 9; ++r)
+            for (int k = 0; k < 24; ++k)
+                p.palPalEntry[32 + 24 * r + k] = entry(level(rings[r][walk[k][0]]), level(rings[r][walk[k][1]]),
+                                                       level(rings[r][walk[k][2]]));
+        for (int i = 248; i < 256; ++i)
+            p.palPalEntry[i] = entry(0, 0, 0);
+        p.palPalEntry[30] = entry(227, 179, 179);
+        p.palPalEntry[85] = entry(223, 182, 235);
+        p.palPalEntry[96] = entry(182, 223, 182);
+    }
+};
+
+const DefaultPalettes& defaultPalettes()
+{
+    static const DefaultPalettes palettes;
+    return palettes;
+}
+
+[[noreturn]] void invalidFormat()
+{
+    throw EPictureError(QStringLiteral("Internal error: Invalid image format"));
+}
+
+// ---- row accessors, one pair per depth ----------------------------------------------------
+
+uint32_t read1(const uint8_t* row, int32_t x) { return (row[x >> 3] >> (7 - (x & 7))) & 1u; }
+void write1(uint8_t* row, int32_t x, uint32_t v)
+{
+    const uint8_t mask = static_cast<uint8_t>(0x80u >> (x & 7));
+    row[x >> 3] = v ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
+}
+uint32_t read4(const uint8_t* row, int32_t x) { return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4); }
+void write4(uint8_t* row, int32_t x, uint32_t v)
+{
+    uint8_t& b = row[x >> 1];
+    b = (x & 1) ? static_cast<uint8_t>((b & 0xF0u) | (v & 0x0Fu)) : static_cast<uint8_t>((b & 0x0Fu) | ((v & 0x0Fu) << 4));
+}
+uint32_t read8(const uint8_t* row, int32_t x) { return row[x]; }
+void write8(uint8_t* row, int32_t x, uint32_t v) { row[x] = static_cast<uint8_t>(v); }
+uint32_t read24(const uint8_t* row, int32_t x)
+{
+    const uint8_t* p = row + 3 * static_cast<ptrdiff_t>(x);
+    return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+void write24(uint8_t* row, int32_t x, uint32_t v)
+{
+    uint8_t* p = row + 3 * static_cast<ptrdiff_t>(x);
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+}
+
+// Bytes of physical memory: a picture larger than this cannot be held, so it is refused before
+// the allocator is asked (which may overcommit or abort instead of failing).
+uint64_t physicalMemoryBytes()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return std::numeric_limits<uint64_t>::max();
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+}
+
+struct RegistryEntry {
+    const TDibGraphicClass* graphicClass;
+    QString description;
+};
+
+std::map<QString, RegistryEntry>& registry()
+{
+    static std::map<QString, RegistryEntry> list;
+    return list;
+}
+
+} // namespace
+
+// ---- errors and format helpers ------------------------------------------------------------
+
+EPictureError::EPictureError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message)
+{
+}
+
+int ImageFormatBitCount(TImageFormat format)
+{
+    switch (format) {
+    case ifBlackWhite:
+        return 1;
+    case ifGray16:
+    case ifColor16:
+        return 4;
+    case ifGray256:
+    case ifColor256:
+        return 8;
+    case ifTrueColor:
+        return 24;
+    }
+    invalidFormat();
+}
+
+const TLogPalette* DefaultPalette(TImageFormat format)
+{
+    const DefaultPalettes& p = defaultPalettes();
+    switch (format) {
+    case ifBlackWhite:
+        return &p.blackWhite;
+    case ifGray16:
+        return &p.gray16;
+    case ifGray256:
+        return &p.gray256;
+    case ifColor16:
+        return &p.color16;
+    case ifColor256:
+        return &p.color256;
+    case ifTrueColor:
+        return nullptr;
+    }
+    invalidFormat();
+}
+
+QString ImageFormatName(TImageFormat format)
+{
+    switch (format) {
+    case ifBlackWhite:
+        return QStringLiteral("Black and white");
+    case ifGray16:
+        return QStringLiteral("16 shades of gray");
+    case ifGray256:
+        return QStringLiteral("256 shades of gray");
+    case ifColor16:
+        return QStringLiteral("16 color");
+    case ifColor256:
+        return QStringLiteral("256 color");
+    case ifTrueColor:
+        return QStringLiteral("True color");
+    }
+    return QString();
+}
+
+uint16_t PelsPerMeterToDpi(int32_t pelsPerMeter)
+{
+    // nearbyint rounds in the current mode, which is to nearest with halves to even.
+    const double dpi = std::nearbyint(pelsPerMeter / kPelsPerMeterPerDpi);
+    if (dpi < 0 || dpi > 65535)
+        return 0;
+    return static_cast<uint16_t>(dpi);
+}
+
+int32_t DpiToPelsPerMeter(uint16_t dpi)
+{
+    return static_cast<int32_t>(std::nearbyint(dpi * kPelsPerMeterPerDpi));
+}
+
+// ---- nearest colour -----------------------------------------------------------------------
+
+TRgbToPaletteConverter::TRgbToPaletteConverter(const TLogPalette& palette) : palette_(&palette) {}
+
+uint16_t TRgbToPaletteConverter::SearchPalette(const TLogPalette& palette, uint32_t color)
+{
+    const int r = (color >> 16) & 0xFF;
+    const int g = (color >> 8) & 0xFF;
+    const int b = color & 0xFF;
+    const int count = std::min<int>(palette.palNumEntries, 256);
+    int best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (int i = 0; i < count; ++i) {
+        const TPaletteEntry& e = palette.palPalEntry[i];
+        const int dr = r - e.peRed;
+        const int dg = g - e.peGreen;
+        const int db = b - e.peBlue;
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+            if (distance == 0)
+                break;
+        }
+    }
+    return static_cast<uint16_t>(best);
+}
+
+// ---- the picture --------------------------------------------------------------------------
+
+TDibGraphic::TDibGraphic() = default;
+
+TDibGraphic::~TDibGraphic()
+{
+    Frames_.clear();
+    FreeImage();
+}
+
+std::unique_ptr<TDibGraphic> TDibGraphic::NewInstance() const
+{
+    return std::make_unique<TDibGraphic>();
+}
+
+void TDibGraphic::FreeImage()
+{
+    converter_.reset();
+    DibSection_.reset();
+    Bits_ = nullptr;
+    BitmapInfo_ = TDibBitmapInfo{};
+    RowBytes_ = 0;
+    reader_ = nullptr;
+    writer_ = nullptr;
+}
+
+void TDibGraphic::NewImage(int32_t width, int32_t height, TImageFormat format, const TLogPalette* palette,
+                           uint16_t xDpi, uint16_t yDpi)
+{
+    FreeImage();
+    try {
+        ImageFormat_ = format;
+        const int bits = ImageFormatBitCount(format);
+        if (format != ifTrueColor && !palette)
+            palette = DefaultPalette(format);
+
+        TBitmapInfoHeader& h = BitmapInfo_.bmiHeader;
+        h.biSize = sizeof(TBitmapInfoHeader);
+        h.biWidth = width;
+        h.biHeight = height;
+        h.biPlanes = 1;
+        h.biBitCount = static_cast<uint16_t>(bits);
+        h.biCompression = 0;
+        const int64_t rowBytes = gdi::DibSurface::rowBytesFor(width, bits);
+        const bool sizeOk = width > 0 && height > 0 && rowBytes <= std::numeric_limits<int32_t>::max()
+            && static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(height) <= std::numeric_limits<uint32_t>::max();
+        RowBytes_ = sizeOk ? static_cast<int32_t>(rowBytes) : 0;
+        h.biSizeImage = sizeOk ? static_cast<uint32_t>(rowBytes * height) : 0;
+        h.biClrImportant = 0;
+
+        // A DIB cannot index more colours than its depth holds; extra entries are dropped so
+        // that matching never yields an index the pixel cannot store.
+        int colours = 0;
+        if (format != ifTrueColor) {
+            colours = std::min<int>(palette->palNumEntries, 1 << bits);
+            for (int i = 0; i < colours; ++i) {
+                const TPaletteEntry& e = palette->palPalEntry[i];
+                BitmapInfo_.bmiColors[i] = gdi::RgbQuad{e.peBlue, e.peGreen, e.peRed, 0};
+            }
+        }
+        h.biClrUsed = static_cast<uint32_t>(colours);
+        SetXDpi(xDpi ? xDpi : kScreenDpi);
+        SetYDpi(yDpi ? yDpi : kScreenDpi);
+
+        if (!sizeOk || static_cast<uint64_t>(h.biSizeImage) > physicalMemoryBytes())
+            throw EPictureError(QStringLiteral("CreateDibSection failed"));
+        try {
+            DibSection_ = std::make_unique<gdi::DibSurface>(width, height, bits,
+                std::span<const gdi::RgbQuad>(BitmapInfo_.bmiColors, static_cast<size_t>(colours)));
+        } catch (const std::bad_alloc&) {
+            throw EPictureError(QStringLiteral("CreateDibSection failed"));
+        } catch (const std::invalid_argument&) {
+            throw EPictureError(QStringLiteral("CreateDibSection failed"));
+        }
+        Bits_ = DibSection_->bits();
+
+        switch (bits) {
+        case 1:
+            reader_ = read1, writer_ = write1;
+            break;
+        case 4:
+            reader_ = read4, writer_ = write4;
+            break;
+        case 8:
+            reader_ = read8, writer_ = write8;
+            break;
+        default:
+            reader_ = read24, writer_ = write24;
+            break;
+        }
+
+        LogPalette_ = TLogPalette{};
+        if (format != ifTrueColor) {
+            LogPalette_.palVersion = 0x300;
+            LogPalette_.palNumEntries = static_cast<uint16_t>(colours);
+            std::copy_n(palette->palPalEntry, colours, LogPalette_.palPalEntry);
+            converter_ = std::make_unique<TRgbToPaletteConverter>(LogPalette_);
+        }
+    } catch (...) {
+        FreeImage();
+        throw;
+    }
+}
+
+void TDibGraphic::SetWidth(int32_t)
+{
+    throw EPictureError(QStringLiteral("Dimensions must be change with the NewImage method"));
+}
+
+void TDibGraphic::SetHeight(int32_t)
+{
+    throw EPictureError(QStringLiteral("Dimensions must be change with the NewImage method"));
+}
+
+uint32_t TDibGraphic::GetPixelIndex(int32_t x, int32_t y) const
+{
+    if (ImageFormat_ == ifTrueColor)
+        throw EPictureError(QStringLiteral("The image does not have a palette"));
+    return reader_(ScanLine(y), x);
+}
+
+void TDibGraphic::SetPixelIndex(int32_t x, int32_t y, uint32_t index)
+{
+    if (ImageFormat_ == ifTrueColor)
+        throw EPictureError(QStringLiteral("The image does not have a palette"));
+    writer_(ScanLine(y), x, index & 0xFFu);
+}
+
+TDibGraphic* TDibGraphic::Frame(int32_t n) const
+{
+    if (n < 1 || n > FrameCount())
+        throw EPictureError(QStringLiteral("Frame %1 does not exist").arg(n));
+    return Frames_[static_cast<size_t>(n - 1)].get();
+}
+
+void TDibGraphic::AssignPicture(const TDibGraphic* source)
+{
+    if (source == this)
+        return;
+    FreeImage();
+    if (!source || source->GetWidth() <= 0 || source->GetHeight() <= 0)
+        return;
+    NewImage(source->GetWidth(), source->GetHeight(), source->ImageFormat(), &source->LogPalette(), source->XDpi(),
+             source->YDpi());
+    // A source resolution of 0 stays 0 rather than becoming the screen's.
+    BitmapInfo_.bmiHeader.biXPelsPerMeter = DpiToPelsPerMeter(source->XDpi());
+    BitmapInfo_.bmiHeader.biYPelsPerMeter = DpiToPelsPerMeter(source->YDpi());
+    AnimationInterval_ = source->AnimationInterval();
+    std::memcpy(Bits_, source->Bits(), static_cast<size_t>(source->RowBytes()) * static_cast<size_t>(GetHeight()));
+}
+
+// ---- registry -----------------------------------------------------------------------------
+
+const TDibGraphicClass* TDibGraphic::StaticClass()
+{
+    static const TDibGraphicClass cls{QStringLiteral("TDibGraphic"), [] { return std::make_unique<TDibGraphic>(); }};
+    return &cls;
+}
+
+void TDibGraphic::RegisterGraphicFormat(const QString& extension, const QString& description,
+                                        const TDibGraphicClass* graphicClass)
+{
+    QString key = extension.toUpper();
+    if (key.startsWith(QLatin1Char('.')))
+        key.remove(0, 1);
+    registry()[key] = RegistryEntry{graphicClass, description};
+}
+
+namespace {
+
+// The extension as written in the name, with its dot; the whole name when it has none.
+QString extensionOf(const QString& fileName)
+{
+    const int slash = std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash)
+        return fileName;
+    return fileName.mid(dot);
+}
+
+} // namespace
+
+const TDibGraphicClass* TDibGraphic::FindGraphicClass(const QString& fileName)
+{
+    QString key = extensionOf(fileName).toUpper();
+    if (key.startsWith(QLatin1Char('.')))
+        key.remove(0, 1);
+    const auto it = registry().find(key);
+    return it == registry().end() ? nullptr : it->second.graphicClass;
+}
+
+std::unique_ptr<TDibGraphic> TDibGraphic::CreateGraphicForFile(const QString& fileName)
+{
+    const TDibGraphicClass* cls = FindGraphicClass(fileName);
+    if (!cls)
+        throw EPictureError(
+            QStringLiteral("Graphic files of %1 format are not supported or not registered").arg(extensionOf(fileName)));
+    return cls->Create();
+}

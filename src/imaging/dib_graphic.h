@@ -1,0 +1,230 @@
+#pragma once
+// The editor's picture: a device-independent bitmap in one of six pixel formats, with its
+// palette, nearest-colour matching, pixel and row access, and the transfer operations.
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/gdi/dib_surface.h"
+
+// Pixel formats; 0 to 4 are palettised.
+enum TImageFormat : uint8_t {
+    ifBlackWhite = 0,
+    ifGray16 = 1,
+    ifGray256 = 2,
+    ifColor16 = 3,
+    ifColor256 = 4,
+    ifTrueColor = 5,
+};
+
+// Error of the picture classes and transforms; carries only its message.
+class EPictureError : public std::runtime_error {
+public:
+    explicit EPictureError(const QString& message);
+    QString Message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// A logical palette record with room for 256 entries, laid out like the platform's.
+struct TPaletteEntry {
+    uint8_t peRed = 0;
+    uint8_t peGreen = 0;
+    uint8_t peBlue = 0;
+    uint8_t peFlags = 0;
+    friend bool operator==(const TPaletteEntry&, const TPaletteEntry&) = default;
+};
+
+struct TLogPalette {
+    uint16_t palVersion = 0;
+    uint16_t palNumEntries = 0;
+    TPaletteEntry palPalEntry[256] = {};
+};
+
+// The DIB description: a 40-byte header and a 256-entry colour table (blue, green, red, 0).
+struct TBitmapInfoHeader {
+    uint32_t biSize = 0;
+    int32_t biWidth = 0;
+    int32_t biHeight = 0;
+    uint16_t biPlanes = 0;
+    uint16_t biBitCount = 0;
+    uint32_t biCompression = 0;
+    uint32_t biSizeImage = 0;
+    int32_t biXPelsPerMeter = 0;
+    int32_t biYPelsPerMeter = 0;
+    uint32_t biClrUsed = 0;
+    uint32_t biClrImportant = 0;
+};
+static_assert(sizeof(TBitmapInfoHeader) == 40);
+
+struct TDibBitmapInfo {
+    TBitmapInfoHeader bmiHeader;
+    gdi::RgbQuad bmiColors[256] = {};
+};
+
+// Format helpers. The bit count and the default palette raise "Internal error: Invalid image
+// format" for a value outside the enumeration; the default palette of ifTrueColor is null.
+int ImageFormatBitCount(TImageFormat format);
+const TLogPalette* DefaultPalette(TImageFormat format);
+QString ImageFormatName(TImageFormat format);
+
+// Resolution conversions: pels per metre <-> dots per inch, rounding halves to even.
+uint16_t PelsPerMeterToDpi(int32_t pelsPerMeter);
+int32_t DpiToPelsPerMeter(uint16_t dpi);
+
+// Nearest palette entry by squared RGB distance (first of equals wins), behind a direct-mapped
+// cache of earlier answers, so runs of repeated colours cost one compare.
+class TRgbToPaletteConverter {
+public:
+    explicit TRgbToPaletteConverter(const TLogPalette& palette);
+
+    // Color is 0x00RRGGBB.
+    uint16_t NearestIndex(uint32_t color)
+    {
+        Slot& slot = cache_[color % kSlots];
+        if (slot.index >= 0 && slot.color == color)
+            return static_cast<uint16_t>(slot.index);
+        const uint16_t index = search(color);
+        slot.color = color;
+        slot.index = static_cast<int16_t>(index);
+        return index;
+    }
+
+    // The uncached linear search, also the reference for faster matchers.
+    static uint16_t SearchPalette(const TLogPalette& palette, uint32_t color);
+
+private:
+    static constexpr uint32_t kSlots = 1020;
+    struct Slot {
+        uint32_t color = 0;
+        int16_t index = -1;
+    };
+
+    uint16_t search(uint32_t color) const { return SearchPalette(*palette_, color); }
+
+    const TLogPalette* palette_;
+    Slot cache_[kSlots];
+};
+
+class TDibGraphic;
+
+// A picture class as the extension registry holds it: its name and how to make an empty one.
+struct TDibGraphicClass {
+    QString ClassName;
+    std::unique_ptr<TDibGraphic> (*Create)();
+};
+
+class TDibGraphic {
+public:
+    TDibGraphic();
+    virtual ~TDibGraphic();
+    TDibGraphic(const TDibGraphic&) = delete;
+    TDibGraphic& operator=(const TDibGraphic&) = delete;
+
+    virtual QString ClassName() const { return QStringLiteral("TDibGraphic"); }
+    // A new, empty picture of this picture's own class.
+    virtual std::unique_ptr<TDibGraphic> NewInstance() const;
+
+    // Shape. NewImage is the only way to change size or format; a null palette means the
+    // format's default, a dpi of 0 the screen's resolution.
+    virtual void NewImage(int32_t width, int32_t height, TImageFormat format, const TLogPalette* palette,
+                          uint16_t xDpi, uint16_t yDpi);
+    void FreeImage();
+    int32_t GetWidth() const { return BitmapInfo_.bmiHeader.biWidth; }
+    int32_t GetHeight() const { return BitmapInfo_.bmiHeader.biHeight; }
+    bool GetEmpty() const { return !DibSection_; }
+    // Always raise: the size changes only through NewImage.
+    void SetWidth(int32_t width);
+    void SetHeight(int32_t height);
+
+    uint16_t XDpi() const { return PelsPerMeterToDpi(BitmapInfo_.bmiHeader.biXPelsPerMeter); }
+    uint16_t YDpi() const { return PelsPerMeterToDpi(BitmapInfo_.bmiHeader.biYPelsPerMeter); }
+    void SetXDpi(uint16_t dpi) { BitmapInfo_.bmiHeader.biXPelsPerMeter = DpiToPelsPerMeter(dpi); }
+    void SetYDpi(uint16_t dpi) { BitmapInfo_.bmiHeader.biYPelsPerMeter = DpiToPelsPerMeter(dpi); }
+
+    // Storage, for format classes, transforms and the view.
+    TImageFormat ImageFormat() const { return ImageFormat_; }
+    gdi::DibSurface* DibSection() const { return DibSection_.get(); }
+    const TDibBitmapInfo& BitmapInfo() const { return BitmapInfo_; }
+    const TLogPalette& LogPalette() const { return LogPalette_; }
+    uint8_t* Bits() const { return Bits_; }
+    int32_t RowBytes() const { return RowBytes_; }
+    bool IsPalettised() const { return ImageFormat_ != ifTrueColor; }
+
+    // Pixels: (0, 0) is the top-left; the caller keeps coordinates inside the picture.
+    uint8_t* ScanLine(int32_t y) const
+    {
+        return Bits_ + static_cast<ptrdiff_t>(BitmapInfo_.bmiHeader.biHeight - 1 - y) * RowBytes_;
+    }
+    // Colours are 0x00RRGGBB.
+    uint32_t GetPixelRGB(int32_t x, int32_t y) const
+    {
+        const uint32_t value = reader_(ScanLine(y), x);
+        if (ImageFormat_ == ifTrueColor)
+            return value;
+        const TPaletteEntry& e = LogPalette_.palPalEntry[value];
+        return (uint32_t{e.peRed} << 16) | (uint32_t{e.peGreen} << 8) | e.peBlue;
+    }
+    void SetPixelRGB(int32_t x, int32_t y, uint32_t color)
+    {
+        if (ImageFormat_ == ifTrueColor)
+            writer_(ScanLine(y), x, color);
+        else
+            writer_(ScanLine(y), x, converter_->NearestIndex(color));
+    }
+    // Index access raises "The image does not have a palette" on ifTrueColor.
+    uint32_t GetPixelIndex(int32_t x, int32_t y) const;
+    void SetPixelIndex(int32_t x, int32_t y, uint32_t index);
+
+    // The nearest-colour finder of a palettised picture (null for ifTrueColor or when empty).
+    TRgbToPaletteConverter* Converter() const { return converter_.get(); }
+
+    // Multi-image and animation state.
+    int32_t ImageIndex() const { return ImageIndex_; }
+    void SetImageIndex(int32_t index) { ImageIndex_ = index; }
+    bool MultiImage() const { return MultiImage_; }
+    void SetMultiImage(bool on) { MultiImage_ = on; }
+    int32_t AnimationInterval() const { return AnimationInterval_; }
+    void SetAnimationInterval(int32_t ms) { AnimationInterval_ = ms; }
+    int32_t FrameCount() const { return static_cast<int32_t>(Frames_.size()); }
+    // 1-based; raises "Frame %d does not exist" when out of range.
+    TDibGraphic* Frame(int32_t n) const;
+    int32_t CurrentFrame() const { return CurrentFrame_; }
+
+    // Copies another picture (or empties this one for null or an empty source).
+    void AssignPicture(const TDibGraphic* source);
+
+    // Extension registry. Extensions are matched case-insensitively, without the dot.
+    static void RegisterGraphicFormat(const QString& extension, const QString& description,
+                                      const TDibGraphicClass* graphicClass);
+    static const TDibGraphicClass* FindGraphicClass(const QString& fileName);
+    static std::unique_ptr<TDibGraphic> CreateGraphicForFile(const QString& fileName);
+    static const TDibGraphicClass* StaticClass();
+
+protected:
+    using PixelReader = uint32_t (*)(const uint8_t* row, int32_t x);
+    using PixelWriter = void (*)(uint8_t* row, int32_t x, uint32_t value);
+
+    std::vector<std::unique_ptr<TDibGraphic>> Frames_;
+
+private:
+    std::unique_ptr<gdi::DibSurface> DibSection_;
+    uint8_t* Bits_ = nullptr;
+    TImageFormat ImageFormat_ = ifBlackWhite;
+    TDibBitmapInfo BitmapInfo_{};
+    TLogPalette LogPalette_{};
+    int32_t RowBytes_ = 0;
+    int32_t ImageIndex_ = 1;
+    bool MultiImage_ = false;
+    int32_t AnimationInterval_ = 200;
+    bool Animated_ = false;
+    int32_t CurrentFrame_ = -1;
+    PixelReader reader_ = nullptr;
+    PixelWriter writer_ = nullptr;
+    std::unique_ptr<TRgbToPaletteConverter> converter_;
+};

@@ -1,0 +1,69 @@
+#include "imaging/transforms/palette_index_finder.h"
+
+#include <algorithm>
+#include <limits>
+
+PaletteIndexFinder::PaletteIndexFinder(std::span<const TPaletteRgb> palette)
+{
+    const size_t count = std::min<size_t>(palette.size(), 256);
+    palette_.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        palette_.push_back({palette[i].red, palette[i].green, palette[i].blue});
+    if (!palette_.empty())
+        cells_.assign(size_t{1} << (3 * GridBits), NotBuilt);
+}
+
+int PaletteIndexFinder::linearNearestIndex(std::span<const TPaletteRgb> palette, uint32_t color)
+{
+    const int r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+    int best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (size_t i = 0; i < palette.size(); ++i) {
+        const int dr = r - palette[i].red, dg = g - palette[i].green, db = b - palette[i].blue;
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = static_cast<int>(i);
+            if (d == 0)
+                break;
+        }
+    }
+    return best;
+}
+
+// An entry can be nearest to some colour of the cell only if its least distance to the cell is
+// no more than the smallest greatest distance of any entry; every other entry is strictly
+// farther than that entry for every colour of the cell. Candidates stay in index order so the
+// scan keeps the lower index on ties.
+uint32_t PaletteIndexFinder::buildCell(unsigned cell)
+{
+    constexpr int mask = (1 << GridBits) - 1;
+    constexpr int span = (1 << CellShift) - 1;
+    const int lo[3] = {int((cell >> (2 * GridBits)) & mask) << CellShift, int((cell >> GridBits) & mask) << CellShift,
+                       int(cell & mask) << CellShift};
+    auto axis = [&](int axisIndex, int value, int& least, int& most) {
+        const int a = lo[axisIndex], b = lo[axisIndex] + span;
+        const int below = value < a ? a - value : (value > b ? value - b : 0);
+        const int far = std::max(value - a, b - value);
+        least += below * below;
+        most += far * far;
+    };
+    thread_local std::vector<int> leastDistance;
+    leastDistance.resize(palette_.size());
+    int threshold = std::numeric_limits<int>::max();
+    for (size_t i = 0; i < palette_.size(); ++i) {
+        int least = 0, most = 0;
+        axis(0, palette_[i].red, least, most);
+        axis(1, palette_[i].green, least, most);
+        axis(2, palette_[i].blue, least, most);
+        leastDistance[i] = least;
+        threshold = std::min(threshold, most);
+    }
+    const size_t offset = pool_.size();
+    for (size_t i = 0; i < palette_.size(); ++i)
+        if (leastDistance[i] <= threshold)
+            pool_.push_back(static_cast<uint8_t>(i));
+    const uint32_t info = (static_cast<uint32_t>(offset) << 9) | static_cast<uint32_t>(pool_.size() - offset);
+    cells_[cell] = info;
+    return info;
+}

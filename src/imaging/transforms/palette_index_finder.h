@@ -1,0 +1,69 @@
+#pragma once
+// Exact nearest palette entry for many colours at once: the same answer as a linear search by
+// squared RGB distance with ties to the lower index, found through a grid of colour cells, each
+// holding only the entries that can be nearest to some colour inside it.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+struct TPaletteRgb {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+};
+
+class PaletteIndexFinder {
+public:
+    // At most the first 256 entries are searched (a picture's palette holds no more).
+    explicit PaletteIndexFinder(std::span<const TPaletteRgb> palette);
+
+    // color is 0x00RRGGBB; the top byte is ignored. An empty palette answers 0.
+    int nearestIndex(uint32_t color)
+    {
+        if (palette_.empty())
+            return 0;
+        const int r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+        const unsigned cell = (unsigned(r >> CellShift) << (2 * GridBits)) | (unsigned(g >> CellShift) << GridBits)
+                            | unsigned(b >> CellShift);
+        uint32_t info = cells_[cell];
+        if (info == NotBuilt)
+            info = buildCell(cell);
+        const uint8_t* candidate = pool_.data() + (info >> 9);
+        const uint8_t* end = candidate + (info & 0x1FF);
+        int best = *candidate;
+        int bestDistance = distance(palette_[best], r, g, b);
+        for (++candidate; candidate != end && bestDistance != 0; ++candidate) {
+            const int d = distance(palette_[*candidate], r, g, b);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = *candidate;
+            }
+        }
+        return best;
+    }
+
+    // The definition itself: a linear search over the whole palette.
+    static int linearNearestIndex(std::span<const TPaletteRgb> palette, uint32_t color);
+
+private:
+    static constexpr int GridBits = 5; // 32 cells per channel, 8 levels each
+    static constexpr int CellShift = 8 - GridBits;
+    static constexpr uint32_t NotBuilt = 0xFFFFFFFFu;
+
+    struct Entry {
+        int red, green, blue;
+    };
+
+    static int distance(const Entry& e, int r, int g, int b)
+    {
+        return (r - e.red) * (r - e.red) + (g - e.green) * (g - e.green) + (b - e.blue) * (b - e.blue);
+    }
+
+    uint32_t buildCell(unsigned cell);
+
+    std::vector<Entry> palette_;
+    std::vector<uint32_t> cells_; // (pool offset << 9) | count, or NotBuilt
+    std::vector<uint8_t> pool_;
+};
