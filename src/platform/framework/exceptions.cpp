@@ -1,0 +1,78 @@
+#include "platform/framework/exceptions.h"
+
+#include <limits>
+
+Exception::Exception(const QString& message) : message_(message), utf8_(message.toUtf8()) {}
+
+namespace FrameworkMessages {
+
+QString invalidBitmap() { return QStringLiteral("Invalid bitmap"); }
+QString invalidIcon() { return QStringLiteral("Invalid icon image"); }
+QString imageCanvasNeedsBitmap() { return QStringLiteral("Can only modify an image if it contains a bitmap"); }
+QString invalidInteger(const QString& text) { return QStringLiteral("'%1' is not a valid integer value").arg(text); }
+QString unableToWrite(const QString& path) { return QStringLiteral("Unable to write to %1").arg(path); }
+QString unknownExtension(const QString& extension)
+{
+    return QStringLiteral("Unknown picture file extension (.%1)").arg(extension);
+}
+QString assignError(const QString& source, const QString& dest)
+{
+    return QStringLiteral("Cannot assign a %1 to a %2").arg(source, dest);
+}
+QString unknownClipboardFormat() { return QStringLiteral("Unsupported clipboard format"); }
+QString changeIconSize() { return QStringLiteral("Cannot change the size of an icon"); }
+QString noCanvasHandle() { return QStringLiteral("Canvas does not allow drawing"); }
+QString streamRead() { return QStringLiteral("Stream read error"); }
+QString streamWrite() { return QStringLiteral("Stream write error"); }
+QString fileCreate(const QString& path) { return QStringLiteral("Cannot create file %1").arg(path); }
+QString fileOpen(const QString& path) { return QStringLiteral("Cannot open file %1").arg(path); }
+QString outOfResources() { return QStringLiteral("Out of system resources"); }
+
+} // namespace FrameworkMessages
+
+int StrToInt(const QString& text)
+{
+    // Leading blanks are skipped; anything after the digits makes the text invalid.
+    int i = 0;
+    const int n = static_cast<int>(text.size());
+    while (i < n && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    int base = 10;
+    if (i < n && text[i] == u'$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= n)
+        throw EConvertError(FrameworkMessages::invalidInteger(text));
+    int64_t value = 0;
+    const int64_t limit = negative ? int64_t{std::numeric_limits<int32_t>::max()} + 1
+                                   : (base == 16 ? int64_t{std::numeric_limits<uint32_t>::max()}
+                                                 : int64_t{std::numeric_limits<int32_t>::max()});
+    for (; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        int digit;
+        if (c >= u'0' && c <= u'9')
+            digit = c - u'0';
+        else if (base == 16 && c >= u'a' && c <= u'f')
+            digit = c - u'a' + 10;
+        else if (base == 16 && c >= u'A' && c <= u'F')
+            digit = c - u'A' + 10;
+        else
+            throw EConvertError(FrameworkMessages::invalidInteger(text));
+        value = value * base + digit;
+        if (value > limit)
+            throw EConvertError(FrameworkMessages::invalidInteger(text));
+    }
+    if (negative)
+        value = -value;
+    // Hexadecimal texts may spell the whole 32-bit pattern ($FFFFFFFF is -1).
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+}

@@ -1,0 +1,38 @@
+#include "platform/framework/graphic.h"
+
+#include "platform/framework/stream.h"
+
+void TGraphic::Changed(TObject* /*sender*/)
+{
+    modified_ = true;
+    if (OnChange)
+        OnChange(this);
+}
+
+void TGraphic::SetTransparent(bool value)
+{
+    if (value != transparent_) {
+        transparent_ = value;
+        Changed(this);
+    }
+}
+
+void TGraphic::SetModified(bool value)
+{
+    if (value)
+        Changed(this);
+    else
+        modified_ = false;
+}
+
+void TGraphic::LoadFromFile(const QString& fileName)
+{
+    TFileStream stream(fileName, fmOpenRead);
+    LoadFromStream(stream);
+}
+
+void TGraphic::SaveToFile(const QString& fileName)
+{
+    TFileStream stream(fileName, fmCreate);
+    SaveToStream(stream);
+}
