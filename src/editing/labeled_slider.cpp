@@ -1,0 +1,131 @@
+#include "editing/labeled_slider.h"
+
+#include <QFont>
+#include <QPainter>
+
+#include <cmath>
+
+TRulerOverlay::TRulerOverlay(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void TRulerOverlay::EnsureBitmap(int width, int height)
+{
+    if (bitmap_.isNull()) {
+        bitmap_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+        bitmap_.fill(Qt::white);
+    }
+}
+
+void TRulerOverlay::BitmapChanged()
+{
+    shown_ = bitmap_.convertToFormat(QImage::Format_ARGB32);
+    const uint32_t white = 0xFFFFFFFFu;
+    for (int y = 0; y < shown_.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(shown_.scanLine(y));
+        for (int x = 0; x < shown_.width(); ++x)
+            if (row[x] == white)
+                row[x] = 0;
+    }
+    update();
+}
+
+void TRulerOverlay::paintEvent(QPaintEvent*)
+{
+    if (shown_.isNull())
+        return;
+    QPainter p(this);
+    p.drawImage(0, 0, shown_);
+}
+
+TLabeledSlider::TLabeledSlider(QWidget* parent) : TSlider(parent), overlay_(new TRulerOverlay(this))
+{
+    overlay_->hide();
+}
+
+void TLabeledSlider::SetLabelInterval(int v)
+{
+    if (labelInterval_ != v) {
+        labelInterval_ = v;
+        RecreateWnd();
+    }
+}
+
+void TLabeledSlider::SetLabelTop(int v)
+{
+    if (labelTop_ != v) {
+        labelTop_ = v;
+        RecreateWnd();
+    }
+}
+
+void TLabeledSlider::SetFontSize(int v)
+{
+    if (fontSize_ != v) {
+        fontSize_ = v;
+        RecreateWnd();
+    }
+}
+
+int TLabeledSlider::HorizontalLabelX(int v, int width, int max)
+{
+    // The product is a 32-bit one; it wraps like the control's own arithmetic would.
+    const auto product = static_cast<int32_t>(static_cast<uint32_t>(v) * static_cast<uint32_t>(width));
+    return static_cast<int>(std::trunc((product / max + 10) * 0.9469696969696969));
+}
+
+int TLabeledSlider::VerticalLabelY(int v, int height, int max)
+{
+    const auto product = static_cast<int32_t>(static_cast<uint32_t>(v) * static_cast<uint32_t>(height));
+    return static_cast<int>(std::trunc((product / max + 9) * 0.946073793755913));
+}
+
+void TLabeledSlider::CreateParams()
+{
+    TSlider::CreateParams();
+    rebuildLabels();
+}
+
+void TLabeledSlider::resizeEvent(QResizeEvent* event)
+{
+    // The labels follow a new size only at the next rebuild; the overlay keeps covering the bar.
+    TSlider::resizeEvent(event);
+}
+
+void TLabeledSlider::rebuildLabels()
+{
+    overlay_->setGeometry(0, 0, width(), height());
+    overlay_->setObjectName(QStringLiteral("Image") + objectName());
+    overlay_->EnsureBitmap(width(), height());
+    QImage& bitmap = overlay_->Bitmap();
+    labels_.clear();
+    {
+        QPainter p(&bitmap);
+        p.fillRect(QRect(0, 0, overlay_->width(), overlay_->height()), Qt::white);
+        // A ruler with Max 0 (or below) has no scale to label; an interval of 0 asks for none,
+        // and a negative one would never reach Max.
+        if (labelInterval_ > 0 && Max() >= 1) {
+            QFont font = this->font();
+            font.setPointSize(fontSize_);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            const bool horizontal = orientation() == Qt::Horizontal;
+            const int last = Max();
+            for (int64_t v = 0; v <= last; v += labelInterval_) {
+                const int value = static_cast<int>(v);
+                const QPoint at = horizontal ? QPoint(HorizontalLabelX(value, width(), last), labelTop_)
+                                             : QPoint(labelTop_, VerticalLabelY(value, height(), last));
+                const QString text = QString::number(value);
+                // Opaque text: its cell is white, which the overlay does not paint.
+                p.fillRect(QRect(at, QSize(p.fontMetrics().horizontalAdvance(text), p.fontMetrics().height())), Qt::white);
+                p.drawText(at.x(), at.y() + p.fontMetrics().ascent(), text);
+                labels_.push_back({value, at});
+            }
+        }
+    }
+    overlay_->BitmapChanged();
+    overlay_->show();
+    overlay_->raise();
+}
