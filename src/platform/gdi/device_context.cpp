@@ -1,9 +1,132 @@
 #include "platform/gdi/device_context.h"
 
+#include "platform/gdi/color_match.h"
+#include "platform/gdi/geometry/geometry.h"
+#include "platform/gdi/line_raster.h"
+#include "platform/gdi/paint_internal.h"
+
+#include <algorithm>
+#include <cstdlib>
+
 namespace gdi {
 
-struct TextCache {
+using detail::AndXor;
+using detail::RealBrush;
+using detail::SpanPainter;
+
+namespace detail {
+
+const uint8_t* hatchBits(int hatch)
+{
+    static const uint8_t kHatches[6][8] = {
+        {0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00}, // HS_HORIZONTAL
+        {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08}, // HS_VERTICAL
+        {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01}, // HS_FDIAGONAL
+        {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80}, // HS_BDIAGONAL
+        {0x08, 0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08}, // HS_CROSS
+        {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81}, // HS_DIAGCROSS
+    };
+    return kHatches[std::clamp(hatch, 0, 5)];
+}
+
+} // namespace detail
+
+namespace {
+
+Rect normalised(Rect r)
+{
+    if (r.right < r.left)
+        std::swap(r.left, r.right);
+    if (r.bottom < r.top)
+        std::swap(r.top, r.bottom);
+    return r;
+}
+
+Rect intersect(const Rect& a, const Rect& b)
+{
+    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    if (r.right < r.left)
+        r.right = r.left;
+    if (r.bottom < r.top)
+        r.bottom = r.top;
+    return r;
+}
+
+// Dash patterns of the cosmetic styled pens, in pixels: on, off, on, off...
+struct DashPattern {
+    const int* lengths;
+    int count;
+    int total;
 };
+
+const DashPattern* dashPattern(int style)
+{
+    static const int dash[] = {18, 6};
+    static const int dot[] = {3, 3};
+    static const int dashDot[] = {9, 6, 3, 6};
+    static const int dashDotDot[] = {9, 3, 3, 3, 3, 3};
+    static const DashPattern patterns[] = {
+        {dash, 2, 24}, {dot, 2, 6}, {dashDot, 4, 24}, {dashDotDot, 6, 24}};
+    switch (style) {
+    case PS_DASH:
+        return &patterns[0];
+    case PS_DOT:
+        return &patterns[1];
+    case PS_DASHDOT:
+        return &patterns[2];
+    case PS_DASHDOTDOT:
+        return &patterns[3];
+    default:
+        return nullptr;
+    }
+}
+
+bool dashOn(const DashPattern& p, int position)
+{
+    int pos = position % p.total;
+    for (int i = 0; i < p.count; ++i) {
+        if (pos < p.lengths[i])
+            return (i & 1) == 0;
+        pos -= p.lengths[i];
+    }
+    return true;
+}
+
+geometry::PenShape penShape(const Pen& pen)
+{
+    return geometry::PenShape{std::max(pen.width, 1), pen.lineStyle() == PS_INSIDEFRAME};
+}
+
+geometry::ArcDirection arcDirectionOf(int d)
+{
+    return d == AD_CLOCKWISE ? geometry::ArcDirection::Clockwise : geometry::ArcDirection::CounterClockwise;
+}
+
+// Spans of `a` not covered by `b` (both sorted by row, then x, without overlaps).
+SpanList subtract(const SpanList& a, const SpanList& b)
+{
+    SpanList out;
+    out.reserve(a.size());
+    size_t j = 0;
+    for (const Span& s : a) {
+        while (j < b.size() && (b[j].y < s.y || (b[j].y == s.y && b[j].x1 <= s.x0)))
+            ++j;
+        int x = s.x0;
+        for (size_t k = j; k < b.size() && b[k].y == s.y && b[k].x0 < s.x1; ++k) {
+            if (b[k].x0 > x)
+                out.push_back({s.y, x, b[k].x0});
+            x = std::max(x, b[k].x1);
+        }
+        if (x < s.x1)
+            out.push_back({s.y, x, s.x1});
+    }
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Construction and state
 
 BitmapInfo BitmapInfo::describe(const DibSurface& surface)
 {
@@ -12,13 +135,12 @@ BitmapInfo BitmapInfo::describe(const DibSurface& surface)
     info.bmiHeader.biHeight = surface.height();
     info.bmiHeader.biBitCount = static_cast<uint16_t>(surface.bitsPerPixel());
     info.bmiHeader.biSizeImage = static_cast<uint32_t>(surface.imageBytes());
-    info.bmiColors = surface.colorTable();
+    if (surface.isPalettised())
+        info.bmiColors = surface.colorTable();
     info.bmiHeader.biClrUsed = static_cast<uint32_t>(info.bmiColors.size());
     return info;
 }
 
-DeviceContext::DeviceContext(DibSurface& surface) : surface_(&surface) {}
-DeviceContext::~DeviceContext() = default;
 
 void DeviceContext::SelectBitmap(DibSurface& surface)
 {
@@ -26,51 +148,496 @@ void DeviceContext::SelectBitmap(DibSurface& surface)
     hasClip_ = false;
 }
 
-Pen DeviceContext::SelectPen(const Pen& pen) { Pen old = pen_; pen_ = pen; return old; }
-Brush DeviceContext::SelectBrush(const Brush& brush) { Brush old = brush_; brush_ = brush; return old; }
-Font DeviceContext::SelectFont(const Font& font) { Font old = font_; font_ = font; return old; }
-int DeviceContext::SetROP2(int mode) { int old = rop2_; rop2_ = mode; return old; }
-int DeviceContext::SetBkMode(int mode) { int old = bkMode_; bkMode_ = mode; return old; }
-ColorRef DeviceContext::SetBkColor(ColorRef c) { ColorRef old = bkColor_; bkColor_ = c; return old; }
-ColorRef DeviceContext::SetTextColor(ColorRef c) { ColorRef old = textColor_; textColor_ = c; return old; }
-int DeviceContext::SetPolyFillMode(int mode) { int old = polyFillMode_; polyFillMode_ = mode; return old; }
-int DeviceContext::SetArcDirection(int d) { int old = arcDirection_; arcDirection_ = d; return old; }
-int DeviceContext::SetStretchBltMode(int mode) { int old = stretchMode_; stretchMode_ = mode; return old; }
-Point DeviceContext::SetBrushOrg(int x, int y) { Point old = brushOrg_; brushOrg_ = {x, y}; return old; }
-Point DeviceContext::MoveTo(int x, int y) { Point old = position_; position_ = {x, y}; return old; }
+Pen DeviceContext::SelectPen(const Pen& pen)
+{
+    Pen old = pen_;
+    pen_ = pen;
+    return old;
+}
+Brush DeviceContext::SelectBrush(const Brush& brush)
+{
+    Brush old = brush_;
+    brush_ = brush;
+    return old;
+}
+int DeviceContext::SetROP2(int mode)
+{
+    if (mode < R2_BLACK || mode > R2_WHITE)
+        return 0;
+    int old = rop2_;
+    rop2_ = mode;
+    return old;
+}
+int DeviceContext::SetBkMode(int mode)
+{
+    if (mode != OPAQUE && mode != TRANSPARENT)
+        return 0;
+    int old = bkMode_;
+    bkMode_ = mode;
+    return old;
+}
+ColorRef DeviceContext::SetBkColor(ColorRef c)
+{
+    ColorRef old = bkColor_;
+    bkColor_ = c;
+    return old;
+}
+ColorRef DeviceContext::SetTextColor(ColorRef c)
+{
+    ColorRef old = textColor_;
+    textColor_ = c;
+    return old;
+}
+int DeviceContext::SetPolyFillMode(int mode)
+{
+    if (mode != ALTERNATE && mode != WINDING)
+        return 0;
+    int old = polyFillMode_;
+    polyFillMode_ = mode;
+    return old;
+}
+int DeviceContext::SetArcDirection(int d)
+{
+    if (d != AD_COUNTERCLOCKWISE && d != AD_CLOCKWISE)
+        return 0;
+    int old = arcDirection_;
+    arcDirection_ = d;
+    return old;
+}
+int DeviceContext::SetStretchBltMode(int mode)
+{
+    if (mode < BLACKONWHITE || mode > HALFTONE)
+        return 0;
+    int old = stretchMode_;
+    stretchMode_ = mode;
+    return old;
+}
+Point DeviceContext::SetBrushOrg(int x, int y)
+{
+    Point old = brushOrg_;
+    brushOrg_ = {x, y};
+    return old;
+}
+Point DeviceContext::MoveTo(int x, int y)
+{
+    Point old = position_;
+    position_ = {x, y};
+    dashPosition_ = 0;
+    return old;
+}
 
-int DeviceContext::IntersectClipRect(int, int, int, int) { return ERROR; }
-void DeviceContext::SelectClipRect(const Rect*) {}
-int DeviceContext::GetClipBox(Rect*) const { return ERROR; }
-bool DeviceContext::LineTo(int, int) { return false; }
-bool DeviceContext::Polyline(std::span<const Point>) { return false; }
-bool DeviceContext::Polygon(std::span<const Point>) { return false; }
-bool DeviceContext::Rectangle(int, int, int, int) { return false; }
-bool DeviceContext::Ellipse(int, int, int, int) { return false; }
-bool DeviceContext::RoundRect(int, int, int, int, int, int) { return false; }
-bool DeviceContext::Pie(int, int, int, int, int, int, int, int) { return false; }
-bool DeviceContext::Arc(int, int, int, int, int, int, int, int) { return false; }
-bool DeviceContext::ArcTo(int, int, int, int, int, int, int, int) { return false; }
-bool DeviceContext::Chord(int, int, int, int, int, int, int, int) { return false; }
-bool DeviceContext::ExtFloodFill(int, int, ColorRef, int) { return false; }
-bool DeviceContext::FillRect(const Rect&, const Brush&) { return false; }
-bool DeviceContext::FrameRect(const Rect&, const Brush&) { return false; }
-bool DeviceContext::DrawFocusRect(const Rect&) { return false; }
-bool DeviceContext::SetPixelV(int, int, ColorRef) { return false; }
-ColorRef DeviceContext::SetPixel(int, int, ColorRef) { return CLR_INVALID; }
-ColorRef DeviceContext::GetPixel(int, int) const { return CLR_INVALID; }
-bool DeviceContext::PatBlt(int, int, int, int, RasterOp) { return false; }
-bool DeviceContext::BitBlt(int, int, int, int, const DeviceContext*, int, int, RasterOp) { return false; }
-bool DeviceContext::StretchBlt(int, int, int, int, const DeviceContext*, int, int, int, int, RasterOp) { return false; }
-int DeviceContext::StretchDIBits(int, int, int, int, int, int, int, int, const void*, const BitmapInfo&, unsigned, RasterOp) { return 0; }
-int DeviceContext::StretchDIBits(int, int, int, int, int, int, int, int, const DibSurface&, RasterOp) { return 0; }
-int DeviceContext::SetDIBitsToDevice(int, int, int, int, int, int, unsigned, unsigned, const void*, const BitmapInfo&, unsigned) { return 0; }
-int DeviceContext::GetDIBits(unsigned, unsigned, void*, BitmapInfo&, unsigned) const { return 0; }
-bool DeviceContext::TextOut(int, int, const QString&) { return false; }
-Size DeviceContext::GetTextExtentPoint32(const QString&) const { return {}; }
-TextMetric DeviceContext::GetTextMetrics() const { return {}; }
-uint32_t DeviceContext::penBrushValue(ColorRef) const { return 0; }
-uint32_t DeviceContext::nearestValue(ColorRef) const { return 0; }
-ColorRef DeviceContext::colorOfValue(uint32_t) const { return 0; }
+int DeviceContext::IntersectClipRect(int left, int top, int right, int bottom)
+{
+    const Rect r = normalised(Rect{left, top, right, bottom});
+    clip_ = hasClip_ ? intersect(clip_, r) : r;
+    hasClip_ = true;
+    return (clip_.right > clip_.left && clip_.bottom > clip_.top) ? SIMPLEREGION : NULLREGION;
+}
+
+void DeviceContext::SelectClipRect(const Rect* rect)
+{
+    hasClip_ = rect != nullptr;
+    if (rect)
+        clip_ = normalised(*rect);
+}
+
+int DeviceContext::GetClipBox(Rect* rect) const
+{
+    const Rect r = drawClip();
+    if (rect)
+        *rect = r;
+    return (r.right > r.left && r.bottom > r.top) ? SIMPLEREGION : NULLREGION;
+}
+
+Rect DeviceContext::drawClip() const
+{
+    const Rect surfaceRect{0, 0, surface_->width(), surface_->height()};
+    return hasClip_ ? intersect(surfaceRect, clip_) : surfaceRect;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colours
+
+uint32_t DeviceContext::penBrushValue(ColorRef c) const { return detail::penBrushValue(*surface_, c, bkColor_); }
+uint32_t DeviceContext::nearestValue(ColorRef c) const { return detail::nearestValue(*surface_, c); }
+ColorRef DeviceContext::colorOfValue(uint32_t value) const { return detail::colorOfValue(*surface_, value); }
+
+AndXor DeviceContext::mixFor(uint32_t value) const
+{
+    return detail::rop2AndXor(rop2_, value, detail::valueMask(surface_->bitsPerPixel()));
+}
+
+RealBrush DeviceContext::realise(const Brush& brush, int rop2) const
+{
+    RealBrush rb;
+    const uint32_t mask = detail::valueMask(surface_->bitsPerPixel());
+    auto mix = [&](uint32_t v) { return detail::rop2AndXor(rop2, v, mask); };
+    const AndXor nop{0xFFFFFFFFu, 0};
+    switch (brush.style) {
+    case BS_NULL:
+        return rb;
+    case BS_SOLID:
+        rb.null = false;
+        rb.solid = true;
+        rb.solidOp = mix(penBrushValue(brush.color));
+        return rb;
+    case BS_HATCHED: {
+        rb.null = false;
+        const uint8_t* bits = detail::hatchBits(brush.hatch);
+        const AndXor line = mix(penBrushValue(brush.color));
+        const AndXor gap = bkMode_ == OPAQUE ? mix(penBrushValue(bkColor_)) : nop;
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c)
+                rb.cells[r][c] = ((bits[r] << c) & 0x80) ? line : gap;
+        return rb;
+    }
+    case BS_PATTERN:
+    case BS_DIBPATTERN: {
+        rb.null = false;
+        AndXor zero, one;
+        if (brush.style == BS_PATTERN) {
+            // A monochrome bitmap: clear bits take the text colour, set bits the background.
+            zero = mix(penBrushValue(textColor_));
+            one = mix(penBrushValue(bkColor_));
+        } else {
+            zero = mix(penBrushValue(detail::colorRefOf(detail::rgbOf(brush.colors[0]))));
+            one = mix(penBrushValue(detail::colorRefOf(detail::rgbOf(brush.colors[1]))));
+        }
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c)
+                rb.cells[r][c] = ((brush.pattern[r] << c) & 0x80) ? one : zero;
+        return rb;
+    }
+    default:
+        return rb;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting helpers
+
+void DeviceContext::fillSpans(const SpanList& spans, const RealBrush& brush)
+{
+    if (brush.null)
+        return;
+    SpanPainter painter(*surface_, drawClip());
+    for (const Span& s : spans)
+        painter.brush(s.y, s.x0, s.x1, brush, brushOrg_);
+}
+
+void DeviceContext::penSpans(const SpanList& spans)
+{
+    SpanPainter painter(*surface_, drawClip());
+    const AndXor op = mixFor(penBrushValue(pen_.color));
+    for (const Span& s : spans)
+        painter.solid(s.y, s.x0, s.x1, op);
+}
+
+void DeviceContext::penPaths(const std::vector<std::vector<Point>>& paths)
+{
+    SpanPainter painter(*surface_, drawClip());
+    const AndXor on = mixFor(penBrushValue(pen_.color));
+    const DashPattern* dashes = dashPattern(pen_.lineStyle());
+    if (!dashes) {
+        for (const auto& path : paths)
+            for (const Point& p : path)
+                painter.pixel(p.x, p.y, on);
+        return;
+    }
+    const bool opaque = bkMode_ == OPAQUE;
+    const AndXor off = mixFor(penBrushValue(bkColor_));
+    int position = 0;
+    for (const auto& path : paths)
+        for (const Point& p : path) {
+            if (dashOn(*dashes, position))
+                painter.pixel(p.x, p.y, on);
+            else if (opaque)
+                painter.pixel(p.x, p.y, off);
+            ++position;
+        }
+}
+
+bool DeviceContext::penIsWide() const
+{
+    return pen_.width > 1;
+}
+
+void DeviceContext::cosmeticLine(Point a, Point b)
+{
+    SpanPainter painter(*surface_, drawClip());
+    const AndXor on = mixFor(penBrushValue(pen_.color));
+    const DashPattern* dashes = dashPattern(pen_.lineStyle());
+    const Rect clip = painter.clip();
+    if (!dashes) {
+        detail::rasterLine(a, b, clip, [&](int x, int y, int) { painter.pixel(x, y, on); });
+        return;
+    }
+    const bool opaque = bkMode_ == OPAQUE;
+    const AndXor off = mixFor(penBrushValue(bkColor_));
+    const int start = dashPosition_;
+    const int length = detail::rasterLine(a, b, clip, [&](int x, int y, int i) {
+        if (dashOn(*dashes, start + i))
+            painter.pixel(x, y, on);
+        else if (opaque)
+            painter.pixel(x, y, off);
+    });
+    dashPosition_ = (start + length) % dashes->total;
+}
+
+void DeviceContext::strokeLine(Point a, Point b)
+{
+    if (pen_.lineStyle() == PS_NULL)
+        return;
+    if (penIsWide())
+        penSpans(geometry::wideLine(a, b, pen_.width));
+    else
+        cosmeticLine(a, b);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lines
+
+bool DeviceContext::LineTo(int x, int y)
+{
+    strokeLine(position_, Point{x, y});
+    position_ = {x, y};
+    return true;
+}
+
+bool DeviceContext::Polyline(std::span<const Point> points)
+{
+    if (points.size() < 2)
+        return points.empty() ? false : true;
+    if (pen_.lineStyle() == PS_NULL)
+        return true;
+    if (penIsWide()) {
+        penSpans(geometry::widePolyline(points, pen_.width));
+        return true;
+    }
+    const int saved = dashPosition_;
+    dashPosition_ = 0;
+    for (size_t i = 1; i < points.size(); ++i)
+        cosmeticLine(points[i - 1], points[i]);
+    dashPosition_ = saved;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Figures
+
+void DeviceContext::paintFigure(const geometry::Figure& figure)
+{
+    const RealBrush brush = realise(brush_, rop2_);
+    if (pen_.lineStyle() == PS_NULL) {
+        fillSpans(figure.interior, brush);
+        return;
+    }
+    if (!figure.penArea.empty()) {
+        fillSpans(subtract(figure.interior, figure.penArea), brush);
+        penSpans(figure.penArea);
+        return;
+    }
+    if (!figure.outline.empty()) {
+        fillSpans(subtract(figure.interior, geometry::spansFromPaths(figure.outline)), brush);
+        penPaths(figure.outline);
+        return;
+    }
+    fillSpans(figure.interior, brush);
+}
+
+bool DeviceContext::Rectangle(int left, int top, int right, int bottom)
+{
+    Rect r = normalised(Rect{left, top, right, bottom});
+    const RealBrush brush = realise(brush_, rop2_);
+    const int style = pen_.lineStyle();
+    auto rectSpans = [](const Rect& q) {
+        SpanList s;
+        for (int y = q.top; y < q.bottom; ++y)
+            if (q.left < q.right)
+                s.push_back({y, q.left, q.right});
+        return s;
+    };
+    if (style == PS_NULL) {
+        // Without a pen the brush stops one pixel short on the right and at the bottom.
+        const Rect q{r.left, r.top, r.right - 1, r.bottom - 1};
+        fillRectClipped(q, brush);
+        return true;
+    }
+    if (r.right - r.left < 1 || r.bottom - r.top < 1)
+        return true;
+    if (penIsWide()) {
+        SpanList pen = geometry::wideRectangle(r, pen_.width, style == PS_INSIDEFRAME);
+        // The brush fills inside the pen's centre line; the pen covers what it reaches.
+        const Rect inner{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+        fillSpans(subtract(rectSpans(inner), pen), brush);
+        penSpans(pen);
+        return true;
+    }
+    // One-pixel pen: the frame runs on the outermost pixels, the brush fills inside it.
+    const Rect inner{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+    fillRectClipped(inner, brush);
+    const Point corners[5] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1}, {r.left, r.bottom - 1}, {r.left, r.top}};
+    std::vector<Point> path;
+    path.reserve(static_cast<size_t>(2 * (r.right - r.left + r.bottom - r.top)));
+    if (r.right - r.left == 1 || r.bottom - r.top == 1) {
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                path.push_back({x, y});
+    } else {
+        for (int i = 0; i < 4; ++i) {
+            const Point a = corners[i], b = corners[i + 1];
+            const int dx = (b.x > a.x) - (b.x < a.x), dy = (b.y > a.y) - (b.y < a.y);
+            for (Point p = a; !(p == b); p = Point{p.x + dx, p.y + dy})
+                path.push_back(p);
+        }
+    }
+    penPaths({path});
+    return true;
+}
+
+void DeviceContext::fillRectClipped(const Rect& q, const RealBrush& brush)
+{
+    if (brush.null || q.right <= q.left || q.bottom <= q.top)
+        return;
+    SpanPainter painter(*surface_, drawClip());
+    const Rect c = intersect(q, painter.clip());
+    for (int y = c.top; y < c.bottom; ++y)
+        painter.brush(y, c.left, c.right, brush, brushOrg_);
+}
+
+bool DeviceContext::Ellipse(int left, int top, int right, int bottom)
+{
+    paintFigure(geometry::ellipse(Rect{left, top, right, bottom}, penShape(pen_)));
+    return true;
+}
+
+bool DeviceContext::RoundRect(int left, int top, int right, int bottom, int width, int height)
+{
+    paintFigure(geometry::roundRect(Rect{left, top, right, bottom}, width, height, penShape(pen_)));
+    return true;
+}
+
+bool DeviceContext::Pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
+{
+    paintFigure(geometry::pie(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2}, arcDirectionOf(arcDirection_),
+                              penShape(pen_)));
+    return true;
+}
+
+bool DeviceContext::Chord(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
+{
+    paintFigure(geometry::chord(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2}, arcDirectionOf(arcDirection_),
+                                penShape(pen_)));
+    return true;
+}
+
+bool DeviceContext::Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
+{
+    geometry::Figure f = geometry::arc(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2},
+                                       arcDirectionOf(arcDirection_), penShape(pen_));
+    f.interior.clear();
+    paintFigure(f);
+    return true;
+}
+
+bool DeviceContext::ArcTo(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
+{
+    geometry::ArcToResult r = geometry::arcTo(position_, Rect{left, top, right, bottom}, {x1, y1}, {x2, y2},
+                                              arcDirectionOf(arcDirection_), penShape(pen_));
+    r.figure.interior.clear();
+    paintFigure(r.figure);
+    position_ = r.newCurrentPosition;
+    return true;
+}
+
+bool DeviceContext::Polygon(std::span<const Point> points)
+{
+    if (points.size() < 2)
+        return false;
+    paintFigure(geometry::polygon(points,
+                                  polyFillMode_ == WINDING ? geometry::PolyFillMode::Winding : geometry::PolyFillMode::Alternate,
+                                  penShape(pen_)));
+    return true;
+}
+
+bool DeviceContext::ExtFloodFill(int x, int y, ColorRef color, int type)
+{
+    const Rect clip = drawClip();
+    if (x < clip.left || y < clip.top || x >= clip.right || y >= clip.bottom)
+        return false;
+    const uint32_t value = nearestValue(color);
+    const SpanList region = geometry::floodFill(
+        *surface_, x, y, value, type == FLOODFILLSURFACE ? geometry::FloodFillKind::Surface : geometry::FloodFillKind::Border,
+        clip);
+    if (region.empty())
+        return false;
+    fillSpans(region, realise(brush_, rop2_));
+    return true;
+}
+
+bool DeviceContext::FillRect(const Rect& rect, const Brush& brush)
+{
+    fillRectClipped(normalised(rect), realise(brush, R2_COPYPEN));
+    return true;
+}
+
+bool DeviceContext::FrameRect(const Rect& rect, const Brush& brush)
+{
+    const Rect r = normalised(rect);
+    if (r.right <= r.left || r.bottom <= r.top)
+        return true;
+    const RealBrush b = realise(brush, R2_COPYPEN);
+    fillRectClipped(Rect{r.left, r.top, r.right, r.top + 1}, b);
+    if (r.bottom - r.top > 1)
+        fillRectClipped(Rect{r.left, r.bottom - 1, r.right, r.bottom}, b);
+    fillRectClipped(Rect{r.left, r.top + 1, r.left + 1, r.bottom - 1}, b);
+    if (r.right - r.left > 1)
+        fillRectClipped(Rect{r.right - 1, r.top + 1, r.right, r.bottom - 1}, b);
+    return true;
+}
+
+bool DeviceContext::DrawFocusRect(const Rect& rect)
+{
+    // A one-pixel checker frame inverted through a pattern brush, as PatBlt PATINVERT.
+    static constexpr std::array<uint8_t, 8> kChecker{0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+    const Brush saved = SelectBrush(Brush::monoPattern(kChecker));
+    const int l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
+    PatBlt(l, t, r - l, 1, PATINVERT);
+    PatBlt(l, b - 1, r - l, 1, PATINVERT);
+    PatBlt(l, t + 1, 1, b - t - 2, PATINVERT);
+    PatBlt(r - 1, t + 1, 1, b - t - 2, PATINVERT);
+    SelectBrush(saved);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pixels
+
+bool DeviceContext::SetPixelV(int x, int y, ColorRef c)
+{
+    const Rect clip = drawClip();
+    if (x < clip.left || y < clip.top || x >= clip.right || y >= clip.bottom)
+        return true;
+    detail::depthOps(surface_->bitsPerPixel()).put(surface_->scanLine(y), x, nearestValue(c));
+    return true;
+}
+
+ColorRef DeviceContext::SetPixel(int x, int y, ColorRef c)
+{
+    const Rect clip = drawClip();
+    if (x < clip.left || y < clip.top || x >= clip.right || y >= clip.bottom)
+        return CLR_INVALID;
+    const uint32_t v = nearestValue(c);
+    detail::depthOps(surface_->bitsPerPixel()).put(surface_->scanLine(y), x, v);
+    return colorOfValue(v);
+}
+
+ColorRef DeviceContext::GetPixel(int x, int y) const
+{
+    const Rect clip = drawClip();
+    if (x < clip.left || y < clip.top || x >= clip.right || y >= clip.bottom)
+        return CLR_INVALID;
+    return colorOfValue(detail::depthOps(surface_->bitsPerPixel()).get(surface_->scanLine(y), x));
+}
 
 } // namespace gdi

@@ -113,8 +113,10 @@ constexpr RasterOp WHITENESS = 0x00FF0062;
 enum : unsigned { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
 enum : uint32_t { BI_RGB = 0 };
 
-// DIBINDEX(n): a colour that names entry n of the surface's colour table.
-constexpr ColorRef DIBINDEX(uint32_t n) { return 0x01000000u | (n & 0xFFFFu); }
+// DIBINDEX(n): a colour that names entry n of the surface's colour table as it is.
+// PALETTEINDEX(n) names an entry of the logical palette; on a DIB it is taken like DIBINDEX.
+constexpr ColorRef DIBINDEX(uint32_t n) { return 0x10FF0000u | (n & 0xFFFFu); }
+constexpr ColorRef PALETTEINDEX(uint32_t n) { return 0x01000000u | (n & 0xFFFFu); }
 
 struct Size {
     int cx = 0;
@@ -216,6 +218,14 @@ struct TextMetric {
 };
 
 struct TextCache;
+namespace detail {
+struct AndXor;
+struct RealBrush;
+struct BlitSource;
+} // namespace detail
+namespace geometry {
+struct Figure;
+}
 
 class DeviceContext {
 public:
@@ -321,6 +331,20 @@ public:
     ColorRef colorOfValue(uint32_t value) const;
 
 private:
+    Rect drawClip() const;
+    detail::AndXor mixFor(uint32_t value) const;
+    detail::RealBrush realise(const Brush& brush, int rop2) const;
+    void fillSpans(const SpanList& spans, const detail::RealBrush& brush);
+    void fillRectClipped(const Rect& rect, const detail::RealBrush& brush);
+    void penSpans(const SpanList& spans);
+    void penPaths(const std::vector<std::vector<Point>>& paths);
+    bool penIsWide() const;
+    void cosmeticLine(Point a, Point b);
+    void strokeLine(Point a, Point b);
+    void paintFigure(const geometry::Figure& figure);
+    bool blit(int xDest, int yDest, int widthDest, int heightDest, const detail::BlitSource& source, int xSrc,
+              int ySrc, int widthSrc, int heightSrc, RasterOp rop);
+
     DibSurface* surface_;
     Pen pen_;
     Brush brush_;
@@ -334,6 +358,7 @@ private:
     int stretchMode_ = BLACKONWHITE;
     Point brushOrg_;
     Point position_;
+    int dashPosition_ = 0; // where a styled pen is in its pattern, carried from line to line
     bool hasClip_ = false;
     Rect clip_;
     std::unique_ptr<TextCache> textCache_;

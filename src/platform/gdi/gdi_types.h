@@ -6,8 +6,8 @@
 
 namespace gdi {
 
-// A colour as the device context takes it: 0x00BBGGRR, red in the lowest byte. A value with
-// the top byte 0x01 names a palette index (DIBINDEX); 0xFFFFFFFF is the invalid colour.
+// A colour as the device context takes it: 0x00BBGGRR, red in the lowest byte. 0x10FF00nn
+// (DIBINDEX) names entry nn of a DIB's colour table; 0xFFFFFFFF is the invalid colour.
 using ColorRef = uint32_t;
 
 constexpr ColorRef RGB(uint8_t r, uint8_t g, uint8_t b)

@@ -1,0 +1,487 @@
+// PatBlt, BitBlt, StretchBlt, StretchDIBits, SetDIBitsToDevice and GetDIBits.
+//
+// One general routine handles every ternary raster operation, depth, colour table and scale a
+// row at a time: source values are converted into the destination's value domain, then
+// combined with the pattern and destination values. Common cases are rows of a table of fast
+// paths that fall back to it.
+
+#include "platform/gdi/device_context.h"
+
+#include "platform/gdi/color_match.h"
+#include "platform/gdi/paint_internal.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+namespace gdi {
+namespace detail {
+
+// Pixel rows the blit reads from: row y (top = 0) starts at top + y * step.
+struct BlitSource {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    const uint8_t* top = nullptr;
+    ptrdiff_t step = 0;
+    std::span<const RgbQuad> table;
+    const DibSurface* surface = nullptr; // set when the rows belong to a surface
+
+    const uint8_t* row(int y) const { return top + step * y; }
+};
+
+namespace {
+
+BlitSource sourceOf(const DibSurface& s)
+{
+    BlitSource b;
+    b.width = s.width();
+    b.height = s.height();
+    b.bitsPerPixel = s.bitsPerPixel();
+    b.top = s.scanLine(0);
+    b.step = -static_cast<ptrdiff_t>(s.rowBytes());
+    b.table = s.colorTable();
+    b.surface = &s;
+    return b;
+}
+
+uint32_t ropIndex(RasterOp rop) { return (rop >> 16) & 0xFFu; }
+bool usesSource(uint32_t index) { return ((index >> 2) ^ index) & 0x33u; }
+bool usesPattern(uint32_t index) { return ((index >> 4) ^ index) & 0x0Fu; }
+
+// The mix mode a raster operation without source amounts to.
+int rop2Of(uint32_t index)
+{
+    const uint32_t n = (index & 1u) | ((index >> 1) & 1u) << 1 | ((index >> 4) & 1u) << 2 | ((index >> 5) & 1u) << 3;
+    return static_cast<int>(n) + 1;
+}
+
+// Converts source stored values into destination stored values.
+class ValueConverter {
+public:
+    ValueConverter(const BlitSource& src, const DibSurface& dest)
+    {
+        const bool srcPal = src.bitsPerPixel <= 8;
+        const bool dstPal = dest.isPalettised();
+        if (srcPal) {
+            const size_t n = size_t{1} << src.bitsPerPixel;
+            lut_.resize(n);
+            const bool sameTable =
+                dstPal && src.bitsPerPixel == dest.bitsPerPixel() && std::equal(src.table.begin(), src.table.end(),
+                                                                                  dest.colorTable().begin(),
+                                                                                  dest.colorTable().end());
+            identity_ = sameTable;
+            for (size_t i = 0; i < n; ++i) {
+                const uint32_t rgb = i < src.table.size() ? rgbOf(src.table[i]) : 0;
+                lut_[i] = dstPal ? nearestValue(dest, colorRefOf(rgb)) : rgb;
+            }
+            kind_ = identity_ ? Kind::Identity : Kind::Lut;
+        } else if (dstPal) {
+            kind_ = Kind::Nearest;
+            dest_ = &dest;
+        } else {
+            kind_ = Kind::Identity;
+        }
+    }
+
+    bool identity() const { return kind_ == Kind::Identity; }
+
+    void convert(uint32_t* values, int n)
+    {
+        switch (kind_) {
+        case Kind::Identity:
+            return;
+        case Kind::Lut:
+            for (int i = 0; i < n; ++i)
+                values[i] = lut_[values[i] & (lut_.size() - 1)];
+            return;
+        case Kind::Nearest:
+            for (int i = 0; i < n; ++i) {
+                const uint32_t rgb = values[i] & 0x00FFFFFFu;
+                auto it = cache_.find(rgb);
+                if (it == cache_.end())
+                    it = cache_.emplace(rgb, nearestValue(*dest_, colorRefOf(rgb))).first;
+                values[i] = it->second;
+            }
+            return;
+        }
+    }
+
+private:
+    enum class Kind { Identity, Lut, Nearest };
+    Kind kind_ = Kind::Identity;
+    bool identity_ = false;
+    std::vector<uint32_t> lut_;
+    std::unordered_map<uint32_t, uint32_t> cache_;
+    const DibSurface* dest_ = nullptr;
+};
+
+// Index into the source for each destination pixel of an axis, COLORONCOLOR style.
+int mapAxis(int i, int dstLen, int srcLen)
+{
+    if (dstLen == srcLen)
+        return i;
+    return static_cast<int>((int64_t{i} * srcLen) / dstLen);
+}
+
+// d = f(p, s, d) for a whole row; the common operations avoid the bitwise truth table.
+void combineRow(uint32_t index, uint32_t mask, const uint32_t* p, const uint32_t* s, uint32_t* d, int n)
+{
+    switch (index) {
+    case 0xCC: // SRCCOPY
+        std::memcpy(d, s, sizeof(uint32_t) * static_cast<size_t>(n));
+        return;
+    case 0x33: // NOTSRCCOPY
+        for (int i = 0; i < n; ++i)
+            d[i] = ~s[i] & mask;
+        return;
+    case 0x66: // SRCINVERT
+        for (int i = 0; i < n; ++i)
+            d[i] = (d[i] ^ s[i]) & mask;
+        return;
+    case 0x88: // SRCAND
+        for (int i = 0; i < n; ++i)
+            d[i] &= s[i];
+        return;
+    case 0xEE: // SRCPAINT
+        for (int i = 0; i < n; ++i)
+            d[i] = (d[i] | s[i]) & mask;
+        return;
+    default:
+        for (int i = 0; i < n; ++i)
+            d[i] = rop3Apply(index, p ? p[i] : 0, s[i], d[i]) & mask;
+        return;
+    }
+}
+
+} // namespace
+} // namespace detail
+
+using detail::BlitSource;
+
+bool DeviceContext::PatBlt(int x, int y, int width, int height, RasterOp rop)
+{
+    Rect r{x, y, x + width, y + height};
+    if (r.right < r.left)
+        std::swap(r.left, r.right);
+    if (r.bottom < r.top)
+        std::swap(r.top, r.bottom);
+    const detail::RealBrush brush = realise(brush_, detail::rop2Of(detail::ropIndex(rop)));
+    const uint32_t index = detail::ropIndex(rop);
+    if (!detail::usesPattern(index)) {
+        // BLACKNESS, WHITENESS, DSTINVERT and friends paint even with a null brush.
+        detail::RealBrush solid;
+        solid.null = false;
+        solid.solid = true;
+        solid.solidOp = detail::rop2AndXor(detail::rop2Of(index), 0, detail::valueMask(surface_->bitsPerPixel()));
+        fillRectClipped(r, solid);
+        return true;
+    }
+    fillRectClipped(r, brush);
+    return true;
+}
+
+bool DeviceContext::BitBlt(int xDest, int yDest, int width, int height, const DeviceContext* source, int xSrc,
+                           int ySrc, RasterOp rop)
+{
+    return StretchBlt(xDest, yDest, width, height, source, xSrc, ySrc, width, height, rop);
+}
+
+bool DeviceContext::StretchBlt(int xDest, int yDest, int widthDest, int heightDest, const DeviceContext* source,
+                               int xSrc, int ySrc, int widthSrc, int heightSrc, RasterOp rop)
+{
+    if (!detail::usesSource(detail::ropIndex(rop)))
+        return PatBlt(xDest, yDest, widthDest, heightDest, rop);
+    if (!source)
+        return false;
+    const BlitSource src = detail::sourceOf(source->surface());
+    return blit(xDest, yDest, widthDest, heightDest, src, xSrc, ySrc, widthSrc, heightSrc, rop);
+}
+
+namespace {
+
+// A DIB handed in by pointer and header, checked before any row is read.
+bool sourceFromInfo(const void* bits, const BitmapInfo& info, detail::BlitSource& out)
+{
+    const BitmapInfoHeader& h = info.bmiHeader;
+    if (!bits || h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN)
+        return false;
+    const int bpp = h.biBitCount;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
+        return false;
+    const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    const int64_t stride = DibSurface::rowBytesFor(h.biWidth, bpp);
+    out.width = h.biWidth;
+    out.height = height;
+    out.bitsPerPixel = bpp;
+    const auto* base = static_cast<const uint8_t*>(bits);
+    if (h.biHeight > 0) {
+        out.top = base + stride * (height - 1);
+        out.step = -stride;
+    } else {
+        out.top = base;
+        out.step = stride;
+    }
+    if (bpp <= 8) {
+        size_t n = h.biClrUsed ? h.biClrUsed : (size_t{1} << bpp);
+        n = std::min({n, info.bmiColors.size(), size_t{1} << bpp});
+        out.table = std::span<const RgbQuad>(info.bmiColors.data(), n);
+    }
+    return true;
+}
+
+} // namespace
+
+int DeviceContext::StretchDIBits(int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc,
+                                 int widthSrc, int heightSrc, const void* bits, const BitmapInfo& info,
+                                 unsigned usage, RasterOp rop)
+{
+    if (usage != DIB_RGB_COLORS)
+        return 0;
+    const uint32_t index = detail::ropIndex(rop);
+    if (!detail::usesSource(index)) {
+        PatBlt(xDest, yDest, widthDest, heightDest, rop);
+        return std::abs(info.bmiHeader.biHeight);
+    }
+    detail::BlitSource src;
+    if (!sourceFromInfo(bits, info, src))
+        return 0;
+    // Source rows count from the bottom of a bottom-up DIB.
+    int ySrcTop = ySrc;
+    if (info.bmiHeader.biHeight > 0)
+        ySrcTop = src.height - ySrc - heightSrc;
+    if (!blit(xDest, yDest, widthDest, heightDest, src, xSrc, ySrcTop, widthSrc, heightSrc, rop))
+        return 0;
+    return src.height;
+}
+
+int DeviceContext::StretchDIBits(int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc,
+                                 int widthSrc, int heightSrc, const DibSurface& source, RasterOp rop)
+{
+    const BitmapInfo info = BitmapInfo::describe(source);
+    return StretchDIBits(xDest, yDest, widthDest, heightDest, xSrc, ySrc, widthSrc, heightSrc, source.bits(), info,
+                         DIB_RGB_COLORS, rop);
+}
+
+int DeviceContext::SetDIBitsToDevice(int xDest, int yDest, int width, int height, int xSrc, int ySrc,
+                                     unsigned startScan, unsigned scanLines, const void* bits,
+                                     const BitmapInfo& info, unsigned usage)
+{
+    if (usage != DIB_RGB_COLORS || !bits)
+        return 0;
+    // The bits hold scanLines rows starting at startScan (counted from the bottom); present
+    // them as a DIB of that many rows.
+    BitmapInfo part = info;
+    const int fullHeight = std::abs(info.bmiHeader.biHeight);
+    const int rows = static_cast<int>(std::min<unsigned>(scanLines, static_cast<unsigned>(fullHeight)));
+    if (rows <= 0)
+        return 0;
+    detail::BlitSource src;
+    part.bmiHeader.biHeight = info.bmiHeader.biHeight < 0 ? -rows : rows;
+    if (!sourceFromInfo(bits, part, src))
+        return 0;
+    // Source y is counted from the bottom of the whole DIB; this band starts at startScan.
+    int yTop;
+    if (info.bmiHeader.biHeight > 0)
+        yTop = fullHeight - ySrc - height - (fullHeight - rows - static_cast<int>(startScan));
+    else
+        yTop = ySrc - static_cast<int>(startScan);
+    if (!blit(xDest, yDest, width, height, src, xSrc, yTop, width, height, SRCCOPY))
+        return 0;
+    return rows;
+}
+
+int DeviceContext::GetDIBits(unsigned startScan, unsigned scanLines, void* bits, BitmapInfo& info,
+                             unsigned usage) const
+{
+    if (usage != DIB_RGB_COLORS)
+        return 0;
+    const DibSurface& s = *surface_;
+    const int wantBpp = info.bmiHeader.biBitCount ? info.bmiHeader.biBitCount : s.bitsPerPixel();
+    if (!bits) {
+        info = BitmapInfo::describe(s);
+        return s.height();
+    }
+    if (info.bmiHeader.biCompression != BI_RGB)
+        return 0;
+    if (wantBpp != s.bitsPerPixel() && wantBpp != 24 && wantBpp != 32)
+        return 0;
+    const int64_t stride = DibSurface::rowBytesFor(s.width(), wantBpp);
+    const int first = static_cast<int>(std::min<unsigned>(startScan, static_cast<unsigned>(s.height())));
+    const int count = static_cast<int>(std::min<unsigned>(scanLines, static_cast<unsigned>(s.height() - first)));
+    const bool topDown = info.bmiHeader.biHeight < 0;
+    auto* out = static_cast<uint8_t*>(bits);
+    const detail::DepthOps& srcOps = detail::depthOps(s.bitsPerPixel());
+    const detail::DepthOps& dstOps = detail::depthOps(wantBpp);
+    std::vector<uint32_t> values(static_cast<size_t>(s.width()));
+    for (int i = 0; i < count; ++i) {
+        // Row i of the output band is bottom-up row first + i.
+        const int bottomUpRow = first + i;
+        const int y = s.height() - 1 - bottomUpRow;
+        uint8_t* dst = out + stride * (topDown ? (count - 1 - i) : i);
+        if (wantBpp == s.bitsPerPixel()) {
+            std::memcpy(dst, s.scanLine(y), static_cast<size_t>(std::min<int64_t>(stride, s.rowBytes())));
+            continue;
+        }
+        srcOps.readRow(s.scanLine(y), 0, s.width(), values.data());
+        if (s.isPalettised())
+            for (uint32_t& v : values)
+                v = detail::rgbOf(v < s.colorTable().size() ? s.colorTable()[v] : RgbQuad{});
+        std::memset(dst, 0, static_cast<size_t>(stride));
+        dstOps.writeRow(dst, 0, s.width(), values.data());
+    }
+    const int keptHeight = info.bmiHeader.biHeight;
+    info = BitmapInfo::describe(s);
+    info.bmiHeader.biHeight = keptHeight ? keptHeight : s.height();
+    info.bmiHeader.biBitCount = static_cast<uint16_t>(wantBpp);
+    info.bmiHeader.biSizeImage = static_cast<uint32_t>(stride * s.height());
+    if (wantBpp > 8) {
+        info.bmiColors.clear();
+        info.bmiHeader.biClrUsed = 0;
+    }
+    return count;
+}
+
+bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, const BlitSource& sourceIn, int xSrc,
+                         int ySrc, int widthSrc, int heightSrc, RasterOp rop)
+{
+    if (widthDest == 0 || heightDest == 0 || widthSrc == 0 || heightSrc == 0)
+        return true;
+    const uint32_t index = detail::ropIndex(rop);
+    DibSurface& dest = *surface_;
+    const uint32_t mask = detail::valueMask(dest.bitsPerPixel());
+
+    // Normalise both rectangles; opposite signs mirror.
+    const bool mirrorX = (widthDest < 0) != (widthSrc < 0);
+    const bool mirrorY = (heightDest < 0) != (heightSrc < 0);
+    auto norm = [](int& pos, int& len) {
+        if (len < 0) {
+            pos += len + 1;
+            len = -len;
+        }
+    };
+    norm(xDest, widthDest);
+    norm(yDest, heightDest);
+    norm(xSrc, widthSrc);
+    norm(ySrc, heightSrc);
+    const bool scaled = widthDest != widthSrc || heightDest != heightSrc;
+
+    const Rect clip = drawClip();
+    const int dx0 = std::max(clip.left, xDest), dx1 = std::min(clip.right, xDest + widthDest);
+    const int dy0 = std::max(clip.top, yDest), dy1 = std::min(clip.bottom, yDest + heightDest);
+    if (dx0 >= dx1 || dy0 >= dy1)
+        return true;
+
+    // A scaled copy within one surface reads from a snapshot of the source rows it needs, so
+    // it never reads what it has already written. Unscaled copies order their rows instead.
+    BlitSource src = sourceIn;
+    std::vector<uint8_t> snapshot;
+    const bool sameSurface = src.surface == &dest;
+    if (sameSurface && scaled) {
+        const int sy0 = std::max(0, ySrc), sy1 = std::min(src.height, ySrc + heightSrc);
+        if (sy0 < sy1) {
+            const size_t rowBytes = static_cast<size_t>(dest.rowBytes());
+            snapshot.resize(rowBytes * static_cast<size_t>(sy1 - sy0));
+            for (int y = sy0; y < sy1; ++y)
+                std::memcpy(snapshot.data() + rowBytes * static_cast<size_t>(y - sy0), dest.scanLine(y), rowBytes);
+            src.top = snapshot.data() - static_cast<ptrdiff_t>(rowBytes) * sy0;
+            src.step = static_cast<ptrdiff_t>(rowBytes);
+            src.surface = nullptr;
+        }
+    }
+
+    // Source column of each destination column in [dx0, dx1); -1 where it falls outside.
+    const int n = dx1 - dx0;
+    std::vector<int> columns(static_cast<size_t>(n));
+    int srcMin = INT32_MAX, srcMax = INT32_MIN;
+    for (int i = 0; i < n; ++i) {
+        int j = detail::mapAxis(dx0 + i - xDest, widthDest, widthSrc);
+        if (mirrorX)
+            j = widthSrc - 1 - j;
+        const int sx = xSrc + j;
+        if (sx < 0 || sx >= src.width) {
+            columns[static_cast<size_t>(i)] = -1;
+            continue;
+        }
+        columns[static_cast<size_t>(i)] = sx;
+        srcMin = std::min(srcMin, sx);
+        srcMax = std::max(srcMax, sx);
+    }
+    if (srcMin > srcMax)
+        return true;
+    const bool allColumns = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
+    const bool contiguous = allColumns && !mirrorX && !scaled;
+
+    detail::ValueConverter converter(src, dest);
+    const detail::DepthOps& srcOps = detail::depthOps(src.bitsPerPixel);
+    const detail::DepthOps& dstOps = detail::depthOps(dest.bitsPerPixel());
+    const bool pattern = detail::usesPattern(index);
+    const detail::RealBrush brush = pattern ? realise(brush_, R2_COPYPEN) : detail::RealBrush{};
+
+    // Whole-row byte copy: same format, unscaled, byte-aligned pixels.
+    const int bpp = dest.bitsPerPixel();
+    const bool rowCopy = index == 0xCC && contiguous && converter.identity() && src.bitsPerPixel == bpp && bpp >= 8;
+
+    std::vector<uint32_t> srcRow(static_cast<size_t>(srcMax - srcMin + 1));
+    std::vector<uint32_t> s(static_cast<size_t>(n)), d(static_cast<size_t>(n)), p;
+    if (pattern)
+        p.resize(static_cast<size_t>(n));
+
+    // Overlapping unscaled copies within one surface go bottom-up when moving down.
+    const bool reverseRows = sameSurface && !scaled && !mirrorY && yDest > ySrc;
+    for (int k = 0; k < dy1 - dy0; ++k) {
+        const int y = reverseRows ? dy1 - 1 - k : dy0 + k;
+        int j = detail::mapAxis(y - yDest, heightDest, heightSrc);
+        if (mirrorY)
+            j = heightSrc - 1 - j;
+        const int sy = ySrc + j;
+        if (sy < 0 || sy >= src.height)
+            continue;
+        uint8_t* drow = dest.scanLine(y);
+        const uint8_t* srow = src.row(sy);
+        if (rowCopy) {
+            const size_t bytesPerPixel = static_cast<size_t>(bpp / 8);
+            std::memmove(drow + bytesPerPixel * static_cast<size_t>(dx0), srow + bytesPerPixel * static_cast<size_t>(srcMin),
+                         bytesPerPixel * static_cast<size_t>(n));
+            continue;
+        }
+        srcOps.readRow(srow, srcMin, srcMax - srcMin + 1, srcRow.data());
+        if (contiguous)
+            std::memcpy(s.data(), srcRow.data(), sizeof(uint32_t) * static_cast<size_t>(n));
+        else
+            for (int i = 0; i < n; ++i) {
+                const int c = columns[static_cast<size_t>(i)];
+                s[static_cast<size_t>(i)] = c < 0 ? 0 : srcRow[static_cast<size_t>(c - srcMin)];
+            }
+        converter.convert(s.data(), n);
+        if (index != 0xCC && index != 0x33)
+            dstOps.readRow(drow, dx0, n, d.data());
+        if (pattern) {
+            const detail::AndXor* cells = brush.cells[(y - brushOrg_.y) & 7];
+            for (int i = 0; i < n; ++i)
+                p[static_cast<size_t>(i)] = brush.null ? 0 : brush.solid ? brush.solidOp.x : cells[(dx0 + i - brushOrg_.x) & 7].x;
+        }
+        detail::combineRow(index, mask, pattern ? p.data() : nullptr, s.data(), d.data(), n);
+        if (allColumns) {
+            dstOps.writeRow(drow, dx0, n, d.data());
+        } else {
+            // Leave destination pixels without a source pixel as they are.
+            int i = 0;
+            while (i < n) {
+                if (columns[static_cast<size_t>(i)] < 0) {
+                    ++i;
+                    continue;
+                }
+                int e = i;
+                while (e < n && columns[static_cast<size_t>(e)] >= 0)
+                    ++e;
+                dstOps.writeRow(drow, dx0 + i, e - i, d.data() + i);
+                i = e;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace gdi

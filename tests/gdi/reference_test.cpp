@@ -1,0 +1,84 @@
+// Replays every case of the reference corpus on our raster layer and compares the pixels with
+// what the platform's GDI produced. Cases we knowingly draw differently are listed below with
+// the reason; any other mismatch fails, and so does a listed case that starts to match (so the
+// list never goes stale).
+
+#include "case_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace {
+
+const std::string kReferenceDir = PICTAVO_GDI_REFERENCE_DIR;
+
+// Cases where our pixels knowingly differ from the reference, with why.
+const std::map<std::string, std::string> kKnownDifferences = {
+};
+
+std::vector<uint8_t> readFile(const std::filesystem::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Number of pixels whose stored values differ; -1 when the sizes or depths differ.
+long differingPixels(const gdi::DibSurface& a, const gdi::DibSurface& b)
+{
+    if (a.width() != b.width() || a.height() != b.height() || a.bitsPerPixel() != b.bitsPerPixel())
+        return -1;
+    long n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            n += a.rawPixel(x, y) != b.rawPixel(x, y);
+    return n;
+}
+
+TEST(GdiReference, EveryCaseMatchesThePlatformPixels)
+{
+    const std::filesystem::path dir(kReferenceDir);
+    ASSERT_TRUE(std::filesystem::exists(dir / "cases.txt"))
+        << "reference corpus missing: " << (dir / "cases.txt").string();
+    const std::vector<uint8_t> text = readFile(dir / "cases.txt");
+
+    int total = 0, identical = 0;
+    std::vector<std::string> newMismatches, nowMatching;
+    std::string error;
+    const bool ok = gdi::replay::runCases(
+        std::string(text.begin(), text.end()),
+        [&](gdi::replay::CaseOutput& out) {
+            ++total;
+            const auto expected = gdi::replay::decodeBmp(readFile(dir / "out" / (out.name + ".bmp")));
+            const long diff = expected ? differingPixels(*out.surface, *expected) : -1;
+            const bool known = kKnownDifferences.count(out.name) != 0;
+            if (diff == 0) {
+                ++identical;
+                if (known)
+                    nowMatching.push_back(out.name);
+            } else if (!known) {
+                newMismatches.push_back(out.name + " (" + (diff < 0 ? std::string("unreadable or other size")
+                                                                     : std::to_string(diff) + " pixels") + ")");
+            }
+        },
+        error);
+    ASSERT_TRUE(ok) << error;
+    std::printf("reference agreement: %d / %d cases identical (%zu listed as known differences)\n", identical, total,
+                kKnownDifferences.size());
+    EXPECT_EQ(total, 325);
+    std::string list;
+    for (const auto& m : newMismatches)
+        list += "  " + m + "\n";
+    EXPECT_TRUE(newMismatches.empty()) << newMismatches.size() << " unexpected mismatches:\n" << list;
+    std::string now;
+    for (const auto& m : nowMatching)
+        now += "  " + m + "\n";
+    EXPECT_TRUE(nowMatching.empty()) << "listed as known differences but now identical (remove them):\n" << now;
+}
+
+} // namespace
