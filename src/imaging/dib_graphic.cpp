@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -251,6 +252,70 @@ uint16_t TRgbToPaletteConverter::SearchPalette(const TLogPalette& palette, uint3
         }
     }
     return static_cast<uint16_t>(best);
+}
+
+uint16_t TRgbToPaletteConverter::search(uint32_t color)
+{
+    const int r = (color >> 16) & 0xFF;
+    const int g = (color >> 8) & 0xFF;
+    const int b = color & 0xFF;
+    if (cells_.empty())
+        cells_.resize(size_t{kCellsPerAxis} * kCellsPerAxis * kCellsPerAxis);
+    const int cr = r >> kCellShift, cg = g >> kCellShift, cb = b >> kCellShift;
+    Cell& cell = cells_[(size_t(cr) * kCellsPerAxis + size_t(cg)) * kCellsPerAxis + size_t(cb)];
+    if (cell.first < 0)
+        makeCell(cell, cr, cg, cb);
+    const uint8_t* candidate = candidates_.data() + cell.first;
+    if (cell.count == 1)
+        return candidate[0];
+    int best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (int k = 0; k < cell.count; ++k) {
+        const int i = candidate[k];
+        const TPaletteEntry& e = palette_->palPalEntry[i];
+        const int dr = r - e.peRed;
+        const int dg = g - e.peGreen;
+        const int db = b - e.peBlue;
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+            if (distance == 0)
+                break;
+        }
+    }
+    return static_cast<uint16_t>(best);
+}
+
+// The nearest entry to any colour c of the cell is no farther from c than the entry whose
+// farthest point of the cell is nearest; so every entry whose nearest point of the cell lies
+// beyond that bound can be skipped. Entries at equal distance all stay, keeping the tie rule.
+void TRgbToPaletteConverter::makeCell(Cell& cell, int red, int green, int blue)
+{
+    constexpr int width = 1 << kCellShift;
+    const int lo[3] = {red * width, green * width, blue * width};
+    const int count = std::min<int>(palette_->palNumEntries, 256);
+    int nearest[256];
+    int bound = std::numeric_limits<int>::max();
+    for (int i = 0; i < count; ++i) {
+        const TPaletteEntry& e = palette_->palPalEntry[i];
+        const int v[3] = {e.peRed, e.peGreen, e.peBlue};
+        int minSum = 0, maxSum = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            const int low = lo[axis], high = lo[axis] + width - 1;
+            const int below = v[axis] < low ? low - v[axis] : v[axis] > high ? v[axis] - high : 0;
+            const int far = std::max(std::abs(v[axis] - low), std::abs(v[axis] - high));
+            minSum += below * below;
+            maxSum += far * far;
+        }
+        nearest[i] = minSum;
+        bound = std::min(bound, maxSum);
+    }
+    cell.first = static_cast<int32_t>(candidates_.size());
+    for (int i = 0; i < count; ++i)
+        if (nearest[i] <= bound)
+            candidates_.push_back(static_cast<uint8_t>(i));
+    cell.count = static_cast<int32_t>(candidates_.size()) - cell.first;
 }
 
 // ---- the picture --------------------------------------------------------------------------

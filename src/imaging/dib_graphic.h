@@ -105,10 +105,22 @@ private:
         int16_t index = -1;
     };
 
-    uint16_t search(uint32_t color) const { return SearchPalette(*palette_, color); }
+    // On a cache miss only the palette entries that can be nearest to some colour of the
+    // colour's cell of the RGB cube are compared, in index order, which gives exactly the
+    // answer of the full search. A cell's list is made when first needed.
+    static constexpr int kCellShift = 3;
+    static constexpr int kCellsPerAxis = 256 >> kCellShift;
+    struct Cell {
+        int32_t first = -1; // into candidates_; -1 until made
+        int32_t count = 0;
+    };
+    uint16_t search(uint32_t color);
+    void makeCell(Cell& cell, int red, int green, int blue);
 
     const TLogPalette* palette_;
     Slot cache_[kSlots];
+    std::vector<Cell> cells_;
+    std::vector<uint8_t> candidates_;
 };
 
 class TDibGraphic;

@@ -180,11 +180,24 @@ TEST(DibGraphic, ConverterMatchesLinearSearch)
     const TLogPalette& palette = *DefaultPalette(ifColor256);
     TRgbToPaletteConverter converter(palette);
     std::mt19937 random(1234);
-    for (int i = 0; i < 200000; ++i) {
+    for (int i = 0; i < 60000; ++i) {
         uint32_t color = random() & 0x00FFFFFF;
         if (i % 3 == 0)
             color = (color % 1020) + 1020 * (i % 7); // same slot, different colours
         ASSERT_EQ(converter.NearestIndex(color), TRgbToPaletteConverter::SearchPalette(palette, color)) << color;
+    }
+    // Random palettes with repeated entries and coarse levels, so that ties are common.
+    for (int round = 0; round < 12; ++round) {
+        TLogPalette coarse;
+        coarse.palNumEntries = uint16_t(1 + random() % 256);
+        for (int i = 0; i < coarse.palNumEntries; ++i)
+            coarse.palPalEntry[i] = TPaletteEntry{uint8_t(random() % 5 * 60), uint8_t(random() % 5 * 60),
+                                                  uint8_t(random() % 5 * 60), 0};
+        TRgbToPaletteConverter matcher(coarse);
+        for (int i = 0; i < 4000; ++i) {
+            const uint32_t color = random() & 0x00FFFFFF;
+            ASSERT_EQ(matcher.NearestIndex(color), TRgbToPaletteConverter::SearchPalette(coarse, color)) << color;
+        }
     }
     TLogPalette empty;
     EXPECT_EQ(TRgbToPaletteConverter(empty).NearestIndex(0x123456), 0);

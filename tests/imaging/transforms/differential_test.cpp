@@ -1,0 +1,203 @@
+// The row-based, cached and threaded transforms against the plain pixel-by-pixel procedures,
+// on seeded random pictures of every format. Sizes are odd so rows end in partial bytes; the
+// larger size is past the point where a second thread joins in.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "imaging/transforms/antialias_transform.h"
+#include "imaging/transforms/color_depth.h"
+#include "imaging/transforms/convolution_transform.h"
+#include "imaging/transforms/crop_transform.h"
+#include "imaging/transforms/lightness_transforms.h"
+#include "imaging/transforms/negative_transform.h"
+#include "imaging/transforms/resize_transform.h"
+#include "imaging/transforms/saturation.h"
+#include "imaging/transforms/transform_reference.h"
+#include "test_pictures.h"
+
+using namespace test_pictures;
+
+namespace {
+
+struct Operation {
+    std::string name;
+    std::function<void(const TDibGraphic& source, TDibGraphic& dest)> fast;
+    std::function<void(const TDibGraphic& source, TDibGraphic& dest)> plain;
+};
+
+// In-place operations run on a copy of the source.
+Operation inPlace(std::string name, std::function<void(TDibGraphic&)> fast, std::function<void(TDibGraphic&)> plain)
+{
+    return {std::move(name),
+            [fast](const TDibGraphic& s, TDibGraphic& d) {
+                d.AssignPicture(&s);
+                fast(d);
+            },
+            [plain](const TDibGraphic& s, TDibGraphic& d) {
+                d.AssignPicture(&s);
+                plain(d);
+            }};
+}
+
+std::vector<Operation> operations()
+{
+    std::vector<Operation> ops;
+    for (double amount : {-37.5, 5.0, 100.0})
+        ops.push_back(inPlace("brightness " + std::to_string(amount),
+                              [amount](TDibGraphic& p) {
+                                  TBrightnessTransform t;
+                                  t.SetAmount(amount);
+                                  t.Apply(p);
+                              },
+                              [amount](TDibGraphic& p) { reference::brightness(p, amount); }));
+    for (bool enhance : {true, false})
+        ops.push_back(inPlace(enhance ? "contrast up" : "contrast down",
+                              [enhance](TDibGraphic& p) {
+                                  TContrastTransform t;
+                                  t.Enhance = enhance;
+                                  t.Apply(p);
+                              },
+                              [enhance](TDibGraphic& p) { reference::contrast(p, enhance); }));
+    for (int slider : {-100, 60})
+        ops.push_back(inPlace("saturation " + std::to_string(slider),
+                              [slider](TDibGraphic& p) { ChangeSaturation(p, SaturationChange(slider)); },
+                              [slider](TDibGraphic& p) { reference::saturation(p, SaturationChange(slider)); }));
+    for (int strength : {0, 10, 100}) {
+        ops.push_back({"sharpen " + std::to_string(strength),
+                       [strength](const TDibGraphic& s, TDibGraphic& d) {
+                           TSharpenTransform t;
+                           t.Strength = uint8_t(strength);
+                           t.ApplyOnDest(s, d);
+                       },
+                       [strength](const TDibGraphic& s, TDibGraphic& d) {
+                           TSharpenTransform t;
+                           t.Strength = uint8_t(strength);
+                           TDibGraphic scratch;
+                           t.ApplyOnDest(s, scratch); // derives the kernel
+                           reference::convolution(s, d, t.Kernel, t.KernelDivisor);
+                       }});
+        ops.push_back({"smooth " + std::to_string(strength),
+                       [strength](const TDibGraphic& s, TDibGraphic& d) {
+                           TSmoothTransform t;
+                           t.Strength = uint8_t(strength);
+                           t.ApplyOnDest(s, d);
+                       },
+                       [strength](const TDibGraphic& s, TDibGraphic& d) {
+                           TSmoothTransform t;
+                           t.Strength = uint8_t(strength);
+                           TDibGraphic scratch;
+                           t.ApplyOnDest(s, scratch);
+                           reference::convolution(s, d, t.Kernel, t.KernelDivisor);
+                       }});
+    }
+    ops.push_back(inPlace("negative", [](TDibGraphic& p) { TNegativeTransform().Apply(p); }, reference::negative));
+    ops.push_back({"antialias", [](const TDibGraphic& s, TDibGraphic& d) { TAntiAliasTransform().ApplyOnDest(s, d); },
+                   reference::antiAlias});
+    ops.push_back({"crop", [](const TDibGraphic& s, TDibGraphic& d) {
+                       TCropTransform t;
+                       t.CutTop = 2;
+                       t.CutLeft = 3;
+                       t.CutBottom = 1;
+                       t.CutRight = 5;
+                       t.ApplyOnDest(s, d);
+                   },
+                   [](const TDibGraphic& s, TDibGraphic& d) { reference::crop(s, d, 2, 3, 1, 5); }});
+    for (int kind = 0; kind < 6; ++kind)
+        for (auto [scaleW, scaleH, target] : {std::tuple{0.5, 0.75, -1}, std::tuple{2.5, 1.5, -1}, std::tuple{1.3, 0.4, int(ifColor256)}}) {
+            ops.push_back({"resize filter " + std::to_string(kind) + " x" + std::to_string(scaleW) + " to "
+                               + std::to_string(target),
+                           [=](const TDibGraphic& s, TDibGraphic& d) {
+                               TResizeTransform t;
+                               t.Filtered = true;
+                               t.FilterKind = uint8_t(kind);
+                               t.NewWidth = std::max(2, int(s.GetWidth() * scaleW));
+                               t.NewHeight = std::max(2, int(s.GetHeight() * scaleH));
+                               t.ForceFormat = target >= 0;
+                               t.TargetFormat = TImageFormat(target >= 0 ? target : 0);
+                               t.ApplyOnDest(s, d);
+                           },
+                           [=](const TDibGraphic& s, TDibGraphic& d) {
+                               const TImageFormat format = target >= 0 ? TImageFormat(target) : s.ImageFormat();
+                               d.NewImage(std::max(2, int(s.GetWidth() * scaleW)), std::max(2, int(s.GetHeight() * scaleH)),
+                                          format, format == s.ImageFormat() ? &s.LogPalette() : nullptr, s.XDpi(), s.YDpi());
+                               reference::resample(s, d, kind);
+                           }});
+        }
+    ops.push_back(inPlace("invert", InvertPictureColors, reference::invert));
+    return ops;
+}
+
+void compareOn(int width, int height, TImageFormat format, bool randomPalette, unsigned seed,
+               const std::vector<Operation>& ops)
+{
+    std::mt19937 random(seed);
+    TDibGraphic source;
+    randomPicture(source, width, height, format, random, randomPalette);
+    for (const Operation& op : ops) {
+        SCOPED_TRACE(op.name);
+        TDibGraphic fast, plain;
+        op.fast(source, fast);
+        op.plain(source, plain);
+        QString where;
+        ASSERT_TRUE(samePixels(fast, plain, &where)) << where.toStdString();
+        if (fast.ImageFormat() != ifTrueColor)
+            for (int i = 0; i < 256; ++i)
+                ASSERT_EQ(fast.LogPalette().palPalEntry[i], plain.LogPalette().palPalEntry[i]) << i;
+    }
+}
+
+} // namespace
+
+class Differential : public ::testing::TestWithParam<TImageFormat> {};
+
+TEST_P(Differential, SmallOddPictures)
+{
+    const auto ops = operations();
+    compareOn(37, 23, GetParam(), false, 11 + GetParam(), ops);
+    compareOn(29, 17, GetParam(), true, 23 + GetParam(), ops);
+}
+
+TEST_P(Differential, PictureLargeEnoughForTwoThreads)
+{
+    const TImageFormat format = GetParam();
+    std::vector<Operation> ops;
+    for (const Operation& op : operations())
+        if (op.name.rfind("resize", 0) != 0 || op.name.find("filter 4") != std::string::npos)
+            ops.push_back(op);
+    compareOn(301, 251, format, format == ifColor256, 97 + format, ops);
+}
+
+TEST_P(Differential, ConversionFromSurfacesOfEveryDepth)
+{
+    std::mt19937 random(5 + GetParam());
+    for (int bits : {1, 4, 8, 24, 32}) {
+        SCOPED_TRACE(bits);
+        std::vector<gdi::RgbQuad> table;
+        if (bits <= 8)
+            for (int i = 0; i < (1 << bits) - 1; ++i) // one short: the last index reads as black
+                table.push_back({uint8_t(random()), uint8_t(random()), uint8_t(random()), 0});
+        // Smaller, same and larger than the picture.
+        for (auto [w, h] : {std::pair{40, 20}, std::pair{263, 257}, std::pair{300, 290}}) {
+            gdi::DibSurface drawn(w, h, bits, table);
+            for (size_t i = 0; i < drawn.imageBytes(); ++i)
+                drawn.bits()[i] = uint8_t(random());
+            TDibGraphic fast, plain;
+            fast.NewImage(263, 257, ifTrueColor, nullptr, 0, 0);
+            plain.NewImage(263, 257, ifTrueColor, nullptr, 0, 0);
+            ConvertPictureFromSurface(fast, drawn, GetParam());
+            reference::convertFromSurface(plain, drawn, GetParam());
+            QString where;
+            ASSERT_TRUE(samePixels(fast, plain, &where)) << where.toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, Differential, ::testing::ValuesIn(allFormats),
+                         [](const ::testing::TestParamInfo<TImageFormat>& info) {
+                             static const char* names[] = {"BlackWhite", "Gray16", "Gray256", "Color16", "Color256", "TrueColor"};
+                             return std::string(names[info.param]);
+                         });
