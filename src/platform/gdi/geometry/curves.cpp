@@ -1,1 +1,365 @@
+// Ellipses, round rectangles, arcs, pies and chords.
+//
+// The outline of a curved figure is built from one quadrant of the ellipse that fits the box,
+// computed with an integer error-term walk and mirrored into the other three, so the figure is
+// symmetric to the pixel. Arcs, pies and chords cut that same closed outline between the two
+// rays, and the brush fills the polygon the outline pixels make.
+
 #include "platform/gdi/geometry/geometry.h"
+#include "platform/gdi/geometry/raster_internal.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <climits>
+
+namespace gdi::geometry {
+namespace {
+
+using detail::appendLine;
+
+Rect normalised(Rect r)
+{
+    if (r.right < r.left)
+        std::swap(r.left, r.right);
+    if (r.bottom < r.top)
+        std::swap(r.top, r.bottom);
+    return r;
+}
+
+// Offsets of one ellipse quadrant, walked from the end of the horizontal axis (k = m = 0) to
+// the end of the vertical one: the pixel is (right - k, middle + m).
+struct QuadrantStep {
+    int k;
+    int m;
+};
+
+// Quadrant of the ellipse inscribed in a box of w x h pixels (w, h >= 1). Also gives the two
+// middle rows (counted from the box top): the lower half starts at `lowerMiddle`, the upper
+// half ends at `upperMiddle`; they are equal for an odd height.
+struct Quadrant {
+    std::vector<QuadrantStep> steps;
+    int lowerMiddle = 0;
+    int upperMiddle = 0;
+};
+
+Quadrant ellipseQuadrant(int w, int h)
+{
+    Quadrant q;
+    const int64_t a = w - 1;
+    const int64_t b = h - 1;
+    const int64_t b1 = b & 1;
+    int64_t dx = 4 * (1 - a) * b * b;
+    int64_t dy = 4 * (b1 + 1) * a * a;
+    int64_t err = dx + dy + b1 * a * a;
+    const int64_t aa8 = 8 * a * a;
+    const int64_t bb8 = 8 * b * b;
+    q.lowerMiddle = static_cast<int>((b + 1) / 2);
+    q.upperMiddle = static_cast<int>(q.lowerMiddle - b1);
+
+    // Columns run from both sides towards the middle; the walk ends when they cross.
+    int64_t left = 0;
+    int64_t right = a;
+    int k = 0;
+    int m = 0;
+    do {
+        q.steps.push_back({k, m});
+        const int64_t e2 = 2 * err;
+        if (e2 <= dy) {
+            ++m;
+            err += dy += aa8;
+        }
+        if (e2 >= dx || 2 * err > dy) {
+            ++k;
+            ++left;
+            --right;
+            err += dx += bb8;
+        }
+    } while (left <= right);
+    // A very flat ellipse leaves the walk before reaching the vertical axis; finish the tip
+    // down the middle column.
+    while (2 * static_cast<int64_t>(m) + b1 <= b) {
+        q.steps.push_back({k - 1, m});
+        ++m;
+    }
+    return q;
+}
+
+// The closed outline of a box with elliptic corners of cw x ch (cw = w and ch = h for an
+// ellipse), in counter-clockwise screen order starting at the right end of the middle row.
+PointPath roundedOutline(Rect box, int cw, int ch)
+{
+    const int w = box.right - box.left;
+    const int h = box.bottom - box.top;
+    cw = std::clamp(cw, 1, w);
+    ch = std::clamp(ch, 1, h);
+    const Quadrant q = ellipseQuadrant(cw, ch);
+    const int shiftX = w - cw;
+    const int shiftY = h - ch;
+    const int xl = box.left;
+    const int xr = box.left + cw - 1 + shiftX;
+    const int yu = box.top + q.upperMiddle;
+    const int yd = box.top + q.lowerMiddle + shiftY;
+
+    const int n = static_cast<int>(q.steps.size());
+    std::vector<Point> pts;
+    pts.reserve(4 * static_cast<size_t>(n) + 8);
+    for (int i = 0; i < n; ++i)
+        pts.push_back({xr - q.steps[i].k, yu - q.steps[i].m});
+    for (int i = n - 1; i >= 0; --i)
+        pts.push_back({xl + q.steps[i].k, yu - q.steps[i].m});
+    for (int i = 0; i < n; ++i)
+        pts.push_back({xl + q.steps[i].k, yd + q.steps[i].m});
+    for (int i = n - 1; i >= 0; --i)
+        pts.push_back({xr - q.steps[i].k, yd + q.steps[i].m});
+
+    // Join the quadrants with straight runs where the corners were pulled apart, and drop
+    // pixels the mirrored halves share.
+    PointPath path;
+    path.reserve(pts.size() + 2 * static_cast<size_t>(w + h));
+    for (size_t i = 0; i < pts.size(); ++i) {
+        const Point p = pts[i];
+        if (!path.empty()) {
+            const Point last = path.back();
+            if (last == p)
+                continue;
+            if (std::abs(last.x - p.x) > 1 || std::abs(last.y - p.y) > 1) {
+                PointPath run;
+                appendLine(run, last, p);
+                path.insert(path.end(), run.begin() + 1, run.end());
+            }
+        }
+        path.push_back(p);
+    }
+    if (path.size() > 1) {
+        const Point first = path.front();
+        while (path.size() > 1 && path.back() == first)
+            path.pop_back();
+        const Point last = path.back();
+        if (std::abs(last.x - first.x) > 1 || std::abs(last.y - first.y) > 1) {
+            PointPath run;
+            appendLine(run, last, first);
+            path.insert(path.end(), run.begin() + 1, run.end());
+        }
+    }
+    return path;
+}
+
+// Pseudo-angle order of vectors counter-clockwise on screen (y grows downwards), starting
+// at the positive x axis: returns true when u comes before v.
+int halfOf(int64_t x, int64_t y)
+{
+    // Upper half of the screen (y < 0) and the positive x axis come first.
+    return (y < 0 || (y == 0 && x >= 0)) ? 0 : 1;
+}
+
+bool angleLess(int64_t ux, int64_t uy, int64_t vx, int64_t vy)
+{
+    const int hu = halfOf(ux, uy);
+    const int hv = halfOf(vx, vy);
+    if (hu != hv)
+        return hu < hv;
+    // Counter-clockwise on screen: the cross product in screen coordinates is negative.
+    return ux * vy - uy * vx < 0;
+}
+
+// First index along the closed counter-clockwise outline whose direction from the centre is
+// not before the ray's.
+size_t rayIndex(const PointPath& path, int64_t cx2, int64_t cy2, Point through)
+{
+    const int64_t rx = 2 * int64_t{through.x} - cx2;
+    const int64_t ry = 2 * int64_t{through.y} - cy2;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const int64_t px = 2 * int64_t{path[i].x} - cx2;
+        const int64_t py = 2 * int64_t{path[i].y} - cy2;
+        if (!angleLess(px, py, rx, ry))
+            return i;
+    }
+    return path.size();
+}
+
+struct ArcCut {
+    // From the first outline point on or past the start ray up to, not including, the first
+    // one on or past the end ray; in drawing order.
+    PointPath points;
+    bool valid = false;
+};
+
+ArcCut cutArc(Rect box, Point start, Point end, ArcDirection direction)
+{
+    ArcCut cut;
+    const int w = box.right - box.left;
+    const int h = box.bottom - box.top;
+    if (w <= 0 || h <= 0 || (w == 1 && h == 1))
+        return cut;
+    PointPath ring = roundedOutline(box, w, h);
+    const int64_t cx2 = int64_t{box.left} + box.right - 1;
+    const int64_t cy2 = int64_t{box.top} + box.bottom - 1;
+    size_t s = rayIndex(ring, cx2, cy2, start);
+    size_t e = rayIndex(ring, cx2, cy2, end);
+    const size_t n = ring.size();
+    if (direction == ArcDirection::Clockwise) {
+        // Walk the ring backwards: reverse it and mirror the indices.
+        std::reverse(ring.begin(), ring.end());
+        const size_t rs = rayIndex(ring, cx2, cy2, start);
+        const size_t re = rayIndex(ring, cx2, cy2, end);
+        (void)rs;
+        (void)re;
+        s = (n - s) % n;
+        e = (n - e) % n;
+    }
+    if (s >= n)
+        s = 0;
+    if (e >= n)
+        e = 0;
+    size_t count = (e + n - s) % n;
+    if (count == 0)
+        count = n;
+    cut.points.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        cut.points.push_back(ring[(s + i) % n]);
+    cut.valid = true;
+    return cut;
+}
+
+// A convex closed outline's brush area: each row from its leftmost to its rightmost outline
+// pixel, the outline included, so the brush lies under the whole pen.
+SpanList convexInterior(const PointPath& ring, Rect box)
+{
+    const int rows = box.bottom - box.top;
+    std::vector<int> lo(static_cast<size_t>(rows), INT32_MAX);
+    std::vector<int> hi(static_cast<size_t>(rows), INT32_MIN);
+    for (const Point& p : ring) {
+        const size_t r = static_cast<size_t>(p.y - box.top);
+        lo[r] = std::min(lo[r], p.x);
+        hi[r] = std::max(hi[r], p.x);
+    }
+    SpanList spans;
+    spans.reserve(static_cast<size_t>(rows));
+    for (int r = 0; r < rows; ++r)
+        if (lo[static_cast<size_t>(r)] <= hi[static_cast<size_t>(r)])
+            spans.push_back({box.top + r, lo[static_cast<size_t>(r)], hi[static_cast<size_t>(r)] + 1});
+    return spans;
+}
+
+Rect applyInsideFrame(Rect box, const PenShape& pen)
+{
+    if (!pen.insideFrame || pen.width <= 1)
+        return box;
+    const int inset = pen.width / 2;
+    const int insetFar = pen.width - 1 - inset;
+    box.left += inset;
+    box.top += inset;
+    box.right -= insetFar;
+    box.bottom -= insetFar;
+    return box;
+}
+
+void finishOutline(Figure& figure, std::vector<PointPath> paths, const PenShape& pen)
+{
+    if (pen.width > 1) {
+        figure.penArea = detail::sweepPen(paths, pen.width);
+        return;
+    }
+    detail::removeRepeatedPixels(paths);
+    figure.outline = std::move(paths);
+}
+
+} // namespace
+
+Figure ellipse(Rect box, PenShape pen)
+{
+    return roundRect(box, std::abs(box.right - box.left), std::abs(box.bottom - box.top), pen);
+}
+
+Figure roundRect(Rect box, int cornerWidth, int cornerHeight, PenShape pen)
+{
+    Figure figure;
+    box = applyInsideFrame(normalised(box), pen);
+    const int w = box.right - box.left;
+    const int h = box.bottom - box.top;
+    // A single-pixel box has no outline to draw.
+    if (w <= 0 || h <= 0 || (w == 1 && h == 1))
+        return figure;
+    PointPath ring = roundedOutline(box, std::abs(cornerWidth), std::abs(cornerHeight));
+    figure.interior = convexInterior(ring, box);
+    std::vector<PointPath> paths{std::move(ring)};
+    if (!paths.front().empty())
+        paths.front().push_back(paths.front().front());
+    finishOutline(figure, std::move(paths), pen);
+    if (pen.width <= 1 && !figure.outline.empty() && figure.outline.front().size() > 1)
+        ; // closing pixel removed by removeRepeatedPixels
+    return figure;
+}
+
+Figure arc(Rect box, Point start, Point end, ArcDirection direction, PenShape pen)
+{
+    Figure figure;
+    box = applyInsideFrame(normalised(box), pen);
+    ArcCut cut = cutArc(box, start, end, direction);
+    if (!cut.valid)
+        return figure;
+    // The arc is drawn as a polyline through its points, which leaves out the last one.
+    if (pen.width <= 1)
+        cut.points.pop_back();
+    finishOutline(figure, {std::move(cut.points)}, pen);
+    return figure;
+}
+
+Figure pie(Rect box, Point start, Point end, ArcDirection direction, PenShape pen)
+{
+    Figure figure;
+    box = applyInsideFrame(normalised(box), pen);
+    ArcCut cut = cutArc(box, start, end, direction);
+    if (!cut.valid)
+        return figure;
+    const Point centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    PointPath path = cut.points;
+    const Point arcEnd = path.back();
+    appendLine(path, arcEnd, centre);
+    appendLine(path, centre, cut.points.front());
+    path.push_back(cut.points.front());
+
+    std::vector<Point> polygonPoints = cut.points;
+    polygonPoints.push_back(centre);
+    figure.interior = detail::fillPolygon(polygonPoints, PolyFillMode::Alternate);
+    finishOutline(figure, {std::move(path)}, pen);
+    return figure;
+}
+
+Figure chord(Rect box, Point start, Point end, ArcDirection direction, PenShape pen)
+{
+    Figure figure;
+    box = applyInsideFrame(normalised(box), pen);
+    ArcCut cut = cutArc(box, start, end, direction);
+    if (!cut.valid)
+        return figure;
+    PointPath path = cut.points;
+    appendLine(path, path.back(), cut.points.front());
+    path.push_back(cut.points.front());
+    figure.interior = detail::fillPolygon(cut.points, PolyFillMode::Alternate);
+    finishOutline(figure, {std::move(path)}, pen);
+    return figure;
+}
+
+ArcToResult arcTo(Point currentPosition, Rect box, Point start, Point end, ArcDirection direction,
+                  PenShape pen)
+{
+    ArcToResult result;
+    box = applyInsideFrame(normalised(box), pen);
+    ArcCut cut = cutArc(box, start, end, direction);
+    if (!cut.valid) {
+        result.newCurrentPosition = currentPosition;
+        return result;
+    }
+    PointPath path;
+    appendLine(path, currentPosition, cut.points.front());
+    path.insert(path.end(), cut.points.begin(), cut.points.end());
+    result.newCurrentPosition = cut.points.back();
+    if (pen.width <= 1)
+        path.pop_back();
+    finishOutline(result.figure, {std::move(path)}, pen);
+    return result;
+}
+
+} // namespace gdi::geometry

@@ -86,6 +86,10 @@ SpanList wideRectangle(Rect box, int width, bool insideFrame = false);
 SpanList floodFill(const DibSurface& surface, int x, int y, uint32_t value, FloodFillKind kind,
                    Rect clip);
 
+// The pixels of a 1-pixel line from `from` up to, but not including, `to`, in drawing order:
+// the rule the figure edges above use.
+PointPath linePath(Point from, Point to);
+
 // Helpers the painter may use on results.
 SpanList spansFromPaths(const std::vector<PointPath>& paths);     // pixels of paths as spans
 SpanList intersectSpans(const SpanList& spans, Rect clip);        // clip to a normalised rect

@@ -1,0 +1,41 @@
+#pragma once
+// Building blocks shared by the figure rasterisers of this folder.
+
+#include "platform/gdi/geometry/geometry.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace gdi::geometry::detail {
+
+// Appends the pixels of a 1-pixel line from `from` up to, but not including, `to`, in
+// drawing order (the device's line rule, so figure edges meet the lines drawn by LineTo).
+void appendLine(PointPath& path, Point from, Point to);
+
+// Rows [top, top + count) of per-row pixel ranges, turned into spans.
+struct RowRanges {
+    int top = 0;
+    std::vector<int> x0;   // inclusive; x0 > x1 means empty
+    std::vector<int> x1;   // inclusive
+};
+
+// The pixels whose centres lie inside the polygon, as a region made from the points would
+// hold them (top-left rule: left and top edges in, right and bottom edges out).
+SpanList fillPolygon(std::span<const Point> points, PolyFillMode mode);
+// The same for several closed contours filled together.
+SpanList fillPolygons(const std::vector<std::vector<Point>>& contours, PolyFillMode mode);
+
+// Union of spans given in any order.
+SpanList normaliseSpans(std::vector<Span> spans);
+SpanList unionSpans(const SpanList& a, const SpanList& b);
+SpanList subtractSpans(const SpanList& a, const SpanList& b);
+
+// Drops a pixel that was already visited, so each pixel of a figure outline appears once.
+void removeRepeatedPixels(std::vector<PointPath>& paths);
+
+// Area covered by a round pen of `width` whose centre visits each point of the paths.
+SpanList sweepPen(const std::vector<PointPath>& paths, int width);
+// The pixels of a round pen of `width` centred on the origin, one range per row.
+RowRanges penShape(int width);
+
+} // namespace gdi::geometry::detail
