@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 namespace gdi {
@@ -80,6 +79,9 @@ public:
         } else if (dstPal) {
             kind_ = Kind::Nearest;
             dest_ = &dest;
+            quantise_ = dest.bitsPerPixel() == 8;
+            if (quantise_)
+                cells_.assign(size_t{1} << 15, kUnset);
         } else {
             kind_ = Kind::Identity;
         }
@@ -98,11 +100,25 @@ public:
             return;
         case Kind::Nearest:
             for (int i = 0; i < n; ++i) {
-                const uint32_t rgb = values[i] & 0x00FFFFFFu;
-                auto it = cache_.find(rgb);
-                if (it == cache_.end())
-                    it = cache_.emplace(rgb, nearestValue(*dest_, colorRefOf(rgb))).first;
-                values[i] = it->second;
+                // Into 8 bits the platform matches blitted colours through a 15-bit inverse
+                // table: each colour stands for the centre of its 5-5-5 cell. Smaller tables
+                // are matched exactly.
+                if (!quantise_) {
+                    const uint32_t rgb = values[i] & 0x00FFFFFFu;
+                    if (rgb != lastRgb_) {
+                        lastRgb_ = rgb;
+                        lastValue_ = nearestValue(*dest_, colorRefOf(rgb));
+                    }
+                    values[i] = lastValue_;
+                    continue;
+                }
+                const uint32_t cell = ((values[i] >> 9) & 0x7C00u) | ((values[i] >> 6) & 0x03E0u) | ((values[i] >> 3) & 0x001Fu);
+                uint32_t& slot = cells_[cell];
+                if (slot == kUnset) {
+                    const uint32_t centre = ((cell & 0x7C00u) << 9) | ((cell & 0x03E0u) << 6) | ((cell & 0x001Fu) << 3) | 0x040404u;
+                    slot = nearestValue(*dest_, colorRefOf(centre));
+                }
+                values[i] = slot;
             }
             return;
         }
@@ -113,16 +129,27 @@ private:
     Kind kind_ = Kind::Identity;
     bool identity_ = false;
     std::vector<uint32_t> lut_;
-    std::unordered_map<uint32_t, uint32_t> cache_;
+    static constexpr uint32_t kUnset = 0xFFFFFFFFu;
+    std::vector<uint32_t> cells_;
+    bool quantise_ = false;
+    uint32_t lastRgb_ = 0xFFFFFFFFu;
+    uint32_t lastValue_ = 0;
     const DibSurface* dest_ = nullptr;
 };
 
-// Index into the source for each destination pixel of an axis, COLORONCOLOR style.
-int mapAxis(int i, int dstLen, int srcLen)
+// Index into the source for each destination pixel of an axis, COLORONCOLOR style: the
+// source pixel under the destination pixel's centre. A centre falling exactly on a source
+// boundary takes the earlier pixel, except across columns when reducing, where the platform
+// takes the later one.
+int mapAxis(int i, int dstLen, int srcLen, bool tieToLater)
 {
     if (dstLen == srcLen)
         return i;
-    return static_cast<int>((int64_t{i} * srcLen) / dstLen);
+    const int64_t num = (2 * int64_t{i} + 1) * srcLen;
+    const int64_t den = 2 * int64_t{dstLen};
+    if (tieToLater)
+        return static_cast<int>(num / den);
+    return static_cast<int>((num + den - 1) / den - 1);
 }
 
 // d = f(p, s, d) for a whole row; the common operations avoid the bitwise truth table.
@@ -162,11 +189,13 @@ using detail::BlitSource;
 
 bool DeviceContext::PatBlt(int x, int y, int width, int height, RasterOp rop)
 {
+    // A negative extent counts back from the pixel after the origin: x = 31, width = -8 covers
+    // columns 24..31.
     Rect r{x, y, x + width, y + height};
-    if (r.right < r.left)
-        std::swap(r.left, r.right);
-    if (r.bottom < r.top)
-        std::swap(r.top, r.bottom);
+    if (width < 0)
+        r = Rect{x + width + 1, r.top, x + 1, r.bottom};
+    if (height < 0)
+        r = Rect{r.left, y + height + 1, r.right, y + 1};
     const detail::RealBrush brush = realise(brush_, detail::rop2Of(detail::ropIndex(rop)));
     const uint32_t index = detail::ropIndex(rop);
     if (!detail::usesPattern(index)) {
@@ -396,7 +425,7 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     std::vector<int> columns(static_cast<size_t>(n));
     int srcMin = INT32_MAX, srcMax = INT32_MIN;
     for (int i = 0; i < n; ++i) {
-        int j = detail::mapAxis(dx0 + i - xDest, widthDest, widthSrc);
+        int j = detail::mapAxis(dx0 + i - xDest, widthDest, widthSrc, widthDest < widthSrc);
         if (mirrorX)
             j = widthSrc - 1 - j;
         const int sx = xSrc + j;
@@ -432,7 +461,7 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     const bool reverseRows = sameSurface && !scaled && !mirrorY && yDest > ySrc;
     for (int k = 0; k < dy1 - dy0; ++k) {
         const int y = reverseRows ? dy1 - 1 - k : dy0 + k;
-        int j = detail::mapAxis(y - yDest, heightDest, heightSrc);
+        int j = detail::mapAxis(y - yDest, heightDest, heightSrc, false);
         if (mirrorY)
             j = heightSrc - 1 - j;
         const int sy = ySrc + j;

@@ -19,11 +19,11 @@ namespace detail {
 const uint8_t* hatchBits(int hatch)
 {
     static const uint8_t kHatches[6][8] = {
-        {0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00}, // HS_HORIZONTAL
+        {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00}, // HS_HORIZONTAL
         {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08}, // HS_VERTICAL
         {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01}, // HS_FDIAGONAL
         {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80}, // HS_BDIAGONAL
-        {0x08, 0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08}, // HS_CROSS
+        {0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08, 0x08}, // HS_CROSS
         {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81}, // HS_DIAGCROSS
     };
     return kHatches[std::clamp(hatch, 0, 5)];
@@ -399,6 +399,8 @@ void DeviceContext::strokeLine(Point a, Point b)
 
 bool DeviceContext::LineTo(int x, int y)
 {
+    // Each LineTo starts the dash pattern afresh; only a Polyline carries it across corners.
+    dashPosition_ = 0;
     strokeLine(position_, Point{x, y});
     position_ = {x, y};
     return true;
@@ -438,7 +440,9 @@ void DeviceContext::paintFigure(const geometry::Figure& figure)
         return;
     }
     if (!figure.outline.empty()) {
-        fillSpans(subtract(figure.interior, geometry::spansFromPaths(figure.outline)), brush);
+        // The brush runs under a one-pixel outline too: with a mix mode such as NOT-XOR the
+        // outline pixels get both.
+        fillSpans(figure.interior, brush);
         penPaths(figure.outline);
         return;
     }
@@ -463,7 +467,8 @@ bool DeviceContext::Rectangle(int left, int top, int right, int bottom)
         fillRectClipped(q, brush);
         return true;
     }
-    if (r.right - r.left < 1 || r.bottom - r.top < 1)
+    // The frame is four lines that each leave out their last point, so a 1x1 box draws nothing.
+    if (r.right - r.left < 1 || r.bottom - r.top < 1 || (r.right - r.left == 1 && r.bottom - r.top == 1))
         return true;
     if (penIsWide()) {
         SpanList pen = geometry::wideRectangle(r, pen_.width, style == PS_INSIDEFRAME);
@@ -476,7 +481,8 @@ bool DeviceContext::Rectangle(int left, int top, int right, int bottom)
     // One-pixel pen: the frame runs on the outermost pixels, the brush fills inside it.
     const Rect inner{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
     fillRectClipped(inner, brush);
-    const Point corners[5] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1}, {r.left, r.bottom - 1}, {r.left, r.top}};
+    // The frame runs counter-clockwise from the top-right corner; a dash pattern follows it.
+    const Point corners[5] = {{r.right - 1, r.top}, {r.left, r.top}, {r.left, r.bottom - 1}, {r.right - 1, r.bottom - 1}, {r.right - 1, r.top}};
     std::vector<Point> path;
     path.reserve(static_cast<size_t>(2 * (r.right - r.left + r.bottom - r.top)));
     if (r.right - r.left == 1 || r.bottom - r.top == 1) {
