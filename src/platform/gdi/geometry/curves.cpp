@@ -258,7 +258,7 @@ Rect applyInsideFrame(Rect box, const PenShape& pen)
 void finishOutline(Figure& figure, std::vector<PointPath> paths, const PenShape& pen)
 {
     if (pen.width > 1) {
-        figure.penArea = detail::sweepPen(paths, pen.width);
+        figure.penArea = detail::widePathArea(paths, pen.width);
         return;
     }
     detail::removeRepeatedPixels(paths);
@@ -266,6 +266,19 @@ void finishOutline(Figure& figure, std::vector<PointPath> paths, const PenShape&
 }
 
 } // namespace
+
+namespace detail {
+SpanList ellipseArea(Rect box)
+{
+    const int w = box.right - box.left;
+    const int h = box.bottom - box.top;
+    if (w <= 0 || h <= 0)
+        return {};
+    if (w == 1 && h == 1)
+        return {{box.top, box.left, box.left + 1}};
+    return convexInterior(roundedOutline(box, w, h), box);
+}
+} // namespace detail
 
 Figure ellipse(Rect box, PenShape pen)
 {
@@ -287,8 +300,6 @@ Figure roundRect(Rect box, int cornerWidth, int cornerHeight, PenShape pen)
     if (!paths.front().empty())
         paths.front().push_back(paths.front().front());
     finishOutline(figure, std::move(paths), pen);
-    if (pen.width <= 1 && !figure.outline.empty() && figure.outline.front().size() > 1)
-        ; // closing pixel removed by removeRepeatedPixels
     return figure;
 }
 

@@ -180,8 +180,10 @@ Figure polygon(std::span<const Point> points, PolyFillMode mode, PenShape pen)
         detail::appendLine(path, points[i], points[(i + 1) % points.size()]);
     std::vector<PointPath> paths{std::move(path)};
     if (pen.width > 1) {
-        paths.front().push_back(points.front());
-        figure.penArea = detail::sweepPen(paths, pen.width);
+        // A wide pen runs along the vertices, with round joins, back to the first point.
+        std::vector<Point> closed(points.begin(), points.end());
+        closed.push_back(points.front());
+        figure.penArea = widePolyline(closed, pen.width);
     } else {
         detail::removeRepeatedPixels(paths);
         figure.outline = std::move(paths);

@@ -33,8 +33,12 @@ SpanList subtractSpans(const SpanList& a, const SpanList& b);
 // Drops a pixel that was already visited, so each pixel of a figure outline appears once.
 void removeRepeatedPixels(std::vector<PointPath>& paths);
 
-// Area covered by a round pen of `width` whose centre visits each point of the paths.
-SpanList sweepPen(const std::vector<PointPath>& paths, int width);
+// The filled ellipse of a normalised box, its outline included.
+SpanList ellipseArea(Rect box);
+
+// Area a pen of `width` covers drawn along each path as a polyline through its points (the
+// points of curved outlines are pixels, so this is the pen carried along the curve).
+SpanList widePathArea(const std::vector<PointPath>& paths, int width);
 // The pixels of a round pen of `width` centred on the origin, one range per row.
 RowRanges penShape(int width);
 

@@ -1,9 +1,10 @@
-// Pens wider than one pixel: round caps and joins, the pen's disc swept along the figure.
+// Pens wider than one pixel: round caps and joins, a band of the pen's width along each segment.
 
 #include "platform/gdi/geometry/geometry.h"
 #include "platform/gdi/geometry/raster_internal.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace gdi::geometry {
@@ -11,52 +12,96 @@ namespace detail {
 
 RowRanges penShape(int width)
 {
+    // The pen's footprint is the filled ellipse of a width x width box around the pixel; an
+    // even width puts the extra row and column after the centre.
+    const int before = width / 2;
+    const Rect box{-before, -before, width - before, width - before};
+    const SpanList disc = ellipseArea(box);
     RowRanges shape;
-    const int r = width / 2;
-    shape.top = -r;
-    const int rows = width;
-    shape.x0.resize(rows);
-    shape.x1.resize(rows);
-    // Pixel centres inside the disc of diameter `width` around the pen's pixel centre (an even
-    // width puts the extra pixel below and right).
-    const int64_t w2 = int64_t{width} * width;
-    for (int i = 0; i < rows; ++i) {
-        const int dy = shape.top + i;
-        const int64_t ty = 2 * int64_t{dy} - ((width & 1) ? 0 : 1);   // doubled offset from the disc centre
-        int best = -1;
-        for (int dx = 0; dx <= width; ++dx) {
-            const int64_t tx = 2 * int64_t{dx} - ((width & 1) ? 0 : 1);
-            if (tx * tx + ty * ty <= w2)
-                best = dx;
-        }
-        if (best < 0) {
-            shape.x0[i] = 1;
-            shape.x1[i] = 0;
-            continue;
-        }
-        shape.x1[i] = best;
-        shape.x0[i] = ((width & 1) ? -best : 1 - best);
+    shape.top = box.top;
+    shape.x0.assign(static_cast<size_t>(width), 1);
+    shape.x1.assign(static_cast<size_t>(width), 0);
+    for (const Span& s : disc) {
+        shape.x0[static_cast<size_t>(s.y - box.top)] = s.x0;
+        shape.x1[static_cast<size_t>(s.y - box.top)] = s.x1 - 1;
     }
     return shape;
 }
 
-SpanList sweepPen(const std::vector<PointPath>& paths, int width)
+SpanList widePathArea(const std::vector<PointPath>& paths, int width)
 {
-    const RowRanges shape = penShape(width);
-    std::vector<Span> spans;
-    size_t total = 0;
-    for (const PointPath& p : paths)
-        total += p.size();
-    spans.reserve(total * shape.x0.size());
-    for (const PointPath& path : paths)
-        for (const Point& p : path)
-            for (size_t i = 0; i < shape.x0.size(); ++i)
-                if (shape.x0[i] <= shape.x1[i])
-                    spans.push_back({p.y + shape.top + static_cast<int>(i), p.x + shape.x0[i], p.x + shape.x1[i] + 1});
-    return normaliseSpans(std::move(spans));
+    std::vector<Span> all;
+    for (const PointPath& path : paths) {
+        const SpanList one = widePolyline(path, width);
+        all.insert(all.end(), one.begin(), one.end());
+    }
+    return normaliseSpans(std::move(all));
 }
 
 } // namespace detail
+
+using detail::fillPolygon;
+using detail::normaliseSpans;
+using detail::penShape;
+using detail::RowRanges;
+
+namespace {
+
+int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+
+// The band a pen of `width` covers along one segment, without its ends. Across an axis it is
+// exactly `width` pixels; across a slanted segment the two sides are offset by the rounded
+// halves of the pen's extent in x and y, the wide half on the side the fill rule leaves open.
+void appendSegmentBand(std::vector<Span>& spans, Point a, Point b, int width)
+{
+    if (a.y > b.y || (a.y == b.y && a.x > b.x))
+        std::swap(a, b);
+    const int dx = b.x - a.x;
+    const int dy = b.y - a.y;
+    if (dx == 0 && dy == 0)
+        return;
+    const int before = width / 2;
+    if (dy == 0) {
+        for (int y = a.y - before; y < a.y - before + width; ++y)
+            spans.push_back({y, a.x, b.x + 1});
+        return;
+    }
+    if (dx == 0) {
+        for (int y = a.y; y <= b.y; ++y)
+            spans.push_back({y, a.x - before, a.x - before + width});
+        return;
+    }
+    const double length = std::hypot(double(dx), double(dy));
+    const double extentX = width * std::abs(dy) / length;
+    const double extentY = width * std::abs(dx) / length;
+    const Point narrow{roundHalfUp(extentX / 2), roundHalfUp(extentY / 2)};
+    const Point wide{roundHalfUp((extentX + 1) / 2), roundHalfUp((extentY + 1) / 2)};
+    // Going down to the right the upper-right side is the wide one; going down to the left,
+    // the lower-right side.
+    Point pts[4];
+    if (dx > 0) {
+        pts[0] = {a.x - narrow.x, a.y + narrow.y};
+        pts[1] = {a.x + wide.x, a.y - wide.y};
+        pts[2] = {b.x + wide.x, b.y - wide.y};
+        pts[3] = {b.x - narrow.x, b.y + narrow.y};
+    } else {
+        pts[0] = {a.x - narrow.x, a.y - narrow.y};
+        pts[1] = {a.x + wide.x, a.y + wide.y};
+        pts[2] = {b.x + wide.x, b.y + wide.y};
+        pts[3] = {b.x - narrow.x, b.y - narrow.y};
+    }
+    const SpanList band = fillPolygon(pts, PolyFillMode::Alternate);
+    spans.insert(spans.end(), band.begin(), band.end());
+}
+
+void appendDisc(std::vector<Span>& spans, const RowRanges& shape, Point p)
+{
+    for (size_t i = 0; i < shape.x0.size(); ++i)
+        if (shape.x0[i] <= shape.x1[i])
+            spans.push_back({p.y + shape.top + static_cast<int>(i), p.x + shape.x0[i], p.x + shape.x1[i] + 1});
+}
+
+} // namespace
 
 SpanList wideLine(Point from, Point to, int width)
 {
@@ -68,11 +113,14 @@ SpanList widePolyline(std::span<const Point> points, int width)
 {
     if (width <= 1 || points.empty())
         return {};
-    PointPath path;
+    const RowRanges shape = penShape(width);
+    std::vector<Span> spans;
     for (size_t i = 0; i + 1 < points.size(); ++i)
-        detail::appendLine(path, points[i], points[i + 1]);
-    path.push_back(points.back());
-    return detail::sweepPen({path}, width);
+        appendSegmentBand(spans, points[i], points[i + 1], width);
+    // Round caps and round joins: the pen's footprint at every vertex.
+    for (const Point& p : points)
+        appendDisc(spans, shape, p);
+    return normaliseSpans(std::move(spans));
 }
 
 SpanList wideRectangle(Rect box, int width, bool insideFrame)
