@@ -1,1 +1,313 @@
+// Direct tests of the device context: colour matching, clipping, pixels outside the surface,
+// overlapping blits, the line rule and text.
+
+#include "platform/gdi/device_context.h"
+#include "platform/gdi/line_raster.h"
+#include "platform/gdi/pixel_ops.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+using namespace gdi;
+
+RgbQuad rgb(int r, int g, int b)
+{
+    return RgbQuad{static_cast<uint8_t>(b), static_cast<uint8_t>(g), static_cast<uint8_t>(r), 0};
+}
+
+struct MatchCase {
+    const char* name;
+    std::vector<RgbQuad> table;
+    int bpp;
+    ColorRef colour;
+    ColorRef background;
+    uint32_t penValue;   // what a pen or brush stores
+    uint32_t pixelValue; // what SetPixelV stores
+};
+
+class ColourMatching : public ::testing::TestWithParam<MatchCase> {};
+
+TEST_P(ColourMatching, PenBrushAndPixelValues)
+{
+    const MatchCase& c = GetParam();
+    DibSurface surface(4, 1, c.bpp, c.table);
+    DeviceContext dc(surface);
+    dc.SetBkColor(c.background);
+    EXPECT_EQ(dc.penBrushValue(c.colour), c.penValue);
+    dc.SetPixelV(0, 0, c.colour);
+    EXPECT_EQ(surface.rawPixel(0, 0), c.pixelValue);
+
+    // The pen reaches the pixels with the same value.
+    dc.SelectPen(Pen::solid(c.colour));
+    dc.MoveTo(1, 0);
+    dc.LineTo(3, 0);
+    EXPECT_EQ(surface.rawPixel(1, 0), c.penValue);
+    EXPECT_EQ(surface.rawPixel(2, 0), c.penValue);
+}
+
+const std::vector<RgbQuad> kBlackWhite = {rgb(0, 0, 0), rgb(255, 255, 255)};
+const std::vector<RgbQuad> kDuplicates = {rgb(0, 0, 0), rgb(128, 128, 128), rgb(128, 128, 128), rgb(255, 255, 255)};
+const std::vector<RgbQuad> kGreys = {rgb(0, 0, 0), rgb(100, 100, 100), rgb(200, 200, 200), rgb(255, 255, 255)};
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, ColourMatching,
+    ::testing::Values(
+        MatchCase{"nearest_grey", kGreys, 4, RGB(90, 110, 100), RGB(255, 255, 255), 1, 1},
+        // 150 is 50 from both 100 and 200: the lower index wins.
+        MatchCase{"tie_to_lower_index", kGreys, 4, RGB(150, 150, 150), RGB(255, 255, 255), 1, 1},
+        MatchCase{"duplicate_entries", kDuplicates, 4, RGB(120, 120, 120), RGB(255, 255, 255), 1, 1},
+        MatchCase{"dibindex_as_is", kGreys, 4, DIBINDEX(2), RGB(255, 255, 255), 2, 2},
+        // One bit: pens and brushes that are not exactly black or white paint the background
+        // colour's entry when they equal the background colour and the other entry if not;
+        // SetPixelV still takes the nearest.
+        MatchCase{"bw_light_grey_on_white_bk", kBlackWhite, 1, RGB(192, 192, 192), RGB(255, 255, 255), 0, 1},
+        MatchCase{"bw_grey_equals_bk", kBlackWhite, 1, RGB(128, 128, 128), RGB(128, 128, 128), 1, 1},
+        MatchCase{"bw_red_on_black_bk", kBlackWhite, 1, RGB(255, 0, 0), RGB(0, 0, 0), 1, 0},
+        MatchCase{"bw_exact_white", kBlackWhite, 1, RGB(255, 255, 255), RGB(255, 255, 255), 1, 1},
+        MatchCase{"true_colour_swaps_to_rrggbb", {}, 24, RGB(0x12, 0x34, 0x56), RGB(255, 255, 255), 0x123456, 0x123456},
+        MatchCase{"invalid_colour_is_black", {}, 24, CLR_INVALID, RGB(255, 255, 255), 0, 0}),
+    [](const ::testing::TestParamInfo<MatchCase>& info) { return std::string(info.param.name); });
+
+TEST(DeviceContext, GetPixelOutsideSurfaceOrClipIsInvalid)
+{
+    DibSurface surface(8, 6, 24);
+    DeviceContext dc(surface);
+    EXPECT_EQ(dc.GetPixel(-1, 0), CLR_INVALID);
+    EXPECT_EQ(dc.GetPixel(8, 0), CLR_INVALID);
+    EXPECT_EQ(dc.GetPixel(0, 6), CLR_INVALID);
+    EXPECT_EQ(dc.GetPixel(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(dc.SetPixel(100, 100, RGB(1, 2, 3)), CLR_INVALID);
+    dc.IntersectClipRect(2, 2, 4, 4);
+    EXPECT_EQ(dc.GetPixel(1, 1), CLR_INVALID);
+    EXPECT_EQ(dc.GetPixel(2, 2), RGB(0, 0, 0));
+}
+
+// Drawing far outside, across and inside a clip rectangle never touches a pixel outside it
+// (AddressSanitizer watches the buffer edges).
+TEST(DeviceContext, EverythingStaysInsideTheClip)
+{
+    for (int bpp : {1, 4, 8, 24, 32}) {
+        std::vector<RgbQuad> table;
+        for (int i = 0; i < (bpp <= 8 ? 1 << bpp : 0); ++i)
+            table.push_back(rgb(i, i, i));
+        DibSurface surface(37, 23, bpp, table);
+        DeviceContext dc(surface);
+        dc.IntersectClipRect(5, 4, 30, 18);
+        dc.SelectPen(Pen::solid(RGB(255, 255, 255), 1));
+        dc.SelectBrush(Brush::solid(RGB(255, 255, 255)));
+        dc.MoveTo(-100000, -70000);
+        dc.LineTo(100000, 80000);
+        dc.MoveTo(-5, 10);
+        dc.LineTo(2000000000, 10);
+        dc.Rectangle(-50, -50, 100, 100);
+        dc.Ellipse(-10, -10, 50, 40);
+        dc.PatBlt(-1000, -1000, 5000, 5000, WHITENESS);
+        dc.BitBlt(-10, -10, 60, 60, &dc, 3, 3, NOTSRCCOPY);
+        dc.StretchBlt(-10, -10, 80, 50, &dc, -5, -5, 20, 10, SRCCOPY);
+        for (int y = 0; y < surface.height(); ++y)
+            for (int x = 0; x < surface.width(); ++x)
+                if (x < 5 || y < 4 || x >= 30 || y >= 18)
+                    ASSERT_EQ(surface.rawPixel(x, y), 0u) << x << "," << y << " at " << bpp << " bpp";
+    }
+}
+
+// An overlapping copy within one picture reads every source pixel before it is overwritten,
+// in all four directions, unscaled and scaled.
+TEST(DeviceContext, OverlappingBlitsReadTheOriginalPixels)
+{
+    struct Move {
+        int dx, dy, w, h;
+    };
+    for (const Move m : {Move{3, 2, 10, 8}, Move{-3, -2, 10, 8}, Move{4, -1, 10, 8}, Move{-2, 3, 10, 8},
+                         Move{1, 1, 14, 12}}) {
+        for (int bpp : {4, 24}) {
+            std::vector<RgbQuad> table;
+            for (int i = 0; i < (bpp == 4 ? 16 : 0); ++i)
+                table.push_back(rgb(i * 16, i * 8, 255 - i * 16));
+            DibSurface surface(24, 18, bpp, table);
+            for (int y = 0; y < 18; ++y)
+                for (int x = 0; x < 24; ++x)
+                    surface.setRawPixel(x, y, bpp == 4 ? static_cast<uint32_t>(x * 3 + y * 5) & 15u : static_cast<uint32_t>(x * 0x10101 + y * 0x7));
+            std::vector<uint32_t> original;
+            for (int y = 0; y < 18; ++y)
+                for (int x = 0; x < 24; ++x)
+                    original.push_back(surface.rawPixel(x, y));
+            DeviceContext dc(surface);
+            const int sx = 6, sy = 5;
+            if (m.w == 10)
+                dc.BitBlt(sx + m.dx, sy + m.dy, m.w, m.h, &dc, sx, sy, SRCCOPY);
+            else
+                dc.StretchBlt(sx + m.dx, sy + m.dy, m.w, m.h, &dc, sx, sy, 7, 6, SRCCOPY); // 2x enlargement
+            for (int y = 0; y < m.h; ++y)
+                for (int x = 0; x < m.w; ++x) {
+                    const int srcX = m.w == 10 ? sx + x : sx + x / 2;
+                    const int srcY = m.w == 10 ? sy + y : sy + y / 2;
+                    ASSERT_EQ(surface.rawPixel(sx + m.dx + x, sy + m.dy + y), original[static_cast<size_t>(srcY * 24 + srcX)])
+                        << "move " << m.dx << "," << m.dy << " pixel " << x << "," << y << " at " << bpp << " bpp";
+                }
+        }
+    }
+}
+
+// The line walk that skips clipped steps must pick the pixels of a plain error-term walk.
+TEST(LineRaster, ClosedFormMatchesTheIncrementalWalk)
+{
+    std::mt19937 rng(7);
+    for (int n = 0; n < 2000; ++n) {
+        const Point a{static_cast<int>(rng() % 61) - 30, static_cast<int>(rng() % 61) - 30};
+        const Point b{static_cast<int>(rng() % 61) - 30, static_cast<int>(rng() % 61) - 30};
+        const detail::LineSetup s = detail::setupLine(a, b);
+        // Plain walk.
+        std::vector<Point> expected;
+        int64_t err = 2 * s.dMinor - s.dMajor;
+        int minor = 0;
+        for (int i = 0; i < s.length; ++i) {
+            const int major = i * s.majorStep;
+            const int m = minor * s.minorStep;
+            expected.push_back(s.xMajor ? Point{a.x + major, a.y + m} : Point{a.x + m, a.y + major});
+            if (err + s.bias > 0) {
+                ++minor;
+                err -= 2 * s.dMajor;
+            }
+            err += 2 * s.dMinor;
+        }
+        // Clipped walk over a window, compared with the plain one restricted to it.
+        const Rect clip{-7, -11, 13, 9};
+        std::vector<Point> got;
+        detail::rasterLine(a, b, clip, [&](int x, int y, int) { got.push_back({x, y}); });
+        std::vector<Point> inside;
+        for (const Point& p : expected)
+            if (p.x >= clip.left && p.x < clip.right && p.y >= clip.top && p.y < clip.bottom)
+                inside.push_back(p);
+        ASSERT_EQ(got, inside) << "line " << a.x << "," << a.y << " -> " << b.x << "," << b.y;
+    }
+}
+
+// The fast solid spans (copy mode, whole bytes) agree with the pixel-by-pixel general path.
+TEST(PixelOps, SolidSpanFastPathsMatchThePixelLoop)
+{
+    std::mt19937 rng(11);
+    for (int bpp : {1, 4, 8, 24, 32}) {
+        const detail::DepthOps& ops = detail::depthOps(bpp);
+        const uint32_t mask = detail::valueMask(bpp);
+        for (int n = 0; n < 300; ++n) {
+            std::vector<uint8_t> fast(64), slow;
+            for (auto& b : fast)
+                b = static_cast<uint8_t>(rng());
+            slow = fast;
+            const int maxPixels = 64 * 8 / bpp;
+            int x0 = static_cast<int>(rng() % static_cast<unsigned>(maxPixels));
+            int x1 = static_cast<int>(rng() % static_cast<unsigned>(maxPixels + 1));
+            if (x0 > x1)
+                std::swap(x0, x1);
+            const int rop2 = 1 + static_cast<int>(rng() % 16);
+            const detail::AndXor op = detail::rop2AndXor(rop2, static_cast<uint32_t>(rng()) & mask, mask);
+            ops.solidSpan(fast.data(), x0, x1, op);
+            for (int x = x0; x < x1; ++x)
+                ops.put(slow.data(), x, (ops.get(slow.data(), x) & op.a) ^ op.x);
+            ASSERT_EQ(fast, slow) << bpp << " bpp, pixels " << x0 << ".." << x1 << ", mode " << rop2;
+        }
+    }
+}
+
+TEST(DeviceContext, TextUsesTextColourAndOpaqueBackgroundCell)
+{
+    DibSurface surface(120, 40, 24);
+    DeviceContext dc(surface);
+    dc.PatBlt(0, 0, 120, 40, WHITENESS);
+    Font font;
+    font.height = -20;
+    dc.SelectFont(font);
+    dc.SetTextColor(RGB(255, 0, 0));
+    dc.SetBkColor(RGB(0, 0, 255));
+    dc.SetBkMode(OPAQUE);
+    const Size extent = dc.GetTextExtentPoint32(QStringLiteral("Ж W"));
+    ASSERT_GT(extent.cx, 0);
+    ASSERT_GT(extent.cy, 0);
+    dc.TextOut(5, 3, QStringLiteral("Ж W"));
+    int red = 0, blue = 0, other = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const uint32_t v = surface.rawPixel(x, y);
+            const bool inCell = x >= 5 && y >= 3 && x < 5 + extent.cx && y < 3 + extent.cy;
+            if (!inCell) {
+                ASSERT_EQ(v, 0xFFFFFFu) << x << "," << y;
+                continue;
+            }
+            red += v == 0xFF0000u;
+            blue += v == 0x0000FFu;
+            other += v != 0xFF0000u && v != 0x0000FFu;
+        }
+    EXPECT_GT(red, 20);
+    EXPECT_GT(blue, red);
+    EXPECT_EQ(other, 0) << "glyphs must be aliased";
+
+    // Transparent: only glyph pixels change.
+    dc.PatBlt(0, 0, 120, 40, WHITENESS);
+    dc.SetBkMode(TRANSPARENT);
+    dc.TextOut(5, 3, QStringLiteral("Ж W"));
+    int changed = 0, notRed = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const uint32_t v = surface.rawPixel(x, y);
+            changed += v != 0xFFFFFFu;
+            notRed += v != 0xFFFFFFu && v != 0xFF0000u;
+        }
+    EXPECT_EQ(changed, red);
+    EXPECT_EQ(notRed, 0);
+}
+
+TEST(DeviceContext, StretchDIBitsAndGetDIBitsRoundTrip)
+{
+    const std::vector<RgbQuad> table = {rgb(0, 0, 0), rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255)};
+    DibSurface picture(13, 7, 8, table);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x)
+            picture.setRawPixel(x, y, static_cast<uint32_t>((x + 2 * y) % 4));
+    DibSurface target(13, 7, 24);
+    DeviceContext dc(target);
+    EXPECT_EQ(dc.StretchDIBits(0, 0, 13, 7, 0, 0, 13, 7, picture, SRCCOPY), 7);
+    const uint32_t expected[4] = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x)
+            ASSERT_EQ(target.rawPixel(x, y), expected[(x + 2 * y) % 4]);
+
+    DeviceContext source(picture);
+    BitmapInfo info;
+    info.bmiHeader.biWidth = 13;
+    info.bmiHeader.biHeight = 7;
+    info.bmiHeader.biBitCount = 24;
+    std::vector<uint8_t> bits(static_cast<size_t>(DibSurface::rowBytesFor(13, 24) * 7));
+    EXPECT_EQ(source.GetDIBits(0, 7, bits.data(), info, DIB_RGB_COLORS), 7);
+    EXPECT_EQ(0, std::memcmp(bits.data(), target.bits(), bits.size()));
+
+    // SetDIBitsToDevice puts the same rows back unscaled.
+    DibSurface again(13, 7, 24);
+    DeviceContext dc2(again);
+    EXPECT_EQ(dc2.SetDIBitsToDevice(0, 0, 13, 7, 0, 0, 0, 7, bits.data(), info, DIB_RGB_COLORS), 7);
+    EXPECT_EQ(0, std::memcmp(again.bits(), target.bits(), bits.size()));
+}
+
+// A malformed header is refused before any row is read.
+TEST(DeviceContext, StretchDIBitsRefusesBadHeaders)
+{
+    DibSurface target(4, 4, 24);
+    DeviceContext dc(target);
+    const uint8_t bits[64] = {};
+    BitmapInfo info;
+    info.bmiHeader.biWidth = 4;
+    info.bmiHeader.biHeight = 4;
+    info.bmiHeader.biBitCount = 7;
+    EXPECT_EQ(dc.StretchDIBits(0, 0, 4, 4, 0, 0, 4, 4, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = 1;
+    EXPECT_EQ(dc.StretchDIBits(0, 0, 4, 4, 0, 0, 4, 4, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
+    info.bmiHeader.biCompression = BI_RGB;
+    EXPECT_EQ(dc.StretchDIBits(0, 0, 4, 4, 0, 0, 4, 4, nullptr, info, DIB_RGB_COLORS, SRCCOPY), 0);
+}
+
+} // namespace

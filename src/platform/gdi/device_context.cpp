@@ -511,20 +511,34 @@ void DeviceContext::fillRectClipped(const Rect& q, const RealBrush& brush)
         painter.brush(y, c.left, c.right, brush, brushOrg_);
 }
 
+namespace {
+// A curved figure in a box of at most one pixel (the editor's click) paints nothing.
+bool dotBox(int left, int top, int right, int bottom)
+{
+    return std::abs(int64_t{right} - left) <= 1 && std::abs(int64_t{bottom} - top) <= 1;
+}
+} // namespace
+
 bool DeviceContext::Ellipse(int left, int top, int right, int bottom)
 {
+    if (dotBox(left, top, right, bottom))
+        return true;
     paintFigure(geometry::ellipse(Rect{left, top, right, bottom}, penShape(pen_)));
     return true;
 }
 
 bool DeviceContext::RoundRect(int left, int top, int right, int bottom, int width, int height)
 {
+    if (dotBox(left, top, right, bottom))
+        return true;
     paintFigure(geometry::roundRect(Rect{left, top, right, bottom}, width, height, penShape(pen_)));
     return true;
 }
 
 bool DeviceContext::Pie(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
 {
+    if (dotBox(left, top, right, bottom))
+        return true;
     paintFigure(geometry::pie(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2}, arcDirectionOf(arcDirection_),
                               penShape(pen_)));
     return true;
@@ -532,6 +546,8 @@ bool DeviceContext::Pie(int left, int top, int right, int bottom, int x1, int y1
 
 bool DeviceContext::Chord(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
 {
+    if (dotBox(left, top, right, bottom))
+        return true;
     paintFigure(geometry::chord(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2}, arcDirectionOf(arcDirection_),
                                 penShape(pen_)));
     return true;
@@ -539,6 +555,8 @@ bool DeviceContext::Chord(int left, int top, int right, int bottom, int x1, int 
 
 bool DeviceContext::Arc(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
 {
+    if (dotBox(left, top, right, bottom))
+        return true;
     geometry::Figure f = geometry::arc(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2},
                                        arcDirectionOf(arcDirection_), penShape(pen_));
     f.interior.clear();

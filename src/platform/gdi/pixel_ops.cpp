@@ -58,10 +58,13 @@ struct Pixel<32> {
         std::memcpy(&v, row + 4 * x, 4);
         return v & 0x00FFFFFFu;
     }
+    // The fourth byte is not part of the colour; it is left as it is.
     static void put(uint8_t* row, int x, uint32_t v)
     {
-        v &= 0x00FFFFFFu;
-        std::memcpy(row + 4 * x, &v, 4);
+        uint8_t* p = row + 4 * x;
+        p[0] = static_cast<uint8_t>(v);
+        p[1] = static_cast<uint8_t>(v >> 8);
+        p[2] = static_cast<uint8_t>(v >> 16);
     }
 };
 
