@@ -25,7 +25,7 @@ TCColorGrid::TCColorGrid(QWidget* parent) : QWidget(parent)
 {
     for (int i = 0; i < kCellCount; ++i) {
         const uint8_t* e = kDefaultPalette[i < 8 ? i : i + 4];
-        colors_[i] = TColor{e[0]} | (TColor{e[1]} << 8) | (TColor{e[2]} << 16);
+        colors_[i] = static_cast<TColor>(uint32_t{e[0]} | (uint32_t{e[1]} << 8) | (uint32_t{e[2]} << 16));
     }
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);

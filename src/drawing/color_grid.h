@@ -8,10 +8,9 @@
 #include <cstdint>
 #include <functional>
 
-enum TGridOrdering : uint8_t { go16x1 = 0, go8x2 = 1, go4x4 = 2, go2x8 = 3, go1x16 = 4 };
+#include "platform/framework/graphics_types.h"
 
-// A canvas colour: 0x00BBGGRR, red in the lowest byte.
-using TColor = uint32_t;
+enum TGridOrdering : uint8_t { go16x1 = 0, go8x2 = 1, go4x4 = 2, go2x8 = 3, go1x16 = 4 };
 
 class TCColorGrid : public QWidget {
 public:
@@ -45,7 +44,7 @@ public:
 
     TColor GetForegroundColor() const { return CellColor(foregroundIndex_); }
     TColor GetBackgroundColor() const { return CellColor(backgroundIndex_); }
-    // The colour shown in a cell (black for an index outside 0..15).
+    // The colour shown in a cell as a canvas colour 0x00BBGGRR (black for an index outside 0..15).
     TColor CellColor(int index) const;
 
     int CellWidth() const { return width() / Columns(); }

@@ -48,8 +48,8 @@ TEST_F(WindowGrid, StartsBlackOnWhiteWithTheDefaultPaletteInRowOrder)
 {
     EXPECT_EQ(grid.CellWidth(), 32);
     EXPECT_EQ(grid.CellHeight(), 28);
-    EXPECT_EQ(grid.GetForegroundColor(), 0x000000u);
-    EXPECT_EQ(grid.GetBackgroundColor(), 0xFFFFFFu);
+    EXPECT_EQ(grid.GetForegroundColor(), 0x000000);
+    EXPECT_EQ(grid.GetBackgroundColor(), 0xFFFFFF);
     const TColor expected[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
                                  0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
     for (int i = 0; i < 16; ++i)
@@ -64,7 +64,7 @@ TEST_F(WindowGrid, LeftPicksForegroundOtherButtonsBackground)
     press(Qt::LeftButton, centreOf(9));
     release(Qt::LeftButton, centreOf(9));
     EXPECT_EQ(grid.ForegroundIndex(), 9);
-    EXPECT_EQ(grid.GetForegroundColor(), 0x0000FFu); // red as a canvas colour
+    EXPECT_EQ(grid.GetForegroundColor(), 0x0000FF); // red as a canvas colour
     press(Qt::MiddleButton, centreOf(4));
     release(Qt::MiddleButton, centreOf(4));
     EXPECT_EQ(grid.BackgroundIndex(), 4);

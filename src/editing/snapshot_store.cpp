@@ -1,0 +1,78 @@
+#include "editing/snapshot_store.h"
+
+#include "imaging/dib_graphic.h"
+#include "platform/framework/bitmap.h"
+#include "platform/framework/image.h"
+#include "platform/gdi/device_context.h"
+#include "platform/gdi/dib_surface.h"
+
+#include <cstring>
+
+SnapshotStore::SnapshotStore(int slotCount) : slots_(static_cast<size_t>(slotCount)) {}
+
+SnapshotStore::~SnapshotStore() = default;
+
+void SnapshotStore::store(int slot, const TDibGraphic& picture)
+{
+    std::unique_ptr<gdi::DibSurface>& target = slots_.at(static_cast<size_t>(slot));
+    gdi::DibSurface* source = picture.DibSection();
+    if (!source) {
+        target.reset();
+        return;
+    }
+    const int width = source->width();
+    const int height = source->height();
+    // A slot of the same size is reused; otherwise the old copy goes first, so a full history
+    // of big pictures never holds one copy more than it keeps.
+    if (!target || target->width() != width || target->height() != height) {
+        target.reset();
+        target = std::make_unique<gdi::DibSurface>(width, height, 24);
+    }
+    if (source->bitsPerPixel() == 24) {
+        std::memcpy(target->bits(), source->bits(), source->imageBytes());
+        return;
+    }
+    gdi::DeviceContext from(*source);
+    gdi::DeviceContext to(*target);
+    to.BitBlt(0, 0, width, height, &from, 0, 0, gdi::SRCCOPY);
+}
+
+const gdi::DibSurface* SnapshotStore::snapshot(int slot) const
+{
+    return slots_.at(static_cast<size_t>(slot)).get();
+}
+
+size_t SnapshotStore::bytes() const
+{
+    size_t total = 0;
+    for (const auto& slot : slots_) {
+        if (slot)
+            total += slot->imageBytes();
+    }
+    return total;
+}
+
+void SnapshotStore::prepareWorkImage(TImage& workImage)
+{
+    workImage.Picture()->Bitmap()->SetPixelFormat(pf32bit);
+}
+
+void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& picture) const
+{
+    TBitmap* work = workImage.Picture()->Bitmap();
+    if (gdi::DibSurface* shot = slots_.at(static_cast<size_t>(slot)).get()) {
+        gdi::DeviceContext from(*shot);
+        TCanvas source;
+        source.SetHandle(&from);
+        const TRect whole = Rect(0, 0, shot->width(), shot->height());
+        TCanvas* canvas = workImage.Canvas();
+        canvas->SetCopyMode(cmSrcCopy);
+        canvas->CopyRect(whole, &source, whole);
+        source.SetHandle(nullptr);
+    }
+    gdi::DibSurface* pixels = picture.DibSection();
+    if (!pixels || work->Empty())
+        return;
+    gdi::DeviceContext to(*pixels);
+    to.BitBlt(0, 0, work->Width(), work->Height(), work->Canvas()->Handle(), 0, 0, gdi::SRCCOPY);
+}
