@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <cstdint>
 #include <vector>
 
@@ -32,6 +33,198 @@ struct RowReader {
             const uint8_t* p = row + 4 * static_cast<size_t>(x);
             return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
         }
+    }
+};
+
+// Which pixels belong to the fill and how far a run of them reaches, on raw rows of one depth.
+// Surface fills take pixels equal to the value, border fills those that differ from it. The
+// common cases (equal runs at 8, 24 and 32 bits) compare several pixels per step.
+template <int Bits, bool Surface>
+struct RunFinder {
+    uint32_t value = 0;
+
+    bool inside(const uint8_t* row, int x) const
+    {
+        return (RowReader<Bits>::get(row, x) == value) == Surface;
+    }
+
+    // First x in [x, limit) that is not inside, or limit.
+    int endOfRun(const uint8_t* row, int x, int limit) const
+    {
+        while (x < limit && inside(row, x))
+            ++x;
+        return x;
+    }
+
+    // Smallest x' in [limit, x] such that every pixel of [x', x) is inside.
+    int startOfRun(const uint8_t* row, int x, int limit) const
+    {
+        while (x > limit && inside(row, x - 1))
+            --x;
+        return x;
+    }
+};
+
+template <>
+struct RunFinder<24, true> {
+    uint32_t value;
+
+    bool inside(const uint8_t* row, int x) const
+    {
+        const uint8_t* p = row + 3 * static_cast<size_t>(x);
+        return p[0] == blue() && p[1] == green() && p[2] == red();
+    }
+    uint8_t blue() const { return static_cast<uint8_t>(value); }
+    uint8_t green() const { return static_cast<uint8_t>(value >> 8); }
+    uint8_t red() const { return static_cast<uint8_t>(value >> 16); }
+
+    // Four pixels are twelve bytes: compare them as one 8-byte and one 4-byte word.
+    void pattern(uint64_t& head, uint32_t& tail) const
+    {
+        uint8_t bytes[12];
+        for (int i = 0; i < 4; ++i) {
+            bytes[3 * i] = blue();
+            bytes[3 * i + 1] = green();
+            bytes[3 * i + 2] = red();
+        }
+        std::memcpy(&head, bytes, 8);
+        std::memcpy(&tail, bytes + 8, 4);
+    }
+
+    int endOfRun(const uint8_t* row, int x, int limit) const
+    {
+        uint64_t head;
+        uint32_t tail;
+        pattern(head, tail);
+        const uint8_t* p = row + 3 * static_cast<size_t>(x);
+        while (x + 4 <= limit) {
+            uint64_t h;
+            uint32_t t;
+            std::memcpy(&h, p, 8);
+            std::memcpy(&t, p + 8, 4);
+            if (h != head || t != tail)
+                break;
+            x += 4;
+            p += 12;
+        }
+        while (x < limit && inside(row, x))
+            ++x;
+        return x;
+    }
+
+    int startOfRun(const uint8_t* row, int x, int limit) const
+    {
+        uint64_t head;
+        uint32_t tail;
+        pattern(head, tail);
+        while (x - 4 >= limit) {
+            const uint8_t* p = row + 3 * static_cast<size_t>(x - 4);
+            uint64_t h;
+            uint32_t t;
+            std::memcpy(&h, p, 8);
+            std::memcpy(&t, p + 8, 4);
+            if (h != head || t != tail)
+                break;
+            x -= 4;
+        }
+        while (x > limit && inside(row, x - 1))
+            --x;
+        return x;
+    }
+};
+
+// Palettised depths: whole bytes (eight at a time) of the repeated index are skipped at once.
+template <int Bits>
+struct PackedSurfaceRunFinder {
+    static constexpr int perByte = 8 / Bits;
+    uint32_t value;
+
+    bool inside(const uint8_t* row, int x) const { return RowReader<Bits>::get(row, x) == value; }
+
+    uint8_t byteOfValue() const
+    {
+        uint8_t b = 0;
+        for (int i = 0; i < perByte; ++i)
+            b = static_cast<uint8_t>((b << Bits) | (value & ((1u << Bits) - 1)));
+        return b;
+    }
+
+    int endOfRun(const uint8_t* row, int x, int limit) const
+    {
+        while (x < limit && x % perByte != 0 && inside(row, x))
+            ++x;
+        if (x < limit && x % perByte == 0) {
+            const uint8_t b = byteOfValue();
+            const uint64_t word = 0x0101010101010101ull * b;
+            while (x + 8 * perByte <= limit) {
+                uint64_t w;
+                std::memcpy(&w, row + x / perByte, 8);
+                if (w != word)
+                    break;
+                x += 8 * perByte;
+            }
+            while (x + perByte <= limit && row[x / perByte] == b)
+                x += perByte;
+        }
+        while (x < limit && inside(row, x))
+            ++x;
+        return x;
+    }
+
+    int startOfRun(const uint8_t* row, int x, int limit) const
+    {
+        while (x > limit && x % perByte != 0 && inside(row, x - 1))
+            --x;
+        if (x > limit && x % perByte == 0) {
+            const uint8_t b = byteOfValue();
+            const uint64_t word = 0x0101010101010101ull * b;
+            while (x - 8 * perByte >= limit) {
+                uint64_t w;
+                std::memcpy(&w, row + (x - 8 * perByte) / perByte, 8);
+                if (w != word)
+                    break;
+                x -= 8 * perByte;
+            }
+            while (x - perByte >= limit && row[(x - perByte) / perByte] == b)
+                x -= perByte;
+        }
+        while (x > limit && inside(row, x - 1))
+            --x;
+        return x;
+    }
+};
+
+template <>
+struct RunFinder<8, true> : PackedSurfaceRunFinder<8> {};
+template <>
+struct RunFinder<4, true> : PackedSurfaceRunFinder<4> {};
+template <>
+struct RunFinder<1, true> : PackedSurfaceRunFinder<1> {};
+
+template <>
+struct RunFinder<32, true> {
+    uint32_t value;
+
+    // The fourth byte of a 32-bit pixel is not part of its colour.
+    bool inside(const uint8_t* row, int x) const
+    {
+        uint32_t v;
+        std::memcpy(&v, row + 4 * static_cast<size_t>(x), 4);
+        return (v & 0xFFFFFFu) == value;
+    }
+
+    int endOfRun(const uint8_t* row, int x, int limit) const
+    {
+        while (x < limit && inside(row, x))
+            ++x;
+        return x;
+    }
+
+    int startOfRun(const uint8_t* row, int x, int limit) const
+    {
+        while (x > limit && inside(row, x - 1))
+            --x;
+        return x;
     }
 };
 
@@ -95,12 +288,8 @@ private:
 template <int Bits, bool Surface>
 SpanList fill(const DibSurface& surface, int x, int y, uint32_t value, Rect clip)
 {
-    using Reader = RowReader<Bits>;
-    // Surface fills pixels equal to the value; border fills everything up to it.
-    auto inside = [value](const uint8_t* row, int px) {
-        return (Reader::get(row, px) == value) == Surface;
-    };
-    if (!inside(surface.scanLine(y), x))
+    const RunFinder<Bits, Surface> finder{value};
+    if (!finder.inside(surface.scanLine(y), x))
         return {};
 
     TakenBits taken(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
@@ -113,12 +302,8 @@ SpanList fill(const DibSurface& surface, int x, int y, uint32_t value, Rect clip
     SpanList spans;
 
     auto takeRun = [&](const uint8_t* row, int rowY, int px) {
-        int l = px;
-        while (l > clip.left && inside(row, l - 1))
-            --l;
-        int r = px + 1;
-        while (r < clip.right && inside(row, r))
-            ++r;
+        const int l = finder.startOfRun(row, px, clip.left);
+        const int r = finder.endOfRun(row, px + 1, clip.right);
         taken.set(l, r, rowY);
         spans.push_back({rowY, l, r});
         if (rowY > clip.top)
@@ -139,7 +324,7 @@ SpanList fill(const DibSurface& surface, int x, int y, uint32_t value, Rect clip
                 px = taken.nextFree(px, range.x1, range.y);
                 continue;
             }
-            if (inside(row, px))
+            if (finder.inside(row, px))
                 px = takeRun(row, range.y, px) + 1;
             else
                 ++px;
