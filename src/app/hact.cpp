@@ -1,0 +1,70 @@
+#include "app/hact.h"
+
+#include <QBitmap>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+THACT* HACT = nullptr;
+
+namespace {
+constexpr QSize ClientSize(452, 286);
+constexpr QColor Olive(0x80, 0x80, 0x00);
+} // namespace
+
+THACT::THACT(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setWindowTitle(QStringLiteral("Форма"));
+    // Hiding the splash must never end the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFixedSize(ClientSize);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    Image1 = new QLabel(this);
+    Image1->setGeometry(0, 0, 457, 289);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/splash.png")));
+
+    // Its background is the desktop's own: black here, so the desktop shows through around the text.
+    StaticText1 = new QLabel(QStringLiteral("Версия 2.2"), this);
+    StaticText1->setGeometry(328, 0, 102, 29);
+    QFont textFont = StaticText1->font();
+    textFont.setPixelSize(20);
+    StaticText1->setFont(textFont);
+    QPalette olive = StaticText1->palette();
+    olive.setColor(QPalette::WindowText, Olive);
+    StaticText1->setPalette(olive);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - QPoint(ClientSize.width() / 2, ClientSize.height() / 2));
+
+    makeBlackSeeThrough();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &THACT::Timer1Timer);
+    Timer1->start();
+
+    show();
+}
+
+void THACT::Timer1Timer()
+{
+    // Later ticks find the window hidden already and change nothing.
+    close();
+}
+
+void THACT::makeBlackSeeThrough()
+{
+    // The window is cut to its non-black pixels: that works on any X server, composited or not.
+    const QImage image = grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage shown = image.createMaskFromColor(qRgb(0, 0, 0), Qt::MaskOutColor);
+    // Set bits (the non-black pixels) must read as the bitmap's foreground, which the region keeps.
+    shown.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    setMask(QBitmap::fromImage(shown));
+}

@@ -1,0 +1,5 @@
+#include "app/jpg_par.h"
+
+TJPGPar* JPGPar = nullptr;
+
+TJPGPar::TJPGPar(QWidget* parent) : QDialog(parent) {}

@@ -1,0 +1,75 @@
+#include "app/startup.h"
+
+#include "app/about_box.h"
+#include "app/frame_form.h"
+#include "app/hact.h"
+#include "app/jpg_par.h"
+#include "app/new_bmp_form.h"
+#include "app/trans_form.h"
+
+#include <QApplication>
+#include <QIcon>
+
+static void initialiseResources()
+{
+    // The pictures are in the static app library: its resources must be registered by hand, once.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(pictavo);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+namespace startup {
+
+void initialiseApplication()
+{
+    initialiseResources();
+    // The name, not the display name: Qt would append a display name to every window's caption.
+    QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/frame_icon.png")));
+}
+
+ApplicationForms::ApplicationForms()
+{
+    initialiseResources();
+    frame_ = std::make_unique<TFrameForm>();
+    FrameForm = frame_.get();
+    newBmp_ = std::make_unique<TNewBMPForm>();
+    NewBMPForm = newBmp_.get();
+    about_ = std::make_unique<TAboutBox>();
+    AboutBox = about_.get();
+    jpgPar_ = std::make_unique<TJPGPar>();
+    JPGPar = jpgPar_.get();
+    splash_ = std::make_unique<THACT>();
+    HACT = splash_.get();
+    trans_ = std::make_unique<TTransForm>();
+    TransForm = trans_.get();
+}
+
+ApplicationForms::~ApplicationForms()
+{
+    TransForm = nullptr;
+    trans_.reset();
+    HACT = nullptr;
+    splash_.reset();
+    JPGPar = nullptr;
+    jpgPar_.reset();
+    AboutBox = nullptr;
+    about_.reset();
+    NewBMPForm = nullptr;
+    newBmp_.reset();
+    FrameForm = nullptr;
+    frame_.reset();
+}
+
+void ApplicationForms::showFrame()
+{
+    frame_->show();
+    // Without a window manager "stay on top" is only a wish: the splash is raised above the frame
+    // that was mapped after it.
+    if (splash_->isVisible())
+        splash_->raise();
+}
+
+} // namespace startup

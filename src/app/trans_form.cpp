@@ -1,0 +1,5 @@
+#include "app/trans_form.h"
+
+TTransForm* TransForm = nullptr;
+
+TTransForm::TTransForm(QWidget* parent) : QDialog(parent) {}
