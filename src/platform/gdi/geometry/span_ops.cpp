@@ -4,6 +4,7 @@
 #include "platform/gdi/geometry/raster_internal.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_set>
 
 namespace gdi::geometry {
@@ -13,9 +14,36 @@ namespace detail {
 SpanList normaliseSpans(std::vector<Span> spans)
 {
     std::erase_if(spans, [](const Span& s) { return s.x1 <= s.x0; });
-    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
+    if (spans.empty())
+        return spans;
+    auto byRowThenStart = [](const Span& a, const Span& b) {
         return a.y != b.y ? a.y < b.y : a.x0 < b.x0;
-    });
+    };
+    int top = spans.front().y;
+    int bottom = top;
+    for (const Span& s : spans) {
+        top = std::min(top, s.y);
+        bottom = std::max(bottom, s.y);
+    }
+    const size_t rows = static_cast<size_t>(int64_t{bottom} - top + 1);
+    if (rows <= 4 * spans.size() + 1024) {
+        // Pen areas hold many short spans over a few rows each: bucket them by row, then
+        // sort the few of each row.
+        std::vector<uint32_t> start(rows + 1, 0);
+        for (const Span& s : spans)
+            ++start[static_cast<size_t>(s.y - top) + 1];
+        for (size_t r = 0; r < rows; ++r)
+            start[r + 1] += start[r];
+        std::vector<Span> sorted(spans.size());
+        std::vector<uint32_t> fillAt(start.begin(), start.end() - 1);
+        for (const Span& s : spans)
+            sorted[fillAt[static_cast<size_t>(s.y - top)]++] = s;
+        for (size_t r = 0; r < rows; ++r)
+            std::sort(sorted.begin() + start[r], sorted.begin() + start[r + 1], byRowThenStart);
+        spans = std::move(sorted);
+    } else {
+        std::sort(spans.begin(), spans.end(), byRowThenStart);
+    }
     SpanList out;
     out.reserve(spans.size());
     for (const Span& s : spans) {

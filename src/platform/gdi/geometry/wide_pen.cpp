@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 namespace gdi::geometry {
 namespace detail {
@@ -115,8 +116,27 @@ SpanList widePolyline(std::span<const Point> points, int width)
         return {};
     const RowRanges shape = penShape(width);
     std::vector<Span> spans;
-    for (size_t i = 0; i + 1 < points.size(); ++i)
-        appendSegmentBand(spans, points[i], points[i + 1], width);
+    // Curved outlines come here as thousands of one-pixel steps: their bands are worked out
+    // once per direction and moved into place.
+    std::vector<Span> unitBands[9];
+    bool unitBandReady[9] = {};
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+        const Point a = points[i];
+        const Point b = points[i + 1];
+        const int dx = b.x - a.x;
+        const int dy = b.y - a.y;
+        if (std::abs(dx) > 1 || std::abs(dy) > 1) {
+            appendSegmentBand(spans, a, b, width);
+            continue;
+        }
+        const int key = (dx + 1) * 3 + (dy + 1);
+        if (!unitBandReady[key]) {
+            appendSegmentBand(unitBands[key], {0, 0}, {dx, dy}, width);
+            unitBandReady[key] = true;
+        }
+        for (const Span& u : unitBands[key])
+            spans.push_back({u.y + a.y, u.x0 + a.x, u.x1 + a.x});
+    }
     // Round caps and round joins: the pen's footprint at every vertex.
     for (const Point& p : points)
         appendDisc(spans, shape, p);
