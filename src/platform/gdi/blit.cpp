@@ -182,7 +182,69 @@ void combineRow(uint32_t index, uint32_t mask, const uint32_t* p, const uint32_t
     }
 }
 
+// Fast rows of a copy between surfaces of one byte-aligned format whose values need no
+// conversion. `columns` holds the source column of each destination pixel.
+struct CopyRow {
+    uint8_t* dest;
+    const uint8_t* source;
+    int destX;
+    int count;
+    int sourceX;        // first source column when unmapped
+    const int* columns; // per destination pixel when mapped
+};
+
+template <int Bytes>
+void copyRowStraight(const CopyRow& r)
+{
+    std::memmove(r.dest + Bytes * static_cast<size_t>(r.destX), r.source + Bytes * static_cast<size_t>(r.sourceX),
+                 Bytes * static_cast<size_t>(r.count));
+}
+
+template <int Bytes>
+void copyRowMapped(const CopyRow& r)
+{
+    uint8_t* d = r.dest + Bytes * static_cast<size_t>(r.destX);
+    for (int i = 0; i < r.count; ++i, d += Bytes) {
+        const uint8_t* p = r.source + Bytes * static_cast<size_t>(r.columns[i]);
+        if constexpr (Bytes == 4) {
+            d[0] = p[0];
+            d[1] = p[1];
+            d[2] = p[2];
+        } else {
+            std::memcpy(d, p, Bytes);
+        }
+    }
+}
+
+struct FastPath {
+    uint32_t ropIndex;
+    int bitsPerPixel;
+    bool mapped; // columns scaled or mirrored
+    void (*row)(const CopyRow&);
+};
+
+// Rows of the table are tried in order; anything else takes the general routine.
+constexpr FastPath kFastPaths[] = {
+    {0xCC, 8, false, &copyRowStraight<1>},  {0xCC, 24, false, &copyRowStraight<3>}, {0xCC, 32, false, &copyRowMapped<4>},
+    {0xCC, 8, true, &copyRowMapped<1>},     {0xCC, 24, true, &copyRowMapped<3>},    {0xCC, 32, true, &copyRowMapped<4>},
+};
+
+bool gFastPathsEnabled = true;
+
+void (*findFastPath(uint32_t ropIndex, int bitsPerPixel, bool mapped))(const CopyRow&)
+{
+    if (!gFastPathsEnabled)
+        return nullptr;
+    for (const FastPath& f : kFastPaths)
+        if (f.ropIndex == ropIndex && f.bitsPerPixel == bitsPerPixel && f.mapped == mapped)
+            return f.row;
+    return nullptr;
+}
+
 } // namespace
+
+void setBlitFastPathsEnabled(bool enabled) { gFastPathsEnabled = enabled; }
+
 } // namespace detail
 
 using detail::BlitSource;
@@ -402,12 +464,13 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     if (dx0 >= dx1 || dy0 >= dy1)
         return true;
 
-    // A scaled copy within one surface reads from a snapshot of the source rows it needs, so
-    // it never reads what it has already written. Unscaled copies order their rows instead.
+    // A scaled or mirrored copy within one surface reads from a snapshot of the source rows it
+    // needs, so it never reads what it has already written. Plain copies order their rows
+    // instead.
     BlitSource src = sourceIn;
     std::vector<uint8_t> snapshot;
     const bool sameSurface = src.surface == &dest;
-    if (sameSurface && scaled) {
+    if (sameSurface && (scaled || mirrorX || mirrorY)) {
         const int sy0 = std::max(0, ySrc), sy1 = std::min(src.height, ySrc + heightSrc);
         if (sy0 < sy1) {
             const size_t rowBytes = static_cast<size_t>(dest.rowBytes());
@@ -448,9 +511,12 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     const bool pattern = detail::usesPattern(index);
     const detail::RealBrush brush = pattern ? realise(brush_, R2_COPYPEN) : detail::RealBrush{};
 
-    // Whole-row byte copy: same format, unscaled, byte-aligned pixels.
+    // A fast row applies when both sides share one format and every destination pixel has
+    // a source pixel; 32-bit rows copy only the colour bytes.
     const int bpp = dest.bitsPerPixel();
-    const bool rowCopy = index == 0xCC && contiguous && converter.identity() && src.bitsPerPixel == bpp && bpp >= 8;
+    void (*fastRow)(const detail::CopyRow&) = nullptr;
+    if (allColumns && converter.identity() && src.bitsPerPixel == bpp)
+        fastRow = detail::findFastPath(index, bpp, !contiguous);
 
     std::vector<uint32_t> srcRow(static_cast<size_t>(srcMax - srcMin + 1));
     std::vector<uint32_t> s(static_cast<size_t>(n)), d(static_cast<size_t>(n)), p;
@@ -469,10 +535,8 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
             continue;
         uint8_t* drow = dest.scanLine(y);
         const uint8_t* srow = src.row(sy);
-        if (rowCopy) {
-            const size_t bytesPerPixel = static_cast<size_t>(bpp / 8);
-            std::memmove(drow + bytesPerPixel * static_cast<size_t>(dx0), srow + bytesPerPixel * static_cast<size_t>(srcMin),
-                         bytesPerPixel * static_cast<size_t>(n));
+        if (fastRow) {
+            fastRow(detail::CopyRow{drow, srow, dx0, n, srcMin, columns.data()});
             continue;
         }
         srcOps.readRow(srow, srcMin, srcMax - srcMin + 1, srcRow.data());

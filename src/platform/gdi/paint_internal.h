@@ -18,6 +18,9 @@ struct RealBrush {
     AndXor cells[8][8];
 };
 
+// Tests switch the blit fast rows off to compare them with the general routine.
+void setBlitFastPathsEnabled(bool enabled);
+
 // The 8x8 bit rows of a hatch style, most significant bit = leftmost pixel.
 const uint8_t* hatchBits(int hatch);
 
