@@ -344,3 +344,31 @@ TEST(Blit, FastRowsMatchTheGeneralRoutine)
 }
 
 } // namespace
+
+namespace {
+
+// Reductions in the combining stretch modes: HALFTONE averages the covered pixels, and
+// BLACKONWHITE / WHITEONBLACK keep black or white pixels that plain sampling would drop.
+TEST(Blit, ReducingStretchModesCombineCoveredPixels)
+{
+    DibSurface source(4, 2, 24);
+    for (int x = 0; x < 4; ++x) {
+        source.setRawPixel(x, 0, x % 2 ? 0xFFFFFFu : 0x000000u);
+        source.setRawPixel(x, 1, x % 2 ? 0xFFFFFFu : 0x204060u);
+    }
+    DeviceContext from(source);
+    struct Row {
+        int mode;
+        uint32_t expected;
+    };
+    for (const Row r : {Row{HALFTONE, 0x889098u}, Row{BLACKONWHITE, 0x000000u}, Row{WHITEONBLACK, 0xFFFFFFu}}) {
+        DibSurface target(2, 1, 24);
+        DeviceContext dc(target);
+        dc.SetStretchBltMode(r.mode);
+        dc.StretchBlt(0, 0, 2, 1, &from, 0, 0, 4, 2, SRCCOPY);
+        EXPECT_EQ(target.rawPixel(0, 0), r.expected) << "mode " << r.mode;
+        EXPECT_EQ(target.rawPixel(1, 0), r.expected) << "mode " << r.mode;
+    }
+}
+
+} // namespace

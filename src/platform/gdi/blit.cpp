@@ -152,6 +152,20 @@ int mapAxis(int i, int dstLen, int srcLen, bool tieToLater)
     return static_cast<int>((num + den - 1) / den - 1);
 }
 
+// Source pixels [lo, hi) a destination pixel covers when an axis is reduced.
+void boxOf(int i, int dstLen, int srcLen, bool mirror, int& lo, int& hi)
+{
+    lo = static_cast<int>(int64_t{i} * srcLen / dstLen);
+    hi = static_cast<int>((int64_t{i} + 1) * srcLen / dstLen);
+    if (hi <= lo)
+        hi = lo + 1;
+    if (mirror) {
+        const int l = srcLen - hi;
+        hi = srcLen - lo;
+        lo = l;
+    }
+}
+
 // d = f(p, s, d) for a whole row; the common operations avoid the bitwise truth table.
 void combineRow(uint32_t index, uint32_t mask, const uint32_t* p, const uint32_t* s, uint32_t* d, int n)
 {
@@ -502,6 +516,32 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     }
     if (srcMin > srcMax)
         return true;
+    // Reductions in BLACKONWHITE, WHITEONBLACK and HALFTONE combine every source pixel a
+    // destination pixel covers instead of picking one.
+    const bool shrinkX = widthDest < widthSrc, shrinkY = heightDest < heightSrc;
+    const bool boxMode = stretchMode_ != COLORONCOLOR && (shrinkX || shrinkY);
+    std::vector<int> boxLo, boxHi;
+    if (boxMode) {
+        boxLo.resize(static_cast<size_t>(n));
+        boxHi.resize(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            int lo = columns[static_cast<size_t>(i)], hi = lo + 1;
+            if (shrinkX) {
+                detail::boxOf(dx0 + i - xDest, widthDest, widthSrc, mirrorX, lo, hi);
+                lo = std::max(lo + xSrc, 0);
+                hi = std::min(hi + xSrc, src.width);
+                if (lo >= hi) {
+                    lo = hi = -1;
+                } else {
+                    srcMin = std::min(srcMin, lo);
+                    srcMax = std::max(srcMax, hi - 1);
+                }
+                columns[static_cast<size_t>(i)] = lo;
+            }
+            boxLo[static_cast<size_t>(i)] = lo;
+            boxHi[static_cast<size_t>(i)] = hi;
+        }
+    }
     const bool allColumns = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
     const bool contiguous = allColumns && !mirrorX && !scaled;
 
@@ -515,7 +555,7 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     // a source pixel; 32-bit rows copy only the colour bytes.
     const int bpp = dest.bitsPerPixel();
     void (*fastRow)(const detail::CopyRow&) = nullptr;
-    if (allColumns && converter.identity() && src.bitsPerPixel == bpp)
+    if (allColumns && converter.identity() && src.bitsPerPixel == bpp && !boxMode)
         fastRow = detail::findFastPath(index, bpp, !contiguous);
 
     std::vector<uint32_t> srcRow(static_cast<size_t>(srcMax - srcMin + 1));
@@ -525,29 +565,8 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
 
     // Overlapping unscaled copies within one surface go bottom-up when moving down.
     const bool reverseRows = sameSurface && !scaled && !mirrorY && yDest > ySrc;
-    for (int k = 0; k < dy1 - dy0; ++k) {
-        const int y = reverseRows ? dy1 - 1 - k : dy0 + k;
-        int j = detail::mapAxis(y - yDest, heightDest, heightSrc, false);
-        if (mirrorY)
-            j = heightSrc - 1 - j;
-        const int sy = ySrc + j;
-        if (sy < 0 || sy >= src.height)
-            continue;
-        uint8_t* drow = dest.scanLine(y);
-        const uint8_t* srow = src.row(sy);
-        if (fastRow) {
-            fastRow(detail::CopyRow{drow, srow, dx0, n, srcMin, columns.data()});
-            continue;
-        }
-        srcOps.readRow(srow, srcMin, srcMax - srcMin + 1, srcRow.data());
-        if (contiguous)
-            std::memcpy(s.data(), srcRow.data(), sizeof(uint32_t) * static_cast<size_t>(n));
-        else
-            for (int i = 0; i < n; ++i) {
-                const int c = columns[static_cast<size_t>(i)];
-                s[static_cast<size_t>(i)] = c < 0 ? 0 : srcRow[static_cast<size_t>(c - srcMin)];
-            }
-        converter.convert(s.data(), n);
+    // Combines the converted source row s with pattern and destination, and writes it.
+    auto finishRow = [&](int y, uint8_t* drow) {
         if (index != 0xCC && index != 0x33)
             dstOps.readRow(drow, dx0, n, d.data());
         if (pattern) {
@@ -573,6 +592,106 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
                 i = e;
             }
         }
+    };
+
+    // Averages are matched into the destination as true colours.
+    BlitSource rgbSource;
+    rgbSource.bitsPerPixel = 24;
+    detail::ValueConverter rgbToDest(rgbSource, dest);
+    std::vector<uint32_t> acc[3];
+    std::vector<int> count;
+    if (boxMode) {
+        for (auto& a : acc)
+            a.resize(static_cast<size_t>(n));
+        count.resize(static_cast<size_t>(n));
+    }
+    for (int k = 0; k < dy1 - dy0; ++k) {
+        const int y = reverseRows ? dy1 - 1 - k : dy0 + k;
+        if (boxMode) {
+            int r0, r1;
+            if (shrinkY) {
+                detail::boxOf(y - yDest, heightDest, heightSrc, mirrorY, r0, r1);
+            } else {
+                r0 = detail::mapAxis(y - yDest, heightDest, heightSrc, false);
+                if (mirrorY)
+                    r0 = heightSrc - 1 - r0;
+                r1 = r0 + 1;
+            }
+            r0 = std::max(r0 + ySrc, 0);
+            r1 = std::min(r1 + ySrc, src.height);
+            if (r0 >= r1)
+                continue;
+            const bool halftone = stretchMode_ == HALFTONE;
+            const uint32_t start = stretchMode_ == BLACKONWHITE ? 0xFFFFFFFFu : 0u;
+            for (int i = 0; i < n; ++i) {
+                s[static_cast<size_t>(i)] = start;
+                acc[0][static_cast<size_t>(i)] = acc[1][static_cast<size_t>(i)] = acc[2][static_cast<size_t>(i)] = 0;
+                count[static_cast<size_t>(i)] = 0;
+            }
+            for (int sr = r0; sr < r1; ++sr) {
+                const int width = srcMax - srcMin + 1;
+                srcOps.readRow(src.row(sr), srcMin, width, srcRow.data());
+                if (halftone) {
+                    if (src.bitsPerPixel <= 8)
+                        for (int c = 0; c < width; ++c) {
+                            const uint32_t v = srcRow[static_cast<size_t>(c)];
+                            srcRow[static_cast<size_t>(c)] = v < src.table.size() ? detail::rgbOf(src.table[v]) : 0;
+                        }
+                } else {
+                    converter.convert(srcRow.data(), width);
+                }
+                for (int i = 0; i < n; ++i) {
+                    const int lo = boxLo[static_cast<size_t>(i)], hi = boxHi[static_cast<size_t>(i)];
+                    for (int c = lo; c < hi && c >= 0; ++c) {
+                        const uint32_t v = srcRow[static_cast<size_t>(c - srcMin)];
+                        if (halftone) {
+                            acc[0][static_cast<size_t>(i)] += (v >> 16) & 255u;
+                            acc[1][static_cast<size_t>(i)] += (v >> 8) & 255u;
+                            acc[2][static_cast<size_t>(i)] += v & 255u;
+                            ++count[static_cast<size_t>(i)];
+                        } else if (stretchMode_ == BLACKONWHITE) {
+                            s[static_cast<size_t>(i)] &= v;
+                        } else {
+                            s[static_cast<size_t>(i)] |= v;
+                        }
+                    }
+                }
+            }
+            if (halftone) {
+                for (int i = 0; i < n; ++i) {
+                    const uint32_t c = static_cast<uint32_t>(std::max(count[static_cast<size_t>(i)], 1));
+                    s[static_cast<size_t>(i)] = (((acc[0][static_cast<size_t>(i)] + c / 2) / c) << 16) |
+                                                (((acc[1][static_cast<size_t>(i)] + c / 2) / c) << 8) |
+                                                ((acc[2][static_cast<size_t>(i)] + c / 2) / c);
+                }
+                rgbToDest.convert(s.data(), n);
+            }
+            uint8_t* drow = dest.scanLine(y);
+            finishRow(y, drow);
+            continue;
+        }
+        int j = detail::mapAxis(y - yDest, heightDest, heightSrc, false);
+        if (mirrorY)
+            j = heightSrc - 1 - j;
+        const int sy = ySrc + j;
+        if (sy < 0 || sy >= src.height)
+            continue;
+        uint8_t* drow = dest.scanLine(y);
+        const uint8_t* srow = src.row(sy);
+        if (fastRow) {
+            fastRow(detail::CopyRow{drow, srow, dx0, n, srcMin, columns.data()});
+            continue;
+        }
+        srcOps.readRow(srow, srcMin, srcMax - srcMin + 1, srcRow.data());
+        if (contiguous)
+            std::memcpy(s.data(), srcRow.data(), sizeof(uint32_t) * static_cast<size_t>(n));
+        else
+            for (int i = 0; i < n; ++i) {
+                const int c = columns[static_cast<size_t>(i)];
+                s[static_cast<size_t>(i)] = c < 0 ? 0 : srcRow[static_cast<size_t>(c - srcMin)];
+            }
+        converter.convert(s.data(), n);
+        finishRow(y, drow);
     }
     return true;
 }
