@@ -76,3 +76,27 @@ INSTANTIATE_TEST_SUITE_P(Reference, ReferenceCaseTest, ::testing::ValuesIn(refer
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 } // namespace
+
+namespace {
+
+// Without a pen, the brush of an ellipse covers the outline pixels too (a Rectangle's brush
+// stops short instead). The reference paints an ellipse that way with a pattern brush, whose
+// colours do not matter here: every pixel it changed is brush area.
+TEST(ReferenceBrushArea, EllipseWithoutPenCoversItsOutline)
+{
+    const ReferenceBitmap picture = readReferenceBitmap(referenceDir() + "/out/patbrush_dib_24.bmp");
+    ASSERT_GT(picture.width, 0);
+    const Rect box{21, 1, 39, 23};
+    SpanList painted;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 20; x < picture.width; ++x)
+            if (picture.at(x, y) != 0xFFFFFFu) {
+                if (!painted.empty() && painted.back().y == y && painted.back().x1 == x)
+                    ++painted.back().x1;
+                else
+                    painted.push_back({y, x, x + 1});
+            }
+    EXPECT_EQ(ellipse(box).interior, painted);
+}
+
+} // namespace

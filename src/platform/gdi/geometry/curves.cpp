@@ -155,6 +155,11 @@ int halfOf(int64_t x, int64_t y)
 
 bool angleLess(int64_t ux, int64_t uy, int64_t vx, int64_t vy)
 {
+    // The centre itself (and a ray through the centre) counts as the start of the circle.
+    if (vx == 0 && vy == 0)
+        return false;
+    if (ux == 0 && uy == 0)
+        return !(vy == 0 && vx > 0);
     const int hu = halfOf(ux, uy);
     const int hv = halfOf(vx, vy);
     if (hu != hv)
