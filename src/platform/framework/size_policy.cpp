@@ -1,0 +1,62 @@
+#include "platform/framework/size_policy.h"
+
+#include "platform/framework/exceptions.h"
+
+#include <algorithm>
+#include <atomic>
+#include <limits>
+
+#include <unistd.h>
+
+namespace PictureSizePolicy {
+
+namespace {
+
+std::atomic<uint64_t> overrideBytes{0};
+
+uint64_t defaultBytes()
+{
+    constexpr uint64_t floorBytes = uint64_t{256} << 20;
+    constexpr uint64_t ceilingBytes = uint64_t{4} << 30;
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return floorBytes;
+    const uint64_t physical = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+    return std::clamp(physical / 4, floorBytes, ceilingBytes);
+}
+
+} // namespace
+
+uint64_t maxBytes()
+{
+    const uint64_t set = overrideBytes.load(std::memory_order_relaxed);
+    if (set != 0)
+        return set;
+    static const uint64_t computed = defaultBytes();
+    return computed;
+}
+
+void setMaxBytes(uint64_t bytes)
+{
+    overrideBytes.store(bytes, std::memory_order_relaxed);
+}
+
+void check(int64_t width, int64_t height, int bitsPerPixel)
+{
+    if (width <= 0 || height <= 0)
+        throw EInvalidGraphic(QStringLiteral("Invalid bitmap: size %1 x %2").arg(width).arg(height));
+    const auto tooLarge = [&] {
+        return EInvalidGraphic(QStringLiteral("Picture too large: %1 x %2 pixels").arg(width).arg(height));
+    };
+    // Both sides below 2^31 keep every product below 2^64 until the final multiplication.
+    if (width > std::numeric_limits<int32_t>::max() || height > std::numeric_limits<int32_t>::max())
+        throw tooLarge();
+    const uint64_t rowBytes = ((static_cast<uint64_t>(width) * static_cast<uint64_t>(bitsPerPixel) + 31) / 32) * 4;
+    if (rowBytes > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
+        throw tooLarge();
+    if (rowBytes > maxBytes() / static_cast<uint64_t>(height))
+        throw tooLarge();
+}
+
+} // namespace PictureSizePolicy
