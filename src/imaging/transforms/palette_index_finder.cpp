@@ -3,32 +3,16 @@
 #include <algorithm>
 #include <limits>
 
-PaletteIndexFinder::PaletteIndexFinder(std::span<const TPaletteRgb> palette)
+PaletteIndexFinder::PaletteIndexFinder(const TLogPalette& palette)
 {
-    const size_t count = std::min<size_t>(palette.size(), 256);
+    const size_t count = std::min<size_t>(palette.palNumEntries, 256);
     palette_.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        palette_.push_back({palette[i].red, palette[i].green, palette[i].blue});
+    for (size_t i = 0; i < count; ++i) {
+        const TPaletteEntry& e = palette.palPalEntry[i];
+        palette_.push_back({e.peRed, e.peGreen, e.peBlue});
+    }
     if (!palette_.empty())
         cells_.assign(size_t{1} << (3 * GridBits), NotBuilt);
-}
-
-int PaletteIndexFinder::linearNearestIndex(std::span<const TPaletteRgb> palette, uint32_t color)
-{
-    const int r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
-    int best = 0;
-    int bestDistance = std::numeric_limits<int>::max();
-    for (size_t i = 0; i < palette.size(); ++i) {
-        const int dr = r - palette[i].red, dg = g - palette[i].green, db = b - palette[i].blue;
-        const int d = dr * dr + dg * dg + db * db;
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = static_cast<int>(i);
-            if (d == 0)
-                break;
-        }
-    }
-    return best;
 }
 
 // An entry can be nearest to some colour of the cell only if its least distance to the cell is

@@ -3,21 +3,15 @@
 // squared RGB distance with ties to the lower index, found through a grid of colour cells, each
 // holding only the entries that can be nearest to some colour inside it.
 
-#include <array>
 #include <cstdint>
-#include <span>
 #include <vector>
 
-struct TPaletteRgb {
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-};
+#include "imaging/dib_graphic.h"
 
 class PaletteIndexFinder {
 public:
-    // At most the first 256 entries are searched (a picture's palette holds no more).
-    explicit PaletteIndexFinder(std::span<const TPaletteRgb> palette);
+    // Searches the palette's first palNumEntries entries (at most 256).
+    explicit PaletteIndexFinder(const TLogPalette& palette);
 
     // color is 0x00RRGGBB; the top byte is ignored. An empty palette answers 0.
     int nearestIndex(uint32_t color)
@@ -43,9 +37,6 @@ public:
         }
         return best;
     }
-
-    // The definition itself: a linear search over the whole palette.
-    static int linearNearestIndex(std::span<const TPaletteRgb> palette, uint32_t color);
 
 private:
     static constexpr int GridBits = 5; // 32 cells per channel, 8 levels each

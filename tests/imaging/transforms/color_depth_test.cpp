@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "test_pictures.h"
@@ -13,12 +14,12 @@ namespace {
 const uint32_t sampleColors[] = {rgb(255, 0, 0), rgb(128, 128, 128), rgb(127, 127, 127), 0xFFFFFF, 0x000000, rgb(85, 0, 0)};
 
 // The work image as it is after the picture was drawn into it: a 24-bit surface.
-gdi::DibSurface surfaceOf(const std::vector<uint32_t>& colors, int width, int height)
+std::unique_ptr<gdi::DibSurface> surfaceOf(const std::vector<uint32_t>& colors, int width, int height)
 {
-    gdi::DibSurface surface(width, height, 24);
+    auto surface = std::make_unique<gdi::DibSurface>(width, height, 24);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            surface.setRawPixel(x, y, colors[(y * width + x) % colors.size()]);
+            surface->setRawPixel(x, y, colors[(y * width + x) % colors.size()]);
     return surface;
 }
 
@@ -36,15 +37,16 @@ TEST(ColorDepth, ConversionGivesTheNearestEntries)
         {ifGray256, {85, 128, 127, 255, 0, 28}},
         // (85, 0, 0) is as near black as (170, 0, 0): the lower index wins.
         {ifColor16, {4, 7, 8, 15, 0, 0}},
-        {ifColor256, {40, 7, 8, 15, 0, 0}},
+        // Greys 128 and 127 are nearest the grey entry 130 (25); (85, 0, 0) nearest (65, 0, 0).
+        {ifColor256, {40, 25, 25, 15, 0, 184}},
     };
     const std::vector<uint32_t> colors(std::begin(sampleColors), std::end(sampleColors));
-    const gdi::DibSurface drawn = surfaceOf(colors, 6, 1);
+    const auto drawn = surfaceOf(colors, 6, 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.format));
         TDibGraphic picture;
         fill(picture, 6, 1, ifTrueColor, 0);
-        ConvertPictureFromSurface(picture, drawn, c.format);
+        ConvertPictureFromSurface(picture, *drawn, c.format);
         ASSERT_EQ(picture.ImageFormat(), c.format);
         EXPECT_EQ(picture.XDpi(), 300);
         EXPECT_EQ(picture.YDpi(), 300);
@@ -54,7 +56,7 @@ TEST(ColorDepth, ConversionGivesTheNearestEntries)
     }
     TDibGraphic picture;
     fill(picture, 6, 1, ifGray16, 3);
-    ConvertPictureFromSurface(picture, drawn, ifTrueColor);
+    ConvertPictureFromSurface(picture, *drawn, ifTrueColor);
     for (int x = 0; x < 6; ++x)
         EXPECT_EQ(picture.GetPixelRGB(x, 0), sampleColors[x]);
 }
@@ -64,10 +66,10 @@ TEST(ColorDepth, SixteenColoursAndBackShowOnlyTableColours)
     std::vector<uint32_t> colors;
     for (int i = 0; i < 97; ++i)
         colors.push_back(rgb(i * 37 % 256, i * 91 % 256, i * 13 % 256));
-    const gdi::DibSurface drawn = surfaceOf(colors, 20, 10);
+    const auto drawn = surfaceOf(colors, 20, 10);
     TDibGraphic picture;
     fill(picture, 20, 10, ifTrueColor, 0);
-    ConvertPictureFromSurface(picture, drawn, ifColor16);
+    ConvertPictureFromSurface(picture, *drawn, ifColor16);
     gdi::DibSurface again(20, 10, 24);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 20; ++x)
@@ -88,11 +90,11 @@ TEST(ColorDepth, SixteenColoursAndBackShowOnlyTableColours)
 
 TEST(ColorDepth, PartOutsideASmallerWorkImageIsBlack)
 {
-    const gdi::DibSurface drawn = surfaceOf({0xFFFFFF}, 3, 2);
+    const auto drawn = surfaceOf({0xFFFFFF}, 3, 2);
     for (TImageFormat format : {ifBlackWhite, ifColor256, ifTrueColor}) {
         TDibGraphic picture;
         fill(picture, 5, 4, ifTrueColor, 0x123456);
-        ConvertPictureFromSurface(picture, drawn, format);
+        ConvertPictureFromSurface(picture, *drawn, format);
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 5; ++x)
                 EXPECT_EQ(picture.GetPixelRGB(x, y), x < 3 && y < 2 ? 0xFFFFFFu : 0u) << x << ", " << y;

@@ -1,6 +1,6 @@
 // The row-based, cached and threaded transforms against the plain pixel-by-pixel procedures,
 // on seeded random pictures of every format. Sizes are odd so rows end in partial bytes; the
-// larger size is past the point where a second thread joins in.
+// second thread is made to join in on these small pictures too.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "imaging/transforms/lightness_transforms.h"
 #include "imaging/transforms/negative_transform.h"
 #include "imaging/transforms/resize_transform.h"
+#include "imaging/transforms/row_workers.h"
 #include "imaging/transforms/saturation.h"
 #include "imaging/transforms/transform_reference.h"
 #include "test_pictures.h"
@@ -144,15 +145,27 @@ void compareOn(int width, int height, TImageFormat format, bool randomPalette, u
         op.plain(source, plain);
         QString where;
         ASSERT_TRUE(samePixels(fast, plain, &where)) << where.toStdString();
-        if (fast.ImageFormat() != ifTrueColor)
+        if (fast.ImageFormat() != ifTrueColor) {
             for (int i = 0; i < 256; ++i)
                 ASSERT_EQ(fast.LogPalette().palPalEntry[i], plain.LogPalette().palPalEntry[i]) << i;
+        }
     }
 }
 
 } // namespace
 
-class Differential : public ::testing::TestWithParam<TImageFormat> {};
+class Differential : public ::testing::TestWithParam<TImageFormat> {
+protected:
+    void SetUp() override
+    {
+        saved_ = row_workers::parallelWorkThreshold();
+        row_workers::setParallelWorkThreshold(1);
+    }
+    void TearDown() override { row_workers::setParallelWorkThreshold(saved_); }
+
+private:
+    int64_t saved_ = 0;
+};
 
 TEST_P(Differential, SmallOddPictures)
 {
@@ -161,14 +174,15 @@ TEST_P(Differential, SmallOddPictures)
     compareOn(29, 17, GetParam(), true, 23 + GetParam(), ops);
 }
 
-TEST_P(Differential, PictureLargeEnoughForTwoThreads)
+// With the usual threshold, on a picture just big enough for the second thread.
+TEST_P(Differential, UsualThresholdOnALargerPicture)
 {
-    const TImageFormat format = GetParam();
+    row_workers::setParallelWorkThreshold(int64_t{1} << 16);
     std::vector<Operation> ops;
     for (const Operation& op : operations())
-        if (op.name.rfind("resize", 0) != 0 || op.name.find("filter 4") != std::string::npos)
+        if (op.name.rfind("resize", 0) != 0 || op.name == "resize filter 4 x0.500000 to -1")
             ops.push_back(op);
-    compareOn(301, 251, format, format == ifColor256, 97 + format, ops);
+    compareOn(131, 97, GetParam(), GetParam() == ifColor256, 97 + GetParam(), ops);
 }
 
 TEST_P(Differential, ConversionFromSurfacesOfEveryDepth)
@@ -181,13 +195,13 @@ TEST_P(Differential, ConversionFromSurfacesOfEveryDepth)
             for (int i = 0; i < (1 << bits) - 1; ++i) // one short: the last index reads as black
                 table.push_back({uint8_t(random()), uint8_t(random()), uint8_t(random()), 0});
         // Smaller, same and larger than the picture.
-        for (auto [w, h] : {std::pair{40, 20}, std::pair{263, 257}, std::pair{300, 290}}) {
+        for (auto [w, h] : {std::pair{40, 20}, std::pair{63, 57}, std::pair{90, 70}}) {
             gdi::DibSurface drawn(w, h, bits, table);
             for (size_t i = 0; i < drawn.imageBytes(); ++i)
                 drawn.bits()[i] = uint8_t(random());
             TDibGraphic fast, plain;
-            fast.NewImage(263, 257, ifTrueColor, nullptr, 0, 0);
-            plain.NewImage(263, 257, ifTrueColor, nullptr, 0, 0);
+            fast.NewImage(63, 57, ifTrueColor, nullptr, 0, 0);
+            plain.NewImage(63, 57, ifTrueColor, nullptr, 0, 0);
             ConvertPictureFromSurface(fast, drawn, GetParam());
             reference::convertFromSurface(plain, drawn, GetParam());
             QString where;
@@ -196,8 +210,10 @@ TEST_P(Differential, ConversionFromSurfacesOfEveryDepth)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFormat, Differential, ::testing::ValuesIn(allFormats),
-                         [](const ::testing::TestParamInfo<TImageFormat>& info) {
-                             static const char* names[] = {"BlackWhite", "Gray16", "Gray256", "Color16", "Color256", "TrueColor"};
-                             return std::string(names[info.param]);
-                         });
+static std::string formatName(const ::testing::TestParamInfo<TImageFormat>& info)
+{
+    static const char* const names[] = {"BlackWhite", "Gray16", "Gray256", "Color16", "Color256", "TrueColor"};
+    return names[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, Differential, ::testing::ValuesIn(allFormats), formatName);

@@ -1,0 +1,363 @@
+// pictavo-bench OP IN OUT [ARG]: reads a picture (binary PPM or BMP), runs one editor operation
+// through the same code the editor runs, and writes the result (PPM or BMP by OUT's
+// extension). Whole-process timings of this tool are compared with other programs by
+// compare.sh. Times of the three stages go to standard error.
+
+#include <QString>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "imaging/dib_graphic.h"
+#include "imaging/transforms/antialias_transform.h"
+#include "imaging/transforms/color_depth.h"
+#include "imaging/transforms/convolution_transform.h"
+#include "imaging/transforms/lightness_transforms.h"
+#include "imaging/transforms/negative_transform.h"
+#include "imaging/transforms/resize_transform.h"
+#include "imaging/transforms/saturation.h"
+#include "platform/framework/bmp_codec.h"
+
+namespace {
+
+[[noreturn]] void fail(const std::string& message)
+{
+    throw std::runtime_error(message);
+}
+
+std::vector<uint8_t> readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        fail("cannot open " + path);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        fail("cannot write " + path);
+}
+
+// A header number of a binary PPM, skipping blanks and comments.
+long ppmNumber(const std::vector<uint8_t>& bytes, size_t& at)
+{
+    for (;;) {
+        while (at < bytes.size() && std::isspace(bytes[at]))
+            ++at;
+        if (at < bytes.size() && bytes[at] == '#') {
+            while (at < bytes.size() && bytes[at] != '\n')
+                ++at;
+            continue;
+        }
+        break;
+    }
+    long value = 0;
+    size_t digits = 0;
+    while (at < bytes.size() && std::isdigit(bytes[at]) && digits < 9) {
+        value = value * 10 + (bytes[at++] - '0');
+        ++digits;
+    }
+    if (digits == 0 || (at < bytes.size() && std::isdigit(bytes[at])))
+        fail("PPM header: bad number");
+    return value;
+}
+
+void readPpm(const std::vector<uint8_t>& bytes, TDibGraphic& picture)
+{
+    size_t at = 2;
+    const long width = ppmNumber(bytes, at);
+    const long height = ppmNumber(bytes, at);
+    const long maxValue = ppmNumber(bytes, at);
+    if (width < 1 || height < 1 || width > 65535 || height > 65535)
+        fail("PPM: bad size");
+    if (maxValue < 1 || maxValue > 255)
+        fail("PPM: only 8-bit samples are read");
+    if (at >= bytes.size() || !std::isspace(bytes[at]))
+        fail("PPM header: no blank before the samples");
+    ++at;
+    const size_t rowSize = static_cast<size_t>(width) * 3;
+    if ((bytes.size() - at) / rowSize < static_cast<size_t>(height))
+        fail("PPM: too few samples");
+    picture.NewImage(static_cast<int>(width), static_cast<int>(height), ifTrueColor, nullptr, 0, 0);
+    for (long y = 0; y < height; ++y) {
+        const uint8_t* in = bytes.data() + at + rowSize * static_cast<size_t>(y);
+        uint8_t* out = picture.ScanLine(static_cast<int>(y));
+        for (long x = 0; x < width; ++x, in += 3, out += 3) {
+            auto scale = [maxValue](uint8_t v) {
+                return static_cast<uint8_t>(maxValue == 255 ? v : std::min<long>(255, (v * 255 + maxValue / 2) / maxValue));
+            };
+            out[0] = scale(in[2]);
+            out[1] = scale(in[1]);
+            out[2] = scale(in[0]);
+        }
+    }
+}
+
+std::vector<uint8_t> ppmBytes(const TDibGraphic& picture)
+{
+    const int width = picture.GetWidth(), height = picture.GetHeight();
+    const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    const size_t start = bytes.size();
+    bytes.resize(start + static_cast<size_t>(width) * height * 3);
+    uint8_t* out = bytes.data() + start;
+    for (int y = 0; y < height; ++y) {
+        if (picture.ImageFormat() == ifTrueColor) {
+            const uint8_t* in = picture.ScanLine(y);
+            for (int x = 0; x < width; ++x, in += 3, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+            }
+        } else {
+            for (int x = 0; x < width; ++x, out += 3) {
+                const uint32_t c = picture.GetPixelRGB(x, y);
+                out[0] = uint8_t(c >> 16);
+                out[1] = uint8_t(c >> 8);
+                out[2] = uint8_t(c);
+            }
+        }
+    }
+    return bytes;
+}
+
+void readBmp(const std::vector<uint8_t>& bytes, TDibGraphic& picture)
+{
+    const DecodedBmp decoded = BmpCodec::decodeFile(bytes);
+    const gdi::DibSurface& s = *decoded.surface;
+    TImageFormat format = ifTrueColor;
+    TLogPalette palette{};
+    if (s.isPalettised()) {
+        format = s.bitsPerPixel() == 1 ? ifBlackWhite : s.bitsPerPixel() == 4 ? ifColor16 : ifColor256;
+        palette.palVersion = 0x300;
+        palette.palNumEntries = static_cast<uint16_t>(s.colorTable().size());
+        for (size_t i = 0; i < s.colorTable().size(); ++i) {
+            const gdi::RgbQuad& q = s.colorTable()[i];
+            palette.palPalEntry[i] = {q.red, q.green, q.blue, 0};
+        }
+    }
+    picture.NewImage(s.width(), s.height(), format, s.isPalettised() ? &palette : nullptr, 0, 0);
+    for (int y = 0; y < s.height(); ++y) {
+        const uint8_t* in = s.scanLine(y);
+        uint8_t* out = picture.ScanLine(y);
+        if (s.bitsPerPixel() == 32) {
+            for (int x = 0; x < s.width(); ++x)
+                std::memcpy(out + 3 * x, in + 4 * x, 3);
+        } else {
+            std::memcpy(out, in, static_cast<size_t>(std::min<int>(picture.RowBytes(), s.rowBytes())));
+        }
+    }
+}
+
+std::vector<uint8_t> bmpBytes(const TDibGraphic& picture)
+{
+    std::vector<gdi::RgbQuad> table;
+    for (int i = 0; i < picture.LogPalette().palNumEntries; ++i) {
+        const TPaletteEntry& e = picture.LogPalette().palPalEntry[i];
+        table.push_back({e.peBlue, e.peGreen, e.peRed, 0});
+    }
+    gdi::DibSurface surface(picture.GetWidth(), picture.GetHeight(), ImageFormatBitCount(picture.ImageFormat()), table);
+    std::memcpy(surface.bits(), picture.Bits(), surface.imageBytes());
+    return BmpCodec::encodeFile(surface, picture.BitmapInfo().bmiHeader.biXPelsPerMeter,
+                                picture.BitmapInfo().bmiHeader.biYPelsPerMeter);
+}
+
+bool endsWith(const std::string& s, const std::string& tail)
+{
+    if (s.size() < tail.size())
+        return false;
+    for (size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i])
+            return false;
+    return true;
+}
+
+long numberArgument(const std::string& text, long low, long high)
+{
+    size_t used = 0;
+    long value = 0;
+    try {
+        value = std::stol(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || value < low || value > high)
+        fail("argument " + text + " is not a number in " + std::to_string(low) + ".." + std::to_string(high));
+    return value;
+}
+
+TImageFormat formatArgument(const std::string& name)
+{
+    static const std::map<std::string, TImageFormat> formats = {
+        {"bw", ifBlackWhite}, {"gray16", ifGray16}, {"gray256", ifGray256},
+        {"color16", ifColor16}, {"color256", ifColor256}, {"rgb24", ifTrueColor},
+    };
+    const auto it = formats.find(name);
+    if (it == formats.end())
+        fail("unknown format " + name + " (bw, gray16, gray256, color16, color256, rgb24)");
+    return it->second;
+}
+
+// The effects commands work on a temporary copy and assign it back.
+template <class Change>
+void onTemporaryCopy(TDibGraphic& picture, Change change)
+{
+    TDibGraphic temporary;
+    temporary.AssignPicture(&picture);
+    change(temporary);
+    picture.AssignPicture(&temporary);
+}
+
+void run(const std::string& op, const std::string& argument, TDibGraphic& picture)
+{
+    if (op == "brightness") {
+        TBrightnessTransform transform;
+        transform.SetAmount(static_cast<double>(numberArgument(argument, -100, 100)));
+        onTemporaryCopy(picture, [&](TDibGraphic& p) { transform.Apply(p); });
+    } else if (op == "contrast") {
+        if (argument != "up" && argument != "down")
+            fail("contrast takes up or down");
+        TContrastTransform transform;
+        transform.Enhance = argument == "up";
+        transform.Apply(picture);
+    } else if (op == "sharpen" || op == "smooth") {
+        const auto strength = static_cast<uint8_t>(numberArgument(argument, 0, 100));
+        std::unique_ptr<TImageTransform> transform;
+        if (op == "sharpen") {
+            auto sharpen = std::make_unique<TSharpenTransform>();
+            sharpen->Strength = strength;
+            transform = std::move(sharpen);
+        } else {
+            auto smooth = std::make_unique<TSmoothTransform>();
+            smooth->Strength = strength;
+            transform = std::move(smooth);
+        }
+        onTemporaryCopy(picture, [&](TDibGraphic& p) { transform->Apply(p); });
+    } else if (op == "saturation") {
+        const double change = SaturationChange(static_cast<int>(numberArgument(argument, -100, 100)));
+        onTemporaryCopy(picture, [&](TDibGraphic& p) { ChangeSaturation(p, change); });
+    } else if (op == "negative") {
+        TNegativeTransform().Apply(picture);
+    } else if (op == "antialias") {
+        TAntiAliasTransform().Apply(picture);
+    } else if (op.rfind("resize-", 0) == 0) {
+        static const std::map<std::string, int> filters = {
+            {"nearest", -1}, {"triangle", 0}, {"hermite", 1}, {"bell", 2}, {"bspline", 3}, {"lanczos3", 4}, {"mitchell", 5},
+        };
+        const auto it = filters.find(op.substr(7));
+        if (it == filters.end())
+            fail("unknown filter in " + op);
+        const size_t x = argument.find('x');
+        if (x == std::string::npos)
+            fail("resize takes WIDTHxHEIGHT");
+        TResizeTransform transform;
+        transform.NewWidth = static_cast<int32_t>(numberArgument(argument.substr(0, x), 1, 65535));
+        transform.NewHeight = static_cast<int32_t>(numberArgument(argument.substr(x + 1), 1, 65535));
+        transform.Filtered = it->second >= 0;
+        transform.FilterKind = static_cast<uint8_t>(std::max(0, it->second));
+        transform.Apply(picture);
+    } else if (op == "convert") {
+        const TImageFormat format = formatArgument(argument);
+        // The work image after the picture was drawn into it: the picture's colours, 24 bits.
+        gdi::DibSurface drawn(picture.GetWidth(), picture.GetHeight(), 24);
+        for (int y = 0; y < picture.GetHeight(); ++y) {
+            if (picture.ImageFormat() == ifTrueColor) {
+                std::memcpy(drawn.scanLine(y), picture.ScanLine(y), static_cast<size_t>(picture.GetWidth()) * 3);
+            } else {
+                for (int x = 0; x < picture.GetWidth(); ++x)
+                    drawn.setRawPixel(x, y, picture.GetPixelRGB(x, y));
+            }
+        }
+        ConvertPictureFromSurface(picture, drawn, format);
+    } else if (op == "invert") {
+        InvertPictureColors(picture);
+    } else if (op == "palette") {
+        // Not an editor command: the default palette of a format as a one-row picture, for
+        // programs that map colours to a palette image.
+        const TLogPalette* palette = DefaultPalette(formatArgument(argument));
+        if (!palette)
+            fail("true colour has no palette");
+        picture.NewImage(palette->palNumEntries, 1, ifTrueColor, nullptr, 0, 0);
+        for (int i = 0; i < palette->palNumEntries; ++i) {
+            const TPaletteEntry& e = palette->palPalEntry[i];
+            picture.SetPixelRGB(i, 0, uint32_t{e.peRed} << 16 | uint32_t{e.peGreen} << 8 | e.peBlue);
+        }
+    } else {
+        fail("unknown operation " + op);
+    }
+}
+
+bool needsArgument(const std::string& op)
+{
+    return op != "negative" && op != "antialias" && op != "invert";
+}
+
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr,
+                     "usage: pictavo-bench OP IN OUT [ARG]\n"
+                     "  OP: brightness AMOUNT | contrast up|down | sharpen STRENGTH | smooth STRENGTH |\n"
+                     "      saturation CHANGE | negative | antialias | resize-FILTER WxH | convert FORMAT | invert\n"
+                     "  FILTER: nearest triangle hermite bell bspline lanczos3 mitchell\n"
+                     "  FORMAT: bw gray16 gray256 color16 color256 rgb24\n"
+                     "  IN: binary PPM (P6) or BMP; OUT: .ppm or .bmp\n");
+        return 2;
+    }
+    const std::string op = argv[1], in = argv[2], out = argv[3];
+    const std::string argument = argc > 4 ? argv[4] : "";
+    try {
+        if (needsArgument(op) && argument.empty())
+            fail(op + " needs an argument");
+        auto start = std::chrono::steady_clock::now();
+        TDibGraphic picture;
+        if (op != "palette") {
+            const std::vector<uint8_t> bytes = readFile(in);
+            if (bytes.size() >= 2 && bytes[0] == 'P' && bytes[1] == '6')
+                readPpm(bytes, picture);
+            else if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+                readBmp(bytes, picture);
+            else
+                fail(in + ": neither a binary PPM nor a BMP file");
+        }
+        const double readTime = millisecondsSince(start);
+        start = std::chrono::steady_clock::now();
+        run(op, argument, picture);
+        const double opTime = millisecondsSince(start);
+        start = std::chrono::steady_clock::now();
+        if (endsWith(out, ".bmp"))
+            writeFile(out, bmpBytes(picture));
+        else if (endsWith(out, ".ppm"))
+            writeFile(out, ppmBytes(picture));
+        else
+            fail(out + ": the output must end in .ppm or .bmp");
+        std::fprintf(stderr, "read %.1f ms, %s %.1f ms, write %.1f ms\n", readTime, op.c_str(), opTime,
+                     millisecondsSince(start));
+    } catch (const EPictureError& e) {
+        std::fprintf(stderr, "pictavo-bench: %s\n", e.Message().toUtf8().constData());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pictavo-bench: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,200 @@
+#include "imaging/transforms/resize_transform.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "imaging/transforms/palette_index_finder.h"
+#include "imaging/transforms/pixel_rows.h"
+#include "imaging/transforms/row_workers.h"
+#include "imaging/transforms/resample_filter.h"
+
+namespace {
+
+// Writes a row of colours (blue, green, red bytes) into a picture of any format: bytes for true
+// colour, nearest palette entries otherwise.
+class RowWriter {
+public:
+    explicit RowWriter(TDibGraphic& dest) : dest_(dest)
+    {
+        if (dest.ImageFormat() != ifTrueColor) {
+            for (auto& finder : finders_)
+                finder.emplace(dest.LogPalette());
+            for (auto& buffer : indexes_)
+                buffer.resize(static_cast<size_t>(dest.GetWidth()));
+        }
+    }
+
+    void write(int worker, int y, const uint8_t* bgr)
+    {
+        const int width = dest_.GetWidth();
+        if (dest_.ImageFormat() == ifTrueColor) {
+            std::copy(bgr, bgr + 3 * static_cast<size_t>(width), dest_.ScanLine(y));
+            return;
+        }
+        PaletteIndexFinder& finder = *finders_[worker];
+        uint8_t* indexes = indexes_[worker].data();
+        for (int x = 0; x < width; ++x)
+            indexes[x] = static_cast<uint8_t>(finder.nearestIndex(pixel_rows::bgrAt(bgr + 3 * x)));
+        pixel_rows::writeIndexes(dest_, y, indexes);
+    }
+
+private:
+    TDibGraphic& dest_;
+    std::optional<PaletteIndexFinder> finders_[row_workers::MaxWorkers];
+    std::vector<uint8_t> indexes_[row_workers::MaxWorkers];
+};
+
+} // namespace
+
+void TResizeTransform::ApplyOnDest(const TDibGraphic& Source, TDibGraphic& Dest)
+{
+    BeginProgress();
+    const TImageFormat format = ForceFormat ? TargetFormat : Source.ImageFormat();
+    Dest.NewImage(NewWidth, NewHeight, format, format == Source.ImageFormat() ? &Source.LogPalette() : nullptr,
+                  Source.XDpi(), Source.YDpi());
+    if (Filtered)
+        Resample(Source, Dest);
+    else
+        Stretch(Source, Dest);
+    EndProgress();
+}
+
+// Unfiltered: each destination pixel takes the source pixel its top-left corner falls on, or,
+// for big true-colour sources, the rounded mean of the source pixels its area covers.
+void TResizeTransform::Stretch(const TDibGraphic& Source, TDibGraphic& Dest)
+{
+    const int w = Source.GetWidth(), h = Source.GetHeight();
+    const int W = Dest.GetWidth(), H = Dest.GetHeight();
+    if (w < 1 || h < 1 || W < 1 || H < 1)
+        return;
+    const bool averaging = Source.ImageFormat() == ifTrueColor && static_cast<int64_t>(w) * h > 1024;
+    // Source spans [from[i], from[i + 1]) of every destination column, never empty.
+    auto spans = [](int src, int dst) {
+        std::vector<int> from(static_cast<size_t>(dst) + 1);
+        for (int i = 0; i <= dst; ++i)
+            from[i] = static_cast<int>(static_cast<int64_t>(i) * src / dst);
+        return from;
+    };
+    const std::vector<int> columns = spans(w, W), rows = spans(h, H);
+    const auto colors = pixel_rows::paletteColors(Source);
+    const size_t sourceRow = static_cast<size_t>(w) * 3;
+    std::vector<uint8_t> input[row_workers::MaxWorkers], output[row_workers::MaxWorkers];
+    std::vector<uint32_t> sums[row_workers::MaxWorkers];
+    RowWriter writer(Dest);
+
+    ForEachRows(
+        H, int64_t{W} * 3 * (averaging ? std::max(1, w / W) * std::max(1, h / H) : 1),
+        [&](int worker, int first, int last) {
+            std::vector<uint8_t>& in = input[worker];
+            std::vector<uint8_t>& out = output[worker];
+            in.resize(sourceRow);
+            out.resize(static_cast<size_t>(W) * 3);
+            for (int y = first; y < last; ++y) {
+                if (!averaging) {
+                    pixel_rows::readBgr(Source, rows[y], colors, in.data());
+                    for (int x = 0; x < W; ++x)
+                        std::copy_n(in.data() + 3 * static_cast<size_t>(columns[x]), 3, out.data() + 3 * static_cast<size_t>(x));
+                } else {
+                    const int top = rows[y], bottom = std::max(rows[y + 1], top + 1);
+                    std::vector<uint32_t>& sum = sums[worker];
+                    sum.assign(sourceRow, 0);
+                    for (int sy = top; sy < bottom; ++sy) {
+                        const uint8_t* p = Source.ScanLine(sy);
+                        for (size_t i = 0; i < sourceRow; ++i)
+                            sum[i] += p[i];
+                    }
+                    for (int x = 0; x < W; ++x) {
+                        const int left = columns[x], right = std::max(columns[x + 1], left + 1);
+                        const uint32_t count = static_cast<uint32_t>((right - left) * (bottom - top));
+                        for (int c = 0; c < 3; ++c) {
+                            uint32_t total = 0;
+                            for (int sx = left; sx < right; ++sx)
+                                total += sum[3 * static_cast<size_t>(sx) + c];
+                            out[3 * static_cast<size_t>(x) + c] = static_cast<uint8_t>((total + count / 2) / count);
+                        }
+                    }
+                }
+                writer.write(worker, y, out.data());
+            }
+        },
+        0, H);
+}
+
+void TResizeTransform::Resample(const TDibGraphic& Source, TDibGraphic& Dest)
+{
+    const int w = Source.GetWidth(), h = Source.GetHeight();
+    const int W = Dest.GetWidth(), H = Dest.GetHeight();
+    if (w < 1 || h < 1)
+        throw EPictureError(QStringLiteral("Source graphic too small"));
+    if (W < 2 || H < 2)
+        throw EPictureError(QStringLiteral("Destination graphic too small"));
+    if (FilterKind >= resample::FilterCount)
+        throw EPictureError(QStringLiteral("Internal error: Invalid resize filter"));
+
+    const resample::ContributorTable across = resample::buildContributors(w, W, FilterKind);
+    const resample::ContributorTable down = resample::buildContributors(h, H, FilterKind);
+    const size_t workRow = static_cast<size_t>(W) * 3;
+    std::vector<uint8_t> work(workRow * static_cast<size_t>(h));
+    const auto colors = pixel_rows::paletteColors(Source);
+    const bool trueColor = Source.ImageFormat() == ifTrueColor;
+    std::vector<uint8_t> expanded[row_workers::MaxWorkers];
+
+    // Horizontal pass into the W × h work rows.
+    ForEachRows(
+        h, static_cast<int64_t>(across.list.size()) * 3,
+        [&](int worker, int first, int last) {
+            if (!trueColor)
+                expanded[worker].resize(static_cast<size_t>(w) * 3);
+            for (int y = first; y < last; ++y) {
+                const uint8_t* in = Source.ScanLine(y);
+                if (!trueColor) {
+                    pixel_rows::readBgr(Source, y, colors, expanded[worker].data());
+                    in = expanded[worker].data();
+                }
+                uint8_t* out = work.data() + workRow * static_cast<size_t>(y);
+                for (int i = 0; i < W; ++i) {
+                    const resample::Contributor* c = across.list.data() + across.first[i];
+                    const resample::Contributor* end = across.list.data() + across.first[i + 1];
+                    float b = 0.f, g = 0.f, r = 0.f;
+                    for (; c != end; ++c) {
+                        const uint8_t* p = in + 3 * static_cast<size_t>(c->pixel);
+                        b += c->weight * static_cast<float>(p[0]);
+                        g += c->weight * static_cast<float>(p[1]);
+                        r += c->weight * static_cast<float>(p[2]);
+                    }
+                    out[3 * i] = resample::clampRound(b);
+                    out[3 * i + 1] = resample::clampRound(g);
+                    out[3 * i + 2] = resample::clampRound(r);
+                }
+            }
+        },
+        0, int64_t{h} + H);
+
+    // Vertical pass: every row's sums are built contributor by contributor, which adds the
+    // terms of each pixel in the same order as a sum down its column.
+    RowWriter writer(Dest);
+    std::vector<float> sums[row_workers::MaxWorkers];
+    std::vector<uint8_t> rows[row_workers::MaxWorkers];
+    ForEachRows(
+        H, static_cast<int64_t>(down.list.size()) * W * 3 / std::max(1, H),
+        [&](int worker, int first, int last) {
+            std::vector<float>& sum = sums[worker];
+            std::vector<uint8_t>& row = rows[worker];
+            row.resize(workRow);
+            for (int y = first; y < last; ++y) {
+                sum.assign(workRow, 0.f);
+                for (int k = down.first[y]; k < down.first[y + 1]; ++k) {
+                    const float weight = down.list[k].weight;
+                    const uint8_t* in = work.data() + workRow * static_cast<size_t>(down.list[k].pixel);
+                    for (size_t i = 0; i < workRow; ++i)
+                        sum[i] += weight * static_cast<float>(in[i]);
+                }
+                for (size_t i = 0; i < workRow; ++i)
+                    row[i] = resample::clampRound(sum[i]);
+                writer.write(worker, y, row.data());
+            }
+        },
+        h, int64_t{h} + H);
+}
