@@ -213,8 +213,19 @@ struct RunFinder<32, true> {
         return (v & 0xFFFFFFu) == value;
     }
 
+    static constexpr uint64_t colourBits = 0x00FFFFFF00FFFFFFull;
+    uint64_t pairPattern() const { return (uint64_t{value} << 32) | value; }
+
     int endOfRun(const uint8_t* row, int x, int limit) const
     {
+        const uint64_t pattern = pairPattern();
+        while (x + 2 <= limit) {
+            uint64_t w;
+            std::memcpy(&w, row + 4 * static_cast<size_t>(x), 8);
+            if ((w & colourBits) != pattern)
+                break;
+            x += 2;
+        }
         while (x < limit && inside(row, x))
             ++x;
         return x;
@@ -222,6 +233,14 @@ struct RunFinder<32, true> {
 
     int startOfRun(const uint8_t* row, int x, int limit) const
     {
+        const uint64_t pattern = pairPattern();
+        while (x - 2 >= limit) {
+            uint64_t w;
+            std::memcpy(&w, row + 4 * static_cast<size_t>(x - 2), 8);
+            if ((w & colourBits) != pattern)
+                break;
+            x -= 2;
+        }
         while (x > limit && inside(row, x - 1))
             --x;
         return x;
@@ -367,6 +386,8 @@ SpanList floodFill(const DibSurface& surface, int x, int y, uint32_t value, Floo
     clip.bottom = std::min(clip.bottom, surface.height());
     if (x < clip.left || y < clip.top || x >= clip.right || y >= clip.bottom)
         return {};
+    if (surface.bitsPerPixel() >= 24)
+        value &= 0xFFFFFFu;
     if (kind == FloodFillKind::Surface)
         return fillDepth<true>(surface, x, y, value, clip);
     return fillDepth<false>(surface, x, y, value, clip);
