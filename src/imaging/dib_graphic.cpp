@@ -347,6 +347,12 @@ void TDibGraphic::FreeImage()
 void TDibGraphic::NewImage(int32_t width, int32_t height, TImageFormat format, const TLogPalette* palette,
                            uint16_t xDpi, uint16_t yDpi)
 {
+    // The argument may be this picture's own palette, which is rewritten below.
+    TLogPalette paletteCopy;
+    if (palette) {
+        paletteCopy = *palette;
+        palette = &paletteCopy;
+    }
     FreeImage();
     try {
         ImageFormat_ = format;

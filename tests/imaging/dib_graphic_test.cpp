@@ -299,6 +299,20 @@ TEST(DibGraphic, AssignPictureCopiesPixelsPaletteAndResolution)
     EXPECT_TRUE(copy.GetEmpty());
 }
 
+// Re-creating a picture with its own palette must not lose the palette on the way.
+TEST(DibGraphic, NewImageWithItsOwnPalette)
+{
+    const TLogPalette palette = paletteOf({0x112233, 0x445566});
+    TDibGraphic picture;
+    picture.NewImage(2, 2, ifColor16, &palette, 0, 0);
+    picture.NewImage(3, 3, picture.ImageFormat(), &picture.LogPalette(), 0, 0);
+    EXPECT_EQ(picture.LogPalette().palNumEntries, 2);
+    EXPECT_EQ(picture.LogPalette().palPalEntry[1], (TPaletteEntry{0x44, 0x55, 0x66, 0}));
+    EXPECT_EQ(picture.BitmapInfo().bmiColors[1], (gdi::RgbQuad{0x66, 0x55, 0x44, 0}));
+    picture.SetPixelRGB(0, 0, 0x405060);
+    EXPECT_EQ(picture.GetPixelIndex(0, 0), 1u);
+}
+
 TEST(DibGraphic, RegistryIsCaseInsensitive)
 {
     static const TDibGraphicClass tiffClass{QStringLiteral("TTestTiffGraphic"),
