@@ -109,6 +109,16 @@ TEST(DeviceContext, EverythingStaysInsideTheClip)
         dc.PatBlt(-1000, -1000, 5000, 5000, WHITENESS);
         dc.BitBlt(-10, -10, 60, 60, &dc, 3, 3, NOTSRCCOPY);
         dc.StretchBlt(-10, -10, 80, 50, &dc, -5, -5, 20, 10, SRCCOPY);
+        // Extreme coordinates finish at once: frames walk only their visible part, and
+        // curves beyond the size limit are refused.
+        dc.Rectangle(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+        dc.SelectPen(Pen{PS_DASH, 1, RGB(255, 255, 255)});
+        dc.Rectangle(-2000000000, 7, 2000000000, 2000000000);
+        dc.SelectPen(Pen::solid(RGB(255, 255, 255), 7));
+        dc.Rectangle(-2000000000, -2000000000, 2000000000, 2000000000);
+        EXPECT_FALSE(dc.Ellipse(-2000000000, -2000000000, 2000000000, 2000000000));
+        dc.MoveTo(-2000000000, 0);
+        dc.LineTo(2000000000, 3);
         for (int y = 0; y < surface.height(); ++y)
             for (int x = 0; x < surface.width(); ++x)
                 if (x < 5 || y < 4 || x >= 30 || y >= 18)

@@ -333,28 +333,41 @@ void DeviceContext::penSpans(const SpanList& spans)
         painter.solid(s.y, s.x0, s.x1, op);
 }
 
+// Plots the one-pixel pen: its colour on dashes, the background colour in opaque gaps.
+class DeviceContext::PenStepper {
+public:
+    PenStepper(const DeviceContext& dc, const Rect& clip)
+        : painter_(*dc.surface_, clip), on_(dc.mixFor(dc.penBrushValue(dc.pen_.color))),
+          off_(dc.mixFor(dc.penBrushValue(dc.bkColor_))), dashes_(dashPattern(dc.pen_.lineStyle())),
+          opaque_(dc.bkMode_ == OPAQUE)
+    {
+    }
+
+    // `position` counts pixels along the figure from its first.
+    void plot(int x, int y, int64_t position)
+    {
+        if (!dashes_ || dashOn(*dashes_, static_cast<int>(position % dashes_->total)))
+            painter_.pixel(x, y, on_);
+        else if (opaque_)
+            painter_.pixel(x, y, off_);
+    }
+
+    int patternLength() const { return dashes_ ? dashes_->total : 1; }
+
+private:
+    SpanPainter painter_;
+    AndXor on_, off_;
+    const DashPattern* dashes_;
+    bool opaque_;
+};
+
 void DeviceContext::penPaths(const std::vector<std::vector<Point>>& paths)
 {
-    SpanPainter painter(*surface_, drawClip());
-    const AndXor on = mixFor(penBrushValue(pen_.color));
-    const DashPattern* dashes = dashPattern(pen_.lineStyle());
-    if (!dashes) {
-        for (const auto& path : paths)
-            for (const Point& p : path)
-                painter.pixel(p.x, p.y, on);
-        return;
-    }
-    const bool opaque = bkMode_ == OPAQUE;
-    const AndXor off = mixFor(penBrushValue(bkColor_));
-    int position = 0;
+    PenStepper pen(*this, drawClip());
+    int64_t position = 0;
     for (const auto& path : paths)
-        for (const Point& p : path) {
-            if (dashOn(*dashes, position))
-                painter.pixel(p.x, p.y, on);
-            else if (opaque)
-                painter.pixel(p.x, p.y, off);
-            ++position;
-        }
+        for (const Point& p : path)
+            pen.plot(p.x, p.y, position++);
 }
 
 bool DeviceContext::penIsWide() const
@@ -364,33 +377,22 @@ bool DeviceContext::penIsWide() const
 
 void DeviceContext::cosmeticLine(Point a, Point b)
 {
-    SpanPainter painter(*surface_, drawClip());
-    const AndXor on = mixFor(penBrushValue(pen_.color));
-    const DashPattern* dashes = dashPattern(pen_.lineStyle());
-    const Rect clip = painter.clip();
-    if (!dashes) {
-        detail::rasterLine(a, b, clip, [&](int x, int y, int) { painter.pixel(x, y, on); });
-        return;
-    }
-    const bool opaque = bkMode_ == OPAQUE;
-    const AndXor off = mixFor(penBrushValue(bkColor_));
+    const Rect clip = drawClip();
+    PenStepper pen(*this, clip);
     const int start = dashPosition_;
-    const int length = detail::rasterLine(a, b, clip, [&](int x, int y, int i) {
-        if (dashOn(*dashes, start + i))
-            painter.pixel(x, y, on);
-        else if (opaque)
-            painter.pixel(x, y, off);
-    });
-    dashPosition_ = (start + length) % dashes->total;
+    const int length = detail::rasterLine(a, b, clip, [&](int x, int y, int i) { pen.plot(x, y, int64_t{start} + i); });
+    dashPosition_ = static_cast<int>((int64_t{start} + length) % pen.patternLength());
 }
 
 void DeviceContext::strokeLine(Point a, Point b)
 {
     if (pen_.lineStyle() == PS_NULL)
         return;
-    if (penIsWide())
-        penSpans(geometry::wideLine(a, b, pen_.width));
-    else
+    if (penIsWide()) {
+        const Point ends[2] = {a, b};
+        if (!tooLarge(ends))
+            penSpans(geometry::wideLine(a, b, pen_.width));
+    } else
         cosmeticLine(a, b);
 }
 
@@ -413,6 +415,8 @@ bool DeviceContext::Polyline(std::span<const Point> points)
     if (pen_.lineStyle() == PS_NULL)
         return true;
     if (penIsWide()) {
+        if (tooLarge(points))
+            return false;
         penSpans(geometry::widePolyline(points, pen_.width));
         return true;
     }
@@ -454,50 +458,70 @@ bool DeviceContext::Rectangle(int left, int top, int right, int bottom)
     Rect r = normalised(Rect{left, top, right, bottom});
     const RealBrush brush = realise(brush_, rop2_);
     const int style = pen_.lineStyle();
-    auto rectSpans = [](const Rect& q) {
-        SpanList s;
-        for (int y = q.top; y < q.bottom; ++y)
-            if (q.left < q.right)
-                s.push_back({y, q.left, q.right});
-        return s;
-    };
+    const int64_t width = int64_t{r.right} - r.left, height = int64_t{r.bottom} - r.top;
     if (style == PS_NULL) {
         // Without a pen the brush stops one pixel short on the right and at the bottom.
-        const Rect q{r.left, r.top, r.right - 1, r.bottom - 1};
-        fillRectClipped(q, brush);
+        fillRectClipped(Rect{r.left, r.top, r.right - 1, r.bottom - 1}, brush);
         return true;
     }
     // The frame is four lines that each leave out their last point, so a 1x1 box draws nothing.
-    if (r.right - r.left < 1 || r.bottom - r.top < 1 || (r.right - r.left == 1 && r.bottom - r.top == 1))
+    if (width < 1 || height < 1 || (width == 1 && height == 1))
         return true;
+    const Rect clip = drawClip();
     if (penIsWide()) {
-        SpanList pen = geometry::wideRectangle(r, pen_.width, style == PS_INSIDEFRAME);
+        // Edges far outside the clip are pulled in to just outside it: every visible pixel
+        // stays as it was and the work stays bounded by the clip.
+        const int margin = pen_.width + 2;
+        if (int64_t{r.right} + margin < clip.left || int64_t{r.left} - margin > clip.right ||
+            int64_t{r.bottom} + margin < clip.top || int64_t{r.top} - margin > clip.bottom)
+            return true;
+        r.left = static_cast<int>(std::max<int64_t>(r.left, int64_t{clip.left} - margin));
+        r.top = static_cast<int>(std::max<int64_t>(r.top, int64_t{clip.top} - margin));
+        r.right = static_cast<int>(std::min<int64_t>(r.right, int64_t{clip.right} + margin));
+        r.bottom = static_cast<int>(std::min<int64_t>(r.bottom, int64_t{clip.bottom} + margin));
+        const SpanList pen = geometry::wideRectangle(r, pen_.width, style == PS_INSIDEFRAME);
         // The brush fills inside the pen's centre line; the pen covers what it reaches.
-        const Rect inner{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
-        fillSpans(subtract(rectSpans(inner), pen), brush);
+        SpanList inner;
+        for (int y = std::max(r.top + 1, clip.top); y < std::min(r.bottom - 1, clip.bottom); ++y)
+            if (r.left + 1 < r.right - 1)
+                inner.push_back({y, r.left + 1, r.right - 1});
+        fillSpans(subtract(inner, pen), brush);
         penSpans(pen);
         return true;
     }
     // One-pixel pen: the frame runs on the outermost pixels, the brush fills inside it.
-    const Rect inner{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
-    fillRectClipped(inner, brush);
-    // The frame runs counter-clockwise from the top-right corner; a dash pattern follows it.
-    const Point corners[5] = {{r.right - 1, r.top}, {r.left, r.top}, {r.left, r.bottom - 1}, {r.right - 1, r.bottom - 1}, {r.right - 1, r.top}};
-    std::vector<Point> path;
-    path.reserve(static_cast<size_t>(2 * (r.right - r.left + r.bottom - r.top)));
-    if (r.right - r.left == 1 || r.bottom - r.top == 1) {
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                path.push_back({x, y});
-    } else {
-        for (int i = 0; i < 4; ++i) {
-            const Point a = corners[i], b = corners[i + 1];
-            const int dx = (b.x > a.x) - (b.x < a.x), dy = (b.y > a.y) - (b.y < a.y);
-            for (Point p = a; !(p == b); p = Point{p.x + dx, p.y + dy})
-                path.push_back(p);
-        }
+    fillRectClipped(Rect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, brush);
+    PenStepper pen(*this, clip);
+    const int x0 = std::max(r.left, clip.left), x1 = std::min(r.right, clip.right);
+    const int y0 = std::max(r.top, clip.top), y1 = std::min(r.bottom, clip.bottom);
+    if (x0 >= x1 || y0 >= y1)
+        return true;
+    if (width == 1) {
+        for (int y = y0; y < y1; ++y)
+            pen.plot(r.left, y, y - r.top);
+        return true;
     }
-    penPaths({path});
+    if (height == 1) {
+        for (int x = x0; x < x1; ++x)
+            pen.plot(x, r.top, r.right - 1 - x);
+        return true;
+    }
+    // Counter-clockwise from the top-right corner, each side leaving out its last pixel; a dash
+    // pattern runs on around the corners. Only the visible part of each side is walked.
+    const int64_t w1 = width - 1, h1 = height - 1;
+    const int l = r.left, t = r.top, rr = r.right - 1, bb = r.bottom - 1;
+    if (t >= y0 && t < y1) // top, right to left
+        for (int x = std::max(x0, l + 1); x <= std::min(x1 - 1, rr); ++x)
+            pen.plot(x, t, rr - x);
+    if (l >= x0 && l < x1) // left, downwards
+        for (int y = std::max(y0, t); y <= std::min(y1 - 1, bb - 1); ++y)
+            pen.plot(l, y, w1 + (y - t));
+    if (bb >= y0 && bb < y1) // bottom, left to right
+        for (int x = std::max(x0, l); x <= std::min(x1 - 1, rr - 1); ++x)
+            pen.plot(x, bb, w1 + h1 + (x - l));
+    if (rr >= x0 && rr < x1) // right, upwards
+        for (int y = std::max(y0, t + 1); y <= std::min(y1 - 1, bb); ++y)
+            pen.plot(rr, y, 2 * w1 + h1 + (bb - y));
     return true;
 }
 
@@ -519,10 +543,31 @@ bool dotBox(int left, int top, int right, int bottom)
 }
 } // namespace
 
+bool DeviceContext::tooLarge(int left, int top, int right, int bottom)
+{
+    return std::abs(int64_t{right} - left) > kMaxFigureExtent || std::abs(int64_t{bottom} - top) > kMaxFigureExtent;
+}
+
+bool DeviceContext::tooLarge(std::span<const Point> points)
+{
+    if (points.empty())
+        return false;
+    int minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
+    for (const Point& p : points) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    return tooLarge(minX, minY, maxX, maxY);
+}
+
 bool DeviceContext::Ellipse(int left, int top, int right, int bottom)
 {
     if (dotBox(left, top, right, bottom))
         return true;
+    if (tooLarge(left, top, right, bottom))
+        return false;
     paintFigure(geometry::ellipse(Rect{left, top, right, bottom}, penShape(pen_)));
     return true;
 }
@@ -531,6 +576,8 @@ bool DeviceContext::RoundRect(int left, int top, int right, int bottom, int widt
 {
     if (dotBox(left, top, right, bottom))
         return true;
+    if (tooLarge(left, top, right, bottom))
+        return false;
     paintFigure(geometry::roundRect(Rect{left, top, right, bottom}, width, height, penShape(pen_)));
     return true;
 }
@@ -539,6 +586,8 @@ bool DeviceContext::Pie(int left, int top, int right, int bottom, int x1, int y1
 {
     if (dotBox(left, top, right, bottom))
         return true;
+    if (tooLarge(left, top, right, bottom))
+        return false;
     paintFigure(geometry::pie(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2}, arcDirectionOf(arcDirection_),
                               penShape(pen_)));
     return true;
@@ -548,6 +597,8 @@ bool DeviceContext::Chord(int left, int top, int right, int bottom, int x1, int 
 {
     if (dotBox(left, top, right, bottom))
         return true;
+    if (tooLarge(left, top, right, bottom))
+        return false;
     paintFigure(geometry::chord(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2}, arcDirectionOf(arcDirection_),
                                 penShape(pen_)));
     return true;
@@ -557,6 +608,8 @@ bool DeviceContext::Arc(int left, int top, int right, int bottom, int x1, int y1
 {
     if (dotBox(left, top, right, bottom))
         return true;
+    if (tooLarge(left, top, right, bottom))
+        return false;
     geometry::Figure f = geometry::arc(Rect{left, top, right, bottom}, {x1, y1}, {x2, y2},
                                        arcDirectionOf(arcDirection_), penShape(pen_));
     f.interior.clear();
@@ -566,6 +619,8 @@ bool DeviceContext::Arc(int left, int top, int right, int bottom, int x1, int y1
 
 bool DeviceContext::ArcTo(int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
 {
+    if (tooLarge(left, top, right, bottom))
+        return false;
     geometry::ArcToResult r = geometry::arcTo(position_, Rect{left, top, right, bottom}, {x1, y1}, {x2, y2},
                                               arcDirectionOf(arcDirection_), penShape(pen_));
     r.figure.interior.clear();
@@ -577,6 +632,8 @@ bool DeviceContext::ArcTo(int left, int top, int right, int bottom, int x1, int 
 bool DeviceContext::Polygon(std::span<const Point> points)
 {
     if (points.size() < 2)
+        return false;
+    if (tooLarge(points))
         return false;
     paintFigure(geometry::polygon(points,
                                   polyFillMode_ == WINDING ? geometry::PolyFillMode::Winding : geometry::PolyFillMode::Alternate,

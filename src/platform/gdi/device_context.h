@@ -330,7 +330,14 @@ public:
     // The colour a stored value stands for.
     ColorRef colorOfValue(uint32_t value) const;
 
+    // Curves, polygons and wide lines whose extent passes this many pixels are refused
+    // (FALSE), so a wild coordinate cannot make the layer walk billions of outline pixels.
+    static constexpr int64_t kMaxFigureExtent = int64_t{1} << 22;
+
 private:
+    class PenStepper;
+    static bool tooLarge(int left, int top, int right, int bottom);
+    static bool tooLarge(std::span<const Point> points);
     Rect drawClip() const;
     detail::AndXor mixFor(uint32_t value) const;
     detail::RealBrush realise(const Brush& brush, int rop2) const;
