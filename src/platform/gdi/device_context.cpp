@@ -308,6 +308,12 @@ RealBrush DeviceContext::realise(const Brush& brush, int rop2) const
                 rb.cells[r][c] = ((brush.pattern[r] << c) & 0x80) ? one : zero;
         return rb;
     }
+    case BS_DIBPATTERNPT:
+        rb.null = false;
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c)
+                rb.cells[r][c] = mix(penBrushValue(brush.tile[static_cast<size_t>(8 * r + c)]));
+        return rb;
     default:
         return rb;
     }

@@ -70,6 +70,7 @@ enum : int {
     BS_HATCHED = 2,
     BS_PATTERN = 3,
     BS_DIBPATTERN = 5,
+    BS_DIBPATTERNPT = 6, // an 8x8 tile of any colours (Brush::tile)
 };
 enum : int {
     HS_HORIZONTAL = 0,
@@ -148,6 +149,7 @@ struct Brush {
     int hatch = HS_HORIZONTAL;
     std::array<uint8_t, 8> pattern{};
     std::array<RgbQuad, 2> colors{};
+    std::array<ColorRef, 64> tile{}; // BS_DIBPATTERNPT: row by row, top row first
 
     static Brush solid(ColorRef c) { return Brush{BS_SOLID, c}; }
     static Brush null() { return Brush{BS_NULL, 0}; }
@@ -164,6 +166,13 @@ struct Brush {
         b.pattern = bits;
         b.colors[0] = RgbQuad{GetBValue(c0), GetGValue(c0), GetRValue(c0), 0};
         b.colors[1] = RgbQuad{GetBValue(c1), GetGValue(c1), GetRValue(c1), 0};
+        return b;
+    }
+    // A brush from an 8x8 picture of any colours, each matched like a solid brush's colour.
+    static Brush colorTile(const std::array<ColorRef, 64>& colours)
+    {
+        Brush b{BS_DIBPATTERNPT, 0};
+        b.tile = colours;
         return b;
     }
     friend bool operator==(const Brush&, const Brush&) = default;
