@@ -97,7 +97,7 @@ bool sameFigure(const Figure& a, const Figure& b)
     return a.interior == b.interior && a.outline == b.outline && a.penArea == b.penArea;
 }
 
-TEST(FigureShape, SpansAreSortedAndOutlinePixelsComeOnce)
+TEST(GeometryFigure, SpansAreSortedAndOutlinePixelsComeOnce)
 {
     for (const Call& c : generatedCalls(1, 150)) {
         for (int width : {1, 2, 3, 6}) {
@@ -119,7 +119,7 @@ TEST(FigureShape, SpansAreSortedAndOutlinePixelsComeOnce)
 // A dash pattern is stepped along the outline, so neighbouring entries must be neighbouring
 // pixels all the way round a closed curve. (Curves only a few pixels thick fold back over
 // their own tips; the pixels met twice are kept once, which leaves a jump there.)
-TEST(FigureShape, ClosedCurveOutlinesAreConnectedPaths)
+TEST(GeometryFigure, ClosedCurveOutlinesAreConnectedPaths)
 {
     for (const Call& c : generatedCalls(2, 300)) {
         if (c.kind != Kind::Ellipse && c.kind != Kind::RoundRect)
@@ -138,7 +138,7 @@ TEST(FigureShape, ClosedCurveOutlinesAreConnectedPaths)
     }
 }
 
-TEST(FigureShape, InvertedBoxesGiveTheNormalisedFigure)
+TEST(GeometryFigure, InvertedBoxesGiveTheNormalisedFigure)
 {
     for (const Call& c : generatedCalls(3, 100)) {
         const Rect b = c.box;
@@ -151,7 +151,7 @@ TEST(FigureShape, InvertedBoxesGiveTheNormalisedFigure)
     }
 }
 
-TEST(FigureShape, EmptyAndSinglePixelBoxesPaintNothing)
+TEST(GeometryFigure, EmptyAndSinglePixelBoxesPaintNothing)
 {
     const Rect boxes[] = {{5, 5, 6, 6}, {5, 5, 5, 9}, {5, 5, 9, 5}, {5, 5, 5, 5}, {6, 6, 5, 5}};
     for (const Rect& box : boxes)
@@ -163,7 +163,7 @@ TEST(FigureShape, EmptyAndSinglePixelBoxesPaintNothing)
         }
 }
 
-TEST(FigureShape, InsideFramePenFillsTheBoxExactly)
+TEST(GeometryFigure, InsideFramePenFillsTheBoxExactly)
 {
     for (int width = 2; width <= 9; ++width)
         for (const Rect box : {Rect{0, 0, 40, 30}, Rect{3, 7, 60, 20}, Rect{10, 10, 31, 52}}) {
@@ -183,14 +183,14 @@ TEST(FigureShape, InsideFramePenFillsTheBoxExactly)
         }
 }
 
-TEST(Polygon, TooFewPointsGiveNothing)
+TEST(GeometryPolygon, TooFewPointsGiveNothing)
 {
     const Point one[] = {{3, 3}};
     EXPECT_TRUE(sameFigure(polygon({}), Figure{}));
     EXPECT_TRUE(sameFigure(polygon(one), Figure{}));
 }
 
-TEST(Polygon, WideOutlineFollowsTheVerticesAndCloses)
+TEST(GeometryPolygon, WideOutlineFollowsTheVerticesAndCloses)
 {
     const Point triangle[] = {{10, 10}, {40, 10}, {25, 35}};
     const Figure f = polygon(triangle, PolyFillMode::Alternate, {5, false});
@@ -201,7 +201,7 @@ TEST(Polygon, WideOutlineFollowsTheVerticesAndCloses)
 
 // Lines: the same pixels whichever way they are drawn (apart from the excluded end), so a
 // figure's edges meet a LineTo drawn the other way.
-TEST(Lines, PixelsDoNotDependOnDirection)
+TEST(GeometryLines, PixelsDoNotDependOnDirection)
 {
     std::mt19937 rng(4);
     auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -227,7 +227,7 @@ TEST(Lines, PixelsDoNotDependOnDirection)
     }
 }
 
-TEST(WidePen, LinesDoNotDependOnDirection)
+TEST(GeometryWidePen, LinesDoNotDependOnDirection)
 {
     std::mt19937 rng(5);
     auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -241,7 +241,7 @@ TEST(WidePen, LinesDoNotDependOnDirection)
     }
 }
 
-TEST(WidePen, AxisLinesAreExactlyThePenWidthAcross)
+TEST(GeometryWidePen, AxisLinesAreExactlyThePenWidthAcross)
 {
     for (int width = 2; width <= 12; ++width) {
         const SpanList horizontal = wideLine({5, 20}, {40, 20}, width);
@@ -258,14 +258,14 @@ TEST(WidePen, AxisLinesAreExactlyThePenWidthAcross)
     }
 }
 
-TEST(WidePen, WidthOfOneOrLessIsTheCosmeticPensJob)
+TEST(GeometryWidePen, WidthOfOneOrLessIsTheCosmeticPensJob)
 {
     EXPECT_TRUE(wideLine({0, 0}, {10, 3}, 1).empty());
     EXPECT_TRUE(wideLine({0, 0}, {10, 3}, 0).empty());
     EXPECT_TRUE(wideRectangle({0, 0, 10, 10}, 1).empty());
 }
 
-TEST(SpanHelpers, PathsBecomeMergedSpansAndClipKeepsTheInside)
+TEST(GeometrySpans, PathsBecomeMergedSpansAndClipKeepsTheInside)
 {
     const std::vector<PointPath> paths{{{1, 1}, {2, 1}, {3, 1}}, {{5, 1}, {4, 1}, {0, 2}}};
     EXPECT_EQ(spansFromPaths(paths), (SpanList{{1, 1, 6}, {2, 0, 1}}));

@@ -49,7 +49,7 @@ SpanList pixelByPixelFlood(const DibSurface& s, int x, int y, uint32_t value, Fl
     return spans;
 }
 
-TEST(FloodFill, MatchesAPixelByPixelFlood)
+TEST(GeometryFloodFill, MatchesAPixelByPixelFlood)
 {
     std::mt19937 rng(7);
     auto in = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -88,7 +88,7 @@ TEST(FloodFill, MatchesAPixelByPixelFlood)
     }
 }
 
-TEST(FloodFill, NothingWhenTheStartIsOutsideOrHoldsAnotherValue)
+TEST(GeometryFloodFill, NothingWhenTheStartIsOutsideOrHoldsAnotherValue)
 {
     DibSurface s(10, 10, 8);
     s.setRawPixel(4, 4, 9);
@@ -102,7 +102,7 @@ TEST(FloodFill, NothingWhenTheStartIsOutsideOrHoldsAnotherValue)
 }
 
 // A serpentine corridor through a big picture: the work list stays small and nothing is lost.
-TEST(FloodFill, FollowsALongCorridorThroughABigPicture)
+TEST(GeometryFloodFill, FollowsALongCorridorThroughABigPicture)
 {
     const int w = 1500;
     const int h = 1001;

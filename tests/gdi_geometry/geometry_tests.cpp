@@ -48,9 +48,9 @@ const std::map<std::string, std::string>& knownDifferences()
     return known;
 }
 
-class ReferenceCaseTest : public ::testing::TestWithParam<std::string> {};
+class GeometryReferenceCase : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(ReferenceCaseTest, MatchesReferencePixels)
+TEST_P(GeometryReferenceCase, MatchesReferencePixels)
 {
     const std::string name = GetParam();
     const ReferenceBitmap expected = readReferenceBitmap(referenceDir() + "/out/" + name + ".bmp");
@@ -72,7 +72,7 @@ TEST_P(ReferenceCaseTest, MatchesReferencePixels)
     EXPECT_EQ(count, 0) << name << ": " << count << " pixels differ\n" << map;
 }
 
-INSTANTIATE_TEST_SUITE_P(Reference, ReferenceCaseTest, ::testing::ValuesIn(referenceCaseNames()),
+INSTANTIATE_TEST_SUITE_P(Corpus, GeometryReferenceCase, ::testing::ValuesIn(referenceCaseNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 } // namespace
@@ -82,7 +82,7 @@ namespace {
 // Without a pen, the brush of an ellipse covers the outline pixels too (a Rectangle's brush
 // stops short instead). The reference paints an ellipse that way with a pattern brush, whose
 // colours do not matter here: every pixel it changed is brush area.
-TEST(ReferenceBrushArea, EllipseWithoutPenCoversItsOutline)
+TEST(GeometryReferenceBrush, EllipseWithoutPenCoversItsOutline)
 {
     const ReferenceBitmap picture = readReferenceBitmap(referenceDir() + "/out/patbrush_dib_24.bmp");
     ASSERT_GT(picture.width, 0);
