@@ -28,6 +28,7 @@ struct MatchCase {
     ColorRef background;
     uint32_t penValue;   // what a pen or brush stores
     uint32_t pixelValue; // what SetPixelV stores
+    friend void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ColourMatching : public ::testing::TestWithParam<MatchCase> {};

@@ -37,7 +37,12 @@ Brush randomBrush(std::mt19937& rng)
     for (auto& b : bits)
         b = static_cast<uint8_t>(rng());
     const ColorRef c = RGB(rng() & 255, rng() & 255, rng() & 255);
-    switch (rng() % 5) {
+    std::array<ColorRef, 64> tile{};
+    for (auto& t : tile)
+        t = RGB(rng() & 255, rng() & 255, rng() & 255);
+    switch (rng() % 6) {
+    case 5:
+        return Brush::colorTile(tile);
     case 0:
         return Brush::solid(c);
     case 1:
