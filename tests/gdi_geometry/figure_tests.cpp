@@ -151,6 +151,33 @@ TEST(GeometryFigure, InvertedBoxesGiveTheNormalisedFigure)
     }
 }
 
+// From the right end of the middle row to the top: counter-clockwise is the short way round,
+// clockwise the long way through the bottom.
+TEST(GeometryFigure, ArcDirectionPicksTheWayRound)
+{
+    const Rect box{0, 0, 41, 41};
+    auto has = [](const Figure& f, Point p) {
+        for (const PointPath& path : f.outline)
+            if (std::find(path.begin(), path.end(), p) != path.end())
+                return true;
+        return false;
+    };
+    const Point right{60, 20};
+    const Point top{20, -30};
+    const Figure shortWay = arc(box, right, top, ArcDirection::CounterClockwise);
+    const Figure longWay = arc(box, right, top, ArcDirection::Clockwise);
+    EXPECT_TRUE(has(shortWay, {40, 20}));
+    EXPECT_FALSE(has(shortWay, {20, 40}));
+    EXPECT_FALSE(has(shortWay, {0, 20}));
+    EXPECT_TRUE(has(longWay, {40, 20}));
+    EXPECT_TRUE(has(longWay, {20, 40}));
+    EXPECT_TRUE(has(longWay, {0, 20}));
+    EXPECT_FALSE(has(longWay, {34, 6}));
+    // Drawn from the start: the first pixel is where the start ray leaves the box.
+    EXPECT_EQ(longWay.outline.front().front(), (Point{40, 20}));
+    EXPECT_EQ(shortWay.outline.front().front(), (Point{40, 20}));
+}
+
 TEST(GeometryFigure, EmptyAndSinglePixelBoxesPaintNothing)
 {
     const Rect boxes[] = {{5, 5, 6, 6}, {5, 5, 5, 9}, {5, 5, 9, 5}, {5, 5, 5, 5}, {6, 6, 5, 5}};

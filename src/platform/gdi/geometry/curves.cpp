@@ -3,7 +3,8 @@
 // The outline of a curved figure is built from one quadrant of the ellipse that fits the box,
 // computed with an integer error-term walk and mirrored into the other three, so the figure is
 // symmetric to the pixel. Arcs, pies and chords cut that same closed outline between the two
-// rays, and the brush fills the polygon the outline pixels make.
+// rays. The brush of an ellipse or round rectangle runs from the left to the right outline
+// pixel of each row; that of a pie or chord fills the polygon its outline points make.
 
 #include "platform/gdi/geometry/geometry.h"
 #include "platform/gdi/geometry/raster_internal.h"
@@ -197,32 +198,31 @@ ArcCut cutArc(Rect box, Point start, Point end, ArcDirection direction)
     const int h = box.bottom - box.top;
     if (w <= 0 || h <= 0 || (w == 1 && h == 1))
         return cut;
-    PointPath ring = roundedOutline(box, w, h);
-    const int64_t cx2 = int64_t{box.left} + box.right - 1;
-    const int64_t cy2 = int64_t{box.top} + box.bottom - 1;
-    size_t s = rayIndex(ring, cx2, cy2, start);
-    size_t e = rayIndex(ring, cx2, cy2, end);
-    const size_t n = ring.size();
-    if (direction == ArcDirection::Clockwise) {
-        // Walk the ring backwards: reverse it and mirror the indices.
-        std::reverse(ring.begin(), ring.end());
-        const size_t rs = rayIndex(ring, cx2, cy2, start);
-        const size_t re = rayIndex(ring, cx2, cy2, end);
-        (void)rs;
-        (void)re;
-        s = (n - s) % n;
-        e = (n - e) % n;
+    // The outline is symmetric about its middle row, so a clockwise arc is the mirror image of
+    // the counter-clockwise arc between the mirrored radial points.
+    const int mirrorSum = box.top + box.bottom - 1;
+    const bool clockwise = direction == ArcDirection::Clockwise;
+    if (clockwise) {
+        start.y = mirrorSum - start.y;
+        end.y = mirrorSum - end.y;
     }
-    if (s >= n)
-        s = 0;
-    if (e >= n)
-        e = 0;
+    const PointPath ring = roundedOutline(box, w, h);
+    const int64_t cx2 = int64_t{box.left} + box.right - 1;
+    const int64_t cy2 = mirrorSum;
+    const size_t n = ring.size();
+    const size_t s = rayIndex(ring, cx2, cy2, start) % n;
+    const size_t e = rayIndex(ring, cx2, cy2, end) % n;
+    // Equal rays give the whole outline.
     size_t count = (e + n - s) % n;
     if (count == 0)
         count = n;
     cut.points.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        cut.points.push_back(ring[(s + i) % n]);
+    for (size_t i = 0; i < count; ++i) {
+        Point p = ring[(s + i) % n];
+        if (clockwise)
+            p.y = mirrorSum - p.y;
+        cut.points.push_back(p);
+    }
     cut.valid = true;
     return cut;
 }
