@@ -38,12 +38,6 @@ std::vector<std::string> referenceCaseNames()
 const std::map<std::string, std::string>& knownDifferences()
 {
     static const std::map<std::string, std::string> known = {
-        {"geom_arc_tiny_1", "arcs of boxes 1-2 pixels wide"},
-        {"geom_arc_tiny_24", "arcs of boxes 1-2 pixels wide"},
-        {"geom_chord_tiny_1", "arcs of boxes 1-2 pixels wide"},
-        {"geom_chord_tiny_24", "arcs of boxes 1-2 pixels wide"},
-        {"geom_pie_tiny_1", "arcs of boxes 1-2 pixels wide"},
-        {"geom_pie_tiny_24", "arcs of boxes 1-2 pixels wide"},
     };
     return known;
 }

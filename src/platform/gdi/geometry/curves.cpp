@@ -196,7 +196,7 @@ ArcCut cutArc(Rect box, Point start, Point end, ArcDirection direction)
     ArcCut cut;
     const int w = box.right - box.left;
     const int h = box.bottom - box.top;
-    if (w <= 0 || h <= 0 || (w == 1 && h == 1))
+    if (w <= 0 || h <= 0)
         return cut;
     // The outline is symmetric about its middle row, so a clockwise arc is the mirror image of
     // the counter-clockwise arc between the mirrored radial points.
@@ -207,6 +207,17 @@ ArcCut cutArc(Rect box, Point start, Point end, ArcDirection direction)
         end.y = mirrorSum - end.y;
     }
     const PointPath ring = roundedOutline(box, w, h);
+    if (w <= 2) {
+        // An ellipse one or two pixels wide has no arc to cut: what is left is its first
+        // point, so an Arc or a Chord draws nothing and a Pie only the radius out and back
+        // (nothing at all for a one-pixel box, whose first point is its centre).
+        Point p = ring.front();
+        if (clockwise)
+            p.y = mirrorSum - p.y;
+        cut.points.push_back(p);
+        cut.valid = true;
+        return cut;
+    }
     const int64_t cx2 = int64_t{box.left} + box.right - 1;
     const int64_t cy2 = mirrorSum;
     const size_t n = ring.size();
@@ -313,7 +324,7 @@ Figure arc(Rect box, Point start, Point end, ArcDirection direction, PenShape pe
     Figure figure;
     box = applyInsideFrame(normalised(box), pen);
     ArcCut cut = cutArc(box, start, end, direction);
-    if (!cut.valid)
+    if (!cut.valid || cut.points.size() < 2)
         return figure;
     // The arc is drawn as a polyline through its points, which leaves out the last one.
     if (pen.width <= 1)
@@ -330,11 +341,14 @@ Figure pie(Rect box, Point start, Point end, ArcDirection direction, PenShape pe
     if (!cut.valid)
         return figure;
     const Point centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
-    PointPath path = cut.points;
-    const Point arcEnd = path.back();
-    appendLine(path, arcEnd, centre);
+    // A closed polyline: the arc, out to the centre and back to the arc's first point.
+    PointPath path(cut.points.begin(), cut.points.end() - 1);
+    appendLine(path, cut.points.back(), centre);
     appendLine(path, centre, cut.points.front());
-    path.push_back(cut.points.front());
+    if (path.empty())
+        return figure;
+    if (pen.width > 1)
+        path.push_back(cut.points.front());
 
     std::vector<Point> polygonPoints = cut.points;
     polygonPoints.push_back(centre);
@@ -348,7 +362,8 @@ Figure chord(Rect box, Point start, Point end, ArcDirection direction, PenShape 
     Figure figure;
     box = applyInsideFrame(normalised(box), pen);
     ArcCut cut = cutArc(box, start, end, direction);
-    if (!cut.valid)
+    // A chord of a single point closes on itself and draws nothing.
+    if (!cut.valid || cut.points.size() < 2)
         return figure;
     PointPath path = cut.points;
     appendLine(path, path.back(), cut.points.front());

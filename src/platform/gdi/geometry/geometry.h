@@ -10,9 +10,12 @@
 //    dash pattern can be stepped along them. Across all paths of one figure every pixel
 //    appears at most once, so a mix mode such as NOT-XOR is applied once per pixel.
 //  - `penArea` is the area a pen wider than 1 covers (round caps and joins); it is only
-//    filled when penWidth > 1, and then `outline` is left empty.
-//  - With insideFrame (PS_INSIDEFRAME) and penWidth > 1 the box shrinks by the pen width so
-//    the pen stays inside the box the caller gave.
+//    filled when the width is above 1, and then `outline` is left empty. The interior may
+//    reach under the pen; the painter decides what the brush does there.
+//  - With insideFrame (PS_INSIDEFRAME) and a width above 1 the figure is drawn in a box
+//    shrunk by width / 2 at the left and top and by (width - 1) / 2 at the right and bottom,
+//    so the pen ends exactly at the edges of the box the caller gave.
+//  - Boxes of one pixel, or with no width or height, give an empty figure.
 
 #include "platform/gdi/gdi_types.h"
 
@@ -48,7 +51,8 @@ Figure ellipse(Rect box, PenShape pen = {});
 Figure roundRect(Rect box, int cornerWidth, int cornerHeight, PenShape pen = {});
 
 // The radial points are the two points GDI takes (start, end); the figure runs from the
-// ray through `start` to the ray through `end` in `direction`.
+// ray through `start` to the ray through `end` in `direction`. Equal rays give the whole
+// ellipse. A pie's radii meet at ((left + right) / 2, (top + bottom) / 2).
 Figure pie(Rect box, Point start, Point end, ArcDirection direction = ArcDirection::CounterClockwise,
            PenShape pen = {});
 Figure chord(Rect box, Point start, Point end, ArcDirection direction = ArcDirection::CounterClockwise,
