@@ -126,7 +126,8 @@ struct Size {
 };
 
 // A pen: style (with the ExtCreatePen end cap, join and type bits), width and colour.
-// Width 0 is the one-pixel cosmetic pen. Styled pens wider than one pixel draw solid.
+// Width 0 is the one-pixel cosmetic pen. Styled pens wider than one pixel draw solid. The end
+// cap and join bits are accepted, but wide pens always have round ends and joins.
 struct Pen {
     int style = PS_SOLID;
     int width = 1;
