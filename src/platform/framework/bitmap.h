@@ -81,6 +81,8 @@ private:
 
     HBITMAP handle_;
     TBitmapHandleType handleType_ = bmDDB;
+    // The format an empty bitmap takes when it is given a size.
+    TPixelFormat emptyFormat_ = pf32bit;
     std::unique_ptr<gdi::DibSurface> emptySurface_;
     std::unique_ptr<gdi::DeviceContext> dc_;
     std::unique_ptr<TCanvas> canvas_;

@@ -65,4 +65,5 @@ private:
     bool center_ = false;
     bool transparent_ = false;
     bool visible_ = true;
+    bool inPictureChanged_ = false;
 };
