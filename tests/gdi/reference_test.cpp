@@ -28,12 +28,6 @@ const std::map<std::string, std::string> kKnownDifferences = {
     {"focus_wine_24", "emulator's DrawFocusRect dots are anchored to the frame, ours to the brush origin"},
     {"focus_shapes_wine_24", "emulator's DrawFocusRect dots are anchored to the frame, ours to the brush origin"},
     {"patbrush_dib_1", "the reference flips pattern cell (0,0) of a 1-bpp DIB brush on 1 bpp only; no rule explains it"},
-    {"geom_arc_tiny_1", "arcs in 1- and 2-pixel-wide boxes: the reference's own unverified curve rasteriser"},
-    {"geom_arc_tiny_24", "arcs in 1- and 2-pixel-wide boxes: the reference's own unverified curve rasteriser"},
-    {"geom_chord_tiny_1", "chords in 1- and 2-pixel-wide boxes: the reference's own unverified curve rasteriser"},
-    {"geom_chord_tiny_24", "chords in 1- and 2-pixel-wide boxes: the reference's own unverified curve rasteriser"},
-    {"geom_pie_tiny_1", "pies in 1- and 2-pixel-wide boxes: the reference's own unverified curve rasteriser"},
-    {"geom_pie_tiny_24", "pies in 1- and 2-pixel-wide boxes: the reference's own unverified curve rasteriser"},
 };
 
 std::vector<uint8_t> readFile(const std::filesystem::path& p)
