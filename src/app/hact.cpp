@@ -33,8 +33,11 @@ THACT::THACT(QWidget* parent)
     // Its background is the desktop's own: black here, so the desktop shows through around the text.
     StaticText1 = new QLabel(QStringLiteral("Версия 2.2"), this);
     StaticText1->setGeometry(328, 0, 102, 29);
-    QFont textFont = StaticText1->font();
+    // Narrow enough for its 102 pixels; unsmoothed, since a smoothed edge would leave a dark
+    // rim where the text meets the see-through black.
+    QFont textFont(QStringLiteral("Liberation Sans"));
     textFont.setPixelSize(20);
+    textFont.setStyleStrategy(QFont::NoAntialias);
     StaticText1->setFont(textFont);
     QPalette olive = StaticText1->palette();
     olive.setColor(QPalette::WindowText, Olive);

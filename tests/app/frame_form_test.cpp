@@ -235,7 +235,14 @@ TEST_F(FrameFormTest, HelpOpensThePageOfTheWorkingDirectoryAndSaysNothingWithout
     UrlRecorder desktop;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
     QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
+    struct Restore {
+        QString directory = QDir::currentPath();
+        ~Restore()
+        {
+            QDir::setCurrent(directory);
+            QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        }
+    } restore;
     QDir::setCurrent(dir.path());
     ModalScript script;
 
@@ -250,9 +257,6 @@ TEST_F(FrameFormTest, HelpOpensThePageOfTheWorkingDirectoryAndSaysNothingWithout
     ASSERT_EQ(desktop.opened.size(), 1);
     EXPECT_EQ(desktop.opened[0], QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()));
     EXPECT_EQ(script.count(), 0);
-
-    QDir::setCurrent(previous);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
 namespace {
