@@ -14,6 +14,7 @@ packages=(
   xvfb xauth imagemagick                # screenshots under a virtual display, fixtures
   fonts-dejavu-core fonts-liberation    # fonts with Cyrillic (Liberation Serif for the About box)
   hyperfine                             # whole-process timing in bench/
+  openbox                               # a window manager for scripts/screenshot.sh: title bars, stay-on-top
 )
 
 missing=()
