@@ -1,5 +1,5 @@
-// Replays every case of the reference corpus on our raster layer and compares the pixels with
-// what the platform's GDI produced. Cases we knowingly draw differently are listed below with
+// Replays every case of the reference corpus on our raster layer and compares the pixels and
+// the operations' return values with what the platform's GDI produced. Cases we knowingly draw differently are listed below with
 // the reason; any other mismatch fails, and so does a listed case that starts to match (so the
 // list never goes stale).
 
@@ -55,6 +55,22 @@ TEST(GdiReference, EveryCaseMatchesThePlatformPixels)
         << "reference corpus missing: " << (dir / "cases.txt").string();
     const std::vector<uint8_t> text = readFile(dir / "cases.txt");
 
+    // Return values, GetPixel results included: "case<TAB>line<TAB>op<TAB>value" per operation.
+    std::map<std::string, std::vector<std::string>> expectedReturns;
+    {
+        const std::vector<uint8_t> bytes = readFile(dir / "out" / "returns.txt");
+        std::istringstream in(std::string(bytes.begin(), bytes.end()));
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const size_t tab = line.find('\t');
+            if (tab != std::string::npos)
+                expectedReturns[line.substr(0, tab)].push_back(line.substr(tab + 1));
+        }
+    }
+    std::vector<std::string> returnMismatches;
+
     int total = 0, identical = 0;
     std::vector<std::string> newMismatches, nowMatching;
     std::string error;
@@ -64,6 +80,8 @@ TEST(GdiReference, EveryCaseMatchesThePlatformPixels)
             ++total;
             const auto expected = gdi::replay::decodeBmp(readFile(dir / "out" / (out.name + ".bmp")));
             const long diff = expected ? differingPixels(*out.surface, *expected) : -1;
+            if (out.returns != expectedReturns[out.name])
+                returnMismatches.push_back(out.name);
             const bool known = kKnownDifferences.count(out.name) != 0;
             if (diff == 0) {
                 ++identical;
@@ -83,6 +101,10 @@ TEST(GdiReference, EveryCaseMatchesThePlatformPixels)
     for (const auto& m : newMismatches)
         list += "  " + m + "\n";
     EXPECT_TRUE(newMismatches.empty()) << newMismatches.size() << " unexpected mismatches:\n" << list;
+    std::string returns;
+    for (const auto& m : returnMismatches)
+        returns += "  " + m + "\n";
+    EXPECT_TRUE(returnMismatches.empty()) << "return values differ in:\n" << returns;
     std::string now;
     for (const auto& m : nowMatching)
         now += "  " + m + "\n";
