@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <random>
 #include <set>
 #include <utility>
@@ -208,6 +210,28 @@ TEST(GeometryFigure, InsideFramePenFillsTheBoxExactly)
                 EXPECT_EQ(right, box.right) << "width " << width;
             }
         }
+}
+
+// Coordinates from a metafile can be anything: extreme ones must neither overflow nor ask for
+// unbounded memory, while large figures within reach still come out whole.
+TEST(GeometryFigure, ExtremeCoordinatesAreRefusedAndLargeFiguresDrawn)
+{
+    const int lo = INT32_MIN;
+    const int hi = INT32_MAX;
+    EXPECT_TRUE(sameFigure(ellipse({lo, lo, hi, hi}), Figure{}));
+    EXPECT_TRUE(sameFigure(roundRect({0, 0, 50, 50}, lo, lo, {hi, true}), Figure{}));
+    EXPECT_TRUE(sameFigure(pie({lo, 0, hi, 10}, {hi, hi}, {lo, lo}), Figure{}));
+    EXPECT_TRUE(sameFigure(arcTo({lo, lo}, {0, 0, 10, 10}, {20, 5}, {0, 0}).figure, Figure{}));
+    const Point far[] = {{lo, lo}, {hi, 0}, {0, hi}};
+    EXPECT_TRUE(sameFigure(polygon(far), Figure{}));
+    EXPECT_TRUE(linePath({lo, 0}, {hi, 0}).empty());
+    EXPECT_TRUE(wideLine({0, 0}, {10, 10}, hi).empty());
+    EXPECT_TRUE(wideRectangle({lo, lo, hi, hi}, 3).empty());
+
+    const Figure big = ellipse({-10000, -8000, 10000, 8000});
+    ASSERT_EQ(big.interior.size(), 16000u);
+    EXPECT_EQ(big.interior[8000].x0, -10000);
+    EXPECT_EQ(big.interior[8000].x1, 10000);
 }
 
 TEST(GeometryPolygon, TooFewPointsGiveNothing)

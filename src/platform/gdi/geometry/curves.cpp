@@ -194,6 +194,8 @@ struct ArcCut {
 ArcCut cutArc(Rect box, Point start, Point end, ArcDirection direction)
 {
     ArcCut cut;
+    if (detail::tooLarge(box))
+        return cut;
     const int w = box.right - box.left;
     const int h = box.bottom - box.top;
     if (w <= 0 || h <= 0)
@@ -260,7 +262,7 @@ SpanList convexInterior(const PointPath& ring, Rect box)
 
 Rect applyInsideFrame(Rect box, const PenShape& pen)
 {
-    if (!pen.insideFrame || pen.width <= 1)
+    if (!pen.insideFrame || pen.width <= 1 || pen.width > detail::kMaxExtent || detail::tooLarge(box))
         return box;
     const int inset = pen.width / 2;
     const int insetFar = pen.width - 1 - inset;
@@ -298,19 +300,26 @@ SpanList ellipseArea(Rect box)
 
 Figure ellipse(Rect box, PenShape pen)
 {
+    if (detail::tooLarge(box))
+        return {};
     return roundRect(box, std::abs(box.right - box.left), std::abs(box.bottom - box.top), pen);
 }
 
 Figure roundRect(Rect box, int cornerWidth, int cornerHeight, PenShape pen)
 {
     Figure figure;
+    if (detail::tooLarge(box) || pen.width > detail::kMaxExtent)
+        return figure;
     box = applyInsideFrame(normalised(box), pen);
     const int w = box.right - box.left;
     const int h = box.bottom - box.top;
     // A single-pixel box has no outline to draw.
     if (w <= 0 || h <= 0 || (w == 1 && h == 1))
         return figure;
-    PointPath ring = roundedOutline(box, std::abs(cornerWidth), std::abs(cornerHeight));
+    auto cornerSize = [](int c, int limit) {
+        return static_cast<int>(std::min<int64_t>(std::abs(int64_t{c}), limit));
+    };
+    PointPath ring = roundedOutline(box, cornerSize(cornerWidth, w), cornerSize(cornerHeight, h));
     figure.interior = convexInterior(ring, box);
     std::vector<PointPath> paths{std::move(ring)};
     if (!paths.front().empty())
@@ -378,8 +387,9 @@ ArcToResult arcTo(Point currentPosition, Rect box, Point start, Point end, ArcDi
 {
     ArcToResult result;
     box = applyInsideFrame(normalised(box), pen);
+    const Point reach[] = {currentPosition, {box.left, box.top}, {box.right, box.bottom}};
     ArcCut cut = cutArc(box, start, end, direction);
-    if (!cut.valid) {
+    if (!cut.valid || detail::tooLarge(reach, pen.width)) {
         result.newCurrentPosition = currentPosition;
         return result;
     }

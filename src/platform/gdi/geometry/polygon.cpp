@@ -165,6 +165,9 @@ SpanList fillPolygon(std::span<const Point> points, PolyFillMode mode)
 PointPath linePath(Point from, Point to)
 {
     PointPath path;
+    const Point ends[] = {from, to};
+    if (detail::tooLarge(ends, 1))
+        return path;
     detail::appendLine(path, from, to);
     return path;
 }
@@ -172,7 +175,7 @@ PointPath linePath(Point from, Point to)
 Figure polygon(std::span<const Point> points, PolyFillMode mode, PenShape pen)
 {
     Figure figure;
-    if (points.size() < 2)
+    if (points.size() < 2 || detail::tooLarge(points, pen.width))
         return figure;
     figure.interior = detail::fillPolygon(points, mode);
     PointPath path;

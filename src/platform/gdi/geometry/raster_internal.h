@@ -8,6 +8,14 @@
 
 namespace gdi::geometry::detail {
 
+// Figures may reach this many pixels across, and pens may be this wide: far more than any
+// picture, while it bounds the memory and time a hostile metafile can ask for. Larger ones
+// are not drawn.
+constexpr int64_t kMaxExtent = int64_t{1} << 18;
+
+bool tooLarge(Rect box);
+bool tooLarge(std::span<const Point> points, int64_t penWidth);
+
 // Appends the pixels of a 1-pixel line from `from` up to, but not including, `to`, in
 // drawing order (the device's line rule, so figure edges meet the lines drawn by LineTo).
 void appendLine(PointPath& path, Point from, Point to);

@@ -4,12 +4,38 @@
 #include "platform/gdi/geometry/raster_internal.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <unordered_set>
 
 namespace gdi::geometry {
 
 namespace detail {
+
+bool tooLarge(Rect box)
+{
+    return std::abs(int64_t{box.right} - box.left) > kMaxExtent ||
+           std::abs(int64_t{box.bottom} - box.top) > kMaxExtent;
+}
+
+bool tooLarge(std::span<const Point> points, int64_t penWidth)
+{
+    if (penWidth > kMaxExtent)
+        return true;
+    if (points.empty())
+        return false;
+    int64_t left = points.front().x;
+    int64_t right = left;
+    int64_t top = points.front().y;
+    int64_t bottom = top;
+    for (const Point& p : points) {
+        left = std::min<int64_t>(left, p.x);
+        right = std::max<int64_t>(right, p.x);
+        top = std::min<int64_t>(top, p.y);
+        bottom = std::max<int64_t>(bottom, p.y);
+    }
+    return right - left > kMaxExtent || bottom - top > kMaxExtent;
+}
 
 SpanList normaliseSpans(std::vector<Span> spans)
 {

@@ -112,7 +112,7 @@ SpanList wideLine(Point from, Point to, int width)
 
 SpanList widePolyline(std::span<const Point> points, int width)
 {
-    if (width <= 1 || points.empty())
+    if (width <= 1 || points.empty() || detail::tooLarge(points, width))
         return {};
     const RowRanges shape = penShape(width);
     std::vector<Span> spans;
@@ -145,7 +145,7 @@ SpanList widePolyline(std::span<const Point> points, int width)
 
 SpanList wideRectangle(Rect box, int width, bool insideFrame)
 {
-    if (width <= 1)
+    if (width <= 1 || width > detail::kMaxExtent || detail::tooLarge(box))
         return {};
     if (box.right < box.left)
         std::swap(box.left, box.right);
