@@ -38,8 +38,11 @@ void appendLine(PointPath& path, Point from, Point to)
     const int sx = dx < 0 ? -1 : 1;
     const int sy = dy < 0 ? -1 : 1;
     const bool towardsStart = tieTowardsStart(dx, dy);
+    // Grow geometrically: a polygon appends one line per edge.
+    const size_t needed = path.size() + static_cast<size_t>(std::max(adx, ady));
+    if (path.capacity() < needed)
+        path.reserve(std::max(needed, 2 * path.capacity()));
     if (adx >= ady) {
-        path.reserve(path.size() + adx);
         // Minor offset = round(i * ady / adx), ties per the direction rule.
         int64_t num = 0;
         int minor = 0;
@@ -52,7 +55,6 @@ void appendLine(PointPath& path, Point from, Point to)
                 ++minor;
         }
     } else {
-        path.reserve(path.size() + ady);
         int64_t num = 0;
         int minor = 0;
         for (int i = 0; i < ady; ++i) {
