@@ -180,6 +180,30 @@ TEST(GeometryFigure, ArcDirectionPicksTheWayRound)
     EXPECT_EQ(shortWay.outline.front().front(), (Point{40, 20}));
 }
 
+// ArcTo: a line from the current position to the start of the arc, then the arc, leaving the
+// current position on the arc's last point, which the next line draws.
+TEST(GeometryFigure, ArcToJoinsTheCurrentPositionToTheArc)
+{
+    const Rect box{10, 10, 51, 41};
+    const Point start{80, 25};
+    const Point end{30, -20};
+    const Figure plain = arc(box, start, end);
+    const ArcToResult joined = arcTo({0, 25}, box, start, end);
+    ASSERT_EQ(joined.figure.outline.size(), 1u);
+    const PointPath& path = joined.figure.outline.front();
+    EXPECT_EQ(path.front(), (Point{0, 25}));
+    const PointPath lead = linePath({0, 25}, plain.outline.front().front());
+    ASSERT_GT(path.size(), lead.size());
+    EXPECT_TRUE(std::equal(lead.begin(), lead.end(), path.begin()));
+    const PointPath& arcPixels = plain.outline.front();
+    EXPECT_TRUE(std::equal(arcPixels.begin(), arcPixels.end(), path.begin() + static_cast<long>(lead.size())));
+    EXPECT_EQ(path.size(), lead.size() + arcPixels.size());
+    // The last point is left to the next line, one step on from the last pixel drawn.
+    const Point last = joined.newCurrentPosition;
+    EXPECT_LE(std::max(std::abs(last.x - path.back().x), std::abs(last.y - path.back().y)), 1);
+    EXPECT_TRUE(std::find(path.begin(), path.end(), last) == path.end());
+}
+
 TEST(GeometryFigure, EmptyAndSinglePixelBoxesPaintNothing)
 {
     const Rect boxes[] = {{5, 5, 6, 6}, {5, 5, 5, 9}, {5, 5, 9, 5}, {5, 5, 5, 5}, {6, 6, 5, 5}};
