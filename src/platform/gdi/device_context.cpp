@@ -417,7 +417,7 @@ bool DeviceContext::LineTo(int x, int y)
 bool DeviceContext::Polyline(std::span<const Point> points)
 {
     if (points.size() < 2)
-        return points.empty() ? false : true;
+        return !points.empty();
     if (pen_.lineStyle() == PS_NULL)
         return true;
     if (penIsWide()) {

@@ -378,7 +378,7 @@ private:
     int dashPosition_ = 0; // where a styled pen is in its pattern, carried from line to line
     bool hasClip_ = false;
     Rect clip_;
-    std::unique_ptr<TextCache> textCache_;
+    mutable std::unique_ptr<TextCache> textCache_; // the Qt font of font_, made on first use
 };
 
 } // namespace gdi

@@ -72,15 +72,13 @@ Font DeviceContext::SelectFont(const Font& font)
 
 Size DeviceContext::GetTextExtentPoint32(const QString& text) const
 {
-    auto& cache = const_cast<std::unique_ptr<TextCache>&>(textCache_);
-    const QFontMetrics m(cachedFont(cache, font_));
+    const QFontMetrics m(cachedFont(textCache_, font_));
     return Size{m.horizontalAdvance(text), m.ascent() + m.descent()};
 }
 
 TextMetric DeviceContext::GetTextMetrics() const
 {
-    auto& cache = const_cast<std::unique_ptr<TextCache>&>(textCache_);
-    const QFontMetrics m(cachedFont(cache, font_));
+    const QFontMetrics m(cachedFont(textCache_, font_));
     TextMetric t;
     t.tmAscent = m.ascent();
     t.tmDescent = m.descent();
@@ -88,7 +86,7 @@ TextMetric DeviceContext::GetTextMetrics() const
     t.tmExternalLeading = std::max(0, m.leading());
     t.tmAveCharWidth = m.averageCharWidth();
     t.tmMaxCharWidth = m.maxWidth();
-    const int em = cachedFont(cache, font_).pixelSize();
+    const int em = cachedFont(textCache_, font_).pixelSize();
     t.tmInternalLeading = std::max(0, t.tmHeight - em);
     return t;
 }

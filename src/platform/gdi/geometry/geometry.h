@@ -15,7 +15,11 @@
 //  - With insideFrame (PS_INSIDEFRAME) and a width above 1 the figure is drawn in a box
 //    shrunk by width / 2 at the left and top and by (width - 1) / 2 at the right and bottom,
 //    so the pen ends exactly at the edges of the box the caller gave.
-//  - Boxes of one pixel, or with no width or height, give an empty figure.
+//  - Boxes of one pixel, or with no width or height, give an empty figure. Arcs and chords of
+//    boxes one or two pixels wide draw nothing, and a pie there only its radius.
+//  - A figure reaching more than 2^18 pixels across, or a pen wider than that, is empty.
+//  - Where a figure only a few pixels thick folds back over its own tip, the pixels met
+//    again are left out, so its path jumps there.
 
 #include "platform/gdi/gdi_types.h"
 
