@@ -316,7 +316,8 @@ public:
     bool StretchBlt(int xDest, int yDest, int widthDest, int heightDest, const DeviceContext* source, int xSrc,
                     int ySrc, int widthSrc, int heightSrc, RasterOp rop);
     // Source coordinates count from the bottom row of a bottom-up DIB, as the platform's do.
-    // Returns the number of scan lines drawn, 0 on failure.
+    // `bits` must hold every row the header describes; a header with a bad depth, size or
+    // compression is refused before anything is read. Returns the DIB's height, 0 on failure.
     int StretchDIBits(int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc, int widthSrc,
                       int heightSrc, const void* bits, const BitmapInfo& info, unsigned usage, RasterOp rop);
     int StretchDIBits(int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc, int widthSrc,
