@@ -605,6 +605,8 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
             a.resize(static_cast<size_t>(n));
         count.resize(static_cast<size_t>(n));
     }
+    int lastSourceRow = -1;
+    const uint8_t* lastDestRow = nullptr;
     for (int k = 0; k < dy1 - dy0; ++k) {
         const int y = reverseRows ? dy1 - 1 - k : dy0 + k;
         if (boxMode) {
@@ -679,7 +681,17 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
         uint8_t* drow = dest.scanLine(y);
         const uint8_t* srow = src.row(sy);
         if (fastRow) {
-            fastRow(detail::CopyRow{drow, srow, dx0, n, srcMin, columns.data()});
+            // Enlarging repeats source rows: a repeat is a copy of the row just written (not at
+            // 32 bits, whose fourth bytes belong to the destination).
+            if (sy == lastSourceRow && lastDestRow && bpp != 32) {
+                const size_t bytesPerPixel = static_cast<size_t>(bpp / 8);
+                std::memcpy(drow + bytesPerPixel * static_cast<size_t>(dx0), lastDestRow + bytesPerPixel * static_cast<size_t>(dx0),
+                            bytesPerPixel * static_cast<size_t>(n));
+            } else {
+                fastRow(detail::CopyRow{drow, srow, dx0, n, srcMin, columns.data()});
+            }
+            lastSourceRow = sy;
+            lastDestRow = drow;
             continue;
         }
         srcOps.readRow(srow, srcMin, srcMax - srcMin + 1, srcRow.data());
