@@ -2,6 +2,7 @@
 // The frame: the main window, a multiple-document frame holding the picture windows, with the
 // commands that create, arrange, close and explain them.
 
+#include "platform/forms/file_dialog.h"
 #include "platform/forms/menu_merge.h"
 
 #include <QMainWindow>
@@ -51,6 +52,15 @@ public:
     QAction* Arrangeicons1 = nullptr;
     QAction* Sep3 = nullptr;
     QAction* Close_all = nullptr;
+
+    // The frame's file dialogs, kept between uses like the dialog components they stand for.
+    forms::FileDialogSettings OpenFileDialog{
+        QStringLiteral("Открыть рисунок..."),
+        QStringLiteral("Точечный рисунок(*.bmp)|*.bmp|Любой файл|*.*|Значки(*.ico)|*.ico|Указатели(*.cur)|*.cur|"
+                       "Сжатый рисунок(*.jpg,*.jpeg,*.jpe)|*.jpg;*.jpeg;*.jpe|Рисунок TIFF(*.tif)|*.tif"),
+        1, QStringLiteral("bmp"), {}, {}};
+    forms::FileDialogSettings ImportDialog{QStringLiteral("Импорт..."),
+                                           QStringLiteral("Векторный формат(*.emf)|*.emf"), 1, {}, {}, {}};
 
     TileMode tileMode() const { return tileMode_; }
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -101,6 +102,28 @@ Answer setField(const QString& objectName, const QString& text)
         } else {
             ADD_FAILURE() << "no editable field \"" << objectName.toStdString() << "\"";
         }
+    };
+}
+
+Answer chooseFile(const QString& path, int filterIndex)
+{
+    return [path, filterIndex](QDialog& dialog) {
+        auto* fileDialog = qobject_cast<QFileDialog*>(&dialog);
+        if (!fileDialog) {
+            ADD_FAILURE() << "not a file dialog: \"" << dialog.windowTitle().toStdString() << "\"";
+            return;
+        }
+        if (filterIndex > 0) {
+            const QStringList filters = fileDialog->nameFilters();
+            if (filterIndex > filters.size()) {
+                ADD_FAILURE() << "no filter entry " << filterIndex;
+                return;
+            }
+            fileDialog->selectNameFilter(filters[filterIndex - 1]);
+        }
+        fileDialog->selectFile(path);
+        // Through the base class: the file dialog keeps its own accept() protected.
+        static_cast<QDialog*>(fileDialog)->accept();
     };
 }
 

@@ -62,5 +62,8 @@ Answer closeDialog();
 Answer steps(QList<Answer> answers);
 // Sets the text of the line edit, spin box or combo box with the given object name.
 Answer setField(const QString& objectName, const QString& text);
+// In a file dialog: picks the filter entry (counted from 1; 0 keeps the current one), enters the
+// path and presses the dialog's accept button.
+Answer chooseFile(const QString& path, int filterIndex = 0);
 
 } // namespace widget_test
