@@ -205,6 +205,7 @@ struct CopyRow {
     int count;
     int sourceX;        // first source column when unmapped
     const int* columns; // per destination pixel when mapped
+    size_t sourceRowBytes;
 };
 
 template <int Bytes>
@@ -218,7 +219,19 @@ template <int Bytes>
 void copyRowMapped(const CopyRow& r)
 {
     uint8_t* d = r.dest + Bytes * static_cast<size_t>(r.destX);
-    for (int i = 0; i < r.count; ++i, d += Bytes) {
+    int i = 0;
+    if constexpr (Bytes == 3) {
+        // Whole 4-byte moves: the fourth byte lands on the next pixel, which is written next.
+        for (; i + 1 < r.count; ++i, d += 3) {
+            const size_t at = 3 * static_cast<size_t>(r.columns[i]);
+            if (at + 4 > r.sourceRowBytes)
+                break;
+            uint32_t v;
+            std::memcpy(&v, r.source + at, 4);
+            std::memcpy(d, &v, 4);
+        }
+    }
+    for (; i < r.count; ++i, d += Bytes) {
         const uint8_t* p = r.source + Bytes * static_cast<size_t>(r.columns[i]);
         if constexpr (Bytes == 4) {
             d[0] = p[0];
@@ -688,7 +701,8 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
                 std::memcpy(drow + bytesPerPixel * static_cast<size_t>(dx0), lastDestRow + bytesPerPixel * static_cast<size_t>(dx0),
                             bytesPerPixel * static_cast<size_t>(n));
             } else {
-                fastRow(detail::CopyRow{drow, srow, dx0, n, srcMin, columns.data()});
+                fastRow(detail::CopyRow{drow, srow, dx0, n, srcMin, columns.data(),
+                                        static_cast<size_t>(DibSurface::rowBytesFor(src.width, src.bitsPerPixel))});
             }
             lastSourceRow = sy;
             lastDestRow = drow;
