@@ -299,6 +299,8 @@ void TImageScrollBox::buildDisplayed()
     const int h = zoomedExtent(picture_.GetHeight(), zoomPercent_);
     displayedWidth_ = w;
     displayedHeight_ = h;
+    screenValid_ = false;
+    displayedValid_ = false;
 
     // Each bar shows exactly when the copy exceeds the client extent left beside the other.
     const int fullWidth = width() - 2 * frameWidth();
@@ -354,8 +356,9 @@ void TImageScrollBox::placeImage()
 void TImageScrollBox::scrollContentsBy(int, int)
 {
     placeImage();
-    // Scrolling shows the new part at once instead of at the next paint cycle.
-    if (image_->isVisible())
+    // Scrolling shows the new part at once instead of at the next paint cycle; a redraw that
+    // resets the positions paints once, at its end.
+    if (image_->isVisible() && !redrawing_)
         image_->repaint();
 }
 

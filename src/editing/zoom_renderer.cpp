@@ -55,6 +55,14 @@ void pickRow1(const uint8_t* row, const int* columns, int count, const uint32_t*
 
 using PickRow = void (*)(const uint8_t*, const int*, int, const uint32_t*, uint32_t*);
 
+// At 100 % the columns are consecutive: convert the row straight through.
+void copyRow24(const uint8_t* row, int count, uint32_t* out)
+{
+    for (int i = 0; i < count; ++i, row += 3)
+        out[i] = 0xFF000000u | (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+}
+
+
 PickRow pickerFor(int bitCount)
 {
     switch (bitCount) {
@@ -67,6 +75,34 @@ PickRow pickerFor(int bitCount)
     default:
         return pickRow24;
     }
+}
+
+// Column by column sums of source rows [top, bottom), bytes from firstColumn on.
+template <typename T>
+void sumRows(const TDibGraphic& source, int top, int bottom, int firstColumn, T* sum, size_t bytes)
+{
+    std::memset(sum, 0, bytes * sizeof(T));
+    for (int sy = top; sy < bottom; ++sy) {
+        const uint8_t* p = source.ScanLine(sy) + 3 * static_cast<size_t>(firstColumn);
+        for (size_t i = 0; i < bytes; ++i)
+            sum[i] = static_cast<T>(sum[i] + p[i]);
+    }
+}
+
+struct Sum3 {
+    uint32_t b = 0, g = 0, r = 0;
+};
+
+template <typename T>
+Sum3 sumSpan(const T* sum, size_t from, size_t to)
+{
+    Sum3 s;
+    for (size_t i = from; i < to; i += 3) {
+        s.b += sum[i];
+        s.g += sum[i + 1];
+        s.r += sum[i + 2];
+    }
+    return s;
 }
 
 } // namespace
@@ -101,6 +137,7 @@ void ZoomRenderer::renderPicked(const TDibGraphic& source, int zoomedWidth, int 
     const auto lut = paletteLookup(source);
     const PickRow pick = pickerFor(source.BitmapInfo().bmiHeader.biBitCount);
 
+    const bool straight = zoomedWidth == W && source.ImageFormat() == ifTrueColor;
     int previousRow = -1;
     uint32_t* previousOut = nullptr;
     for (int y = 0; y < window.height(); ++y) {
@@ -109,6 +146,8 @@ void ZoomRenderer::renderPicked(const TDibGraphic& source, int zoomedWidth, int 
         // Enlarged rows repeat: copy the row already made instead of picking it again.
         if (sy == previousRow)
             std::memcpy(row, previousOut, sizeof(uint32_t) * static_cast<size_t>(count));
+        else if (straight)
+            copyRow24(source.ScanLine(sy) + 3 * static_cast<size_t>(window.left()), count, row);
         else
             pick(source.ScanLine(sy), columns_.data(), count, lut.data(), row);
         previousRow = sy;
@@ -129,33 +168,42 @@ void ZoomRenderer::renderAveraged(const TDibGraphic& source, int zoomedWidth, in
     const int endColumn = std::max(columns_[count], columns_[count - 1] + 1);
     const size_t sumBytes = 3 * static_cast<size_t>(endColumn - firstColumn);
     sums_.resize(sumBytes);
+    std::vector<Reciprocal>& reciprocals = reciprocals_;
+    reciprocals.resize(static_cast<size_t>(count));
+    uint32_t reciprocalRows = 0;
 
     for (int y = 0; y < window.height(); ++y) {
         const int64_t zy = window.top() + y;
         const int top = spanStart(zy, H, zoomedHeight);
         const int bottom = std::max(spanStart(zy + 1, H, zoomedHeight), top + 1);
-        uint32_t* sum = sums_.data();
-        std::memset(sum, 0, sumBytes * sizeof(uint32_t));
-        for (int sy = top; sy < bottom; ++sy) {
-            const uint8_t* p = source.ScanLine(sy) + 3 * static_cast<size_t>(firstColumn);
-            for (size_t i = 0; i < sumBytes; ++i)
-                sum[i] += p[i];
-        }
         const uint32_t rowsCovered = static_cast<uint32_t>(bottom - top);
+        // Sixteen-bit sums hold up to 257 rows of bytes and halve the traffic of the inner loop.
+        const bool narrow = rowsCovered <= 257;
+        if (narrow)
+            sumRows(source, top, bottom, firstColumn, reinterpret_cast<uint16_t*>(sums_.data()), sumBytes);
+        else
+            sumRows(source, top, bottom, firstColumn, sums_.data(), sumBytes);
+        // Span heights take one or two values, so the divisors are rarely rebuilt.
+        if (rowsCovered != reciprocalRows) {
+            for (int i = 0; i < count; ++i) {
+                const int left = columns_[i];
+                const int right = std::max(columns_[i + 1], left + 1);
+                reciprocals[i] = Reciprocal(static_cast<uint32_t>(right - left) * rowsCovered);
+            }
+            reciprocalRows = rowsCovered;
+        }
         uint32_t* row = out + y * stride;
         for (int i = 0; i < count; ++i) {
             const int left = columns_[i];
             const int right = std::max(columns_[i + 1], left + 1);
-            const uint32_t n = static_cast<uint32_t>(right - left) * rowsCovered;
-            uint32_t b = 0, g = 0, r = 0;
-            for (const uint32_t* s = sum + 3 * static_cast<size_t>(left - firstColumn),
-                                *end = sum + 3 * static_cast<size_t>(right - firstColumn);
-                 s < end; s += 3) {
-                b += s[0];
-                g += s[1];
-                r += s[2];
-            }
-            row[i] = 0xFF000000u | (((r + n / 2) / n) << 16) | (((g + n / 2) / n) << 8) | ((b + n / 2) / n);
+            const Reciprocal& d = reciprocals[i];
+            const uint32_t half = d.divisor / 2;
+            const size_t from = 3 * static_cast<size_t>(left - firstColumn);
+            const size_t to = 3 * static_cast<size_t>(right - firstColumn);
+            const Sum3 s = narrow ? sumSpan(reinterpret_cast<const uint16_t*>(sums_.data()), from, to)
+                                  : sumSpan(sums_.data(), from, to);
+            const uint32_t b = s.b, g = s.g, r = s.r;
+            row[i] = 0xFF000000u | (d.divide(r + half) << 16) | (d.divide(g + half) << 8) | d.divide(b + half);
         }
     }
 }

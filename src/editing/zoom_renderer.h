@@ -34,8 +34,21 @@ private:
     void renderAveraged(const TDibGraphic& source, int zoomedWidth, int zoomedHeight, const QRect& window,
                         uint32_t* out, ptrdiff_t stride);
 
+    // Divides by n with a multiply; exact when n < 2^16 and the numerator is below 256 * n, as
+    // the rounded mean of a sum of n bytes always is. Larger spans divide plainly.
+    struct Reciprocal {
+        uint64_t factor = 0;
+        uint32_t divisor = 1;
+
+        explicit Reciprocal(uint32_t n = 1) : factor(((uint64_t{1} << 40) + n - 1) / n), divisor(n) {}
+        uint32_t divide(uint32_t x) const
+        {
+            return divisor < (1u << 16) ? static_cast<uint32_t>((x * factor) >> 40) : x / divisor;
+        }
+    };
+
     // Scratch kept between calls so a redraw allocates nothing once warmed up.
     std::vector<int> columns_;
-    std::vector<int> rows_;
     std::vector<uint32_t> sums_;
+    std::vector<Reciprocal> reciprocals_;
 };

@@ -1,0 +1,199 @@
+// The picture view's redraw cost against one plain copy of the viewport's bytes, for a
+// 1920 x 1080 viewport on a 4000 x 3000 picture, and its memory at 1600 %.
+#include "editing/image_scroll_box.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kViewportWidth = 1920;
+constexpr int kViewportHeight = 1080;
+constexpr int kPictureWidth = 4000;
+constexpr int kPictureHeight = 3000;
+
+const TDibGraphic& bigPicture()
+{
+    static const std::unique_ptr<TDibGraphic> picture = [] {
+        auto picture = std::make_unique<TDibGraphic>();
+        TDibGraphic& p = *picture;
+        p.NewImage(kPictureWidth, kPictureHeight, ifTrueColor, nullptr, 96, 96);
+        std::mt19937 random(3);
+        for (int y = 0; y < kPictureHeight; ++y) {
+            uint8_t* row = p.ScanLine(y);
+            for (int i = 0; i < 3 * kPictureWidth; ++i)
+                row[i] = static_cast<uint8_t>(random());
+        }
+        return picture;
+    }();
+    return *picture;
+}
+
+// A view whose client area is the 1920 x 1080 viewport while both scroll bars show.
+struct View {
+    QWidget host;
+    TImageScrollBox* view = new TImageScrollBox(&host);
+
+    View()
+    {
+        const int bar = view->verticalScrollBar()->sizeHint().width();
+        const int barHeight = view->horizontalScrollBar()->sizeHint().height();
+        host.resize(kViewportWidth + bar, kViewportHeight + barHeight);
+        view->setGeometry(0, 0, kViewportWidth + bar, kViewportHeight + barHeight);
+        host.show();
+        // Painting needs an exposed window.
+        QTest::qWaitForWindowExposed(&host);
+        view->SetGraphic(&bigPicture());
+    }
+};
+
+View& sharedView()
+{
+    static View v;
+    return v;
+}
+
+int64_t viewportBytes() { return int64_t{kViewportWidth} * kViewportHeight * 4; }
+
+void BM_PlainViewportCopy(benchmark::State& state)
+{
+    std::vector<uint8_t> from(static_cast<size_t>(viewportBytes()), 1), to(static_cast<size_t>(viewportBytes()));
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * viewportBytes());
+}
+BENCHMARK(BM_PlainViewportCopy);
+
+// Redraw(false) and rendering what it shows: the work a redraw makes.
+void redrawAt(benchmark::State& state, TImageScrollBox* view)
+{
+    for (auto _ : state) {
+        view->Redraw(false);
+        view->RenderVisible();
+    }
+    state.counters["client_w"] = view->ClientWidth();
+    state.counters["client_h"] = view->ClientHeight();
+    state.counters["shown_w"] = view->DisplayedSize().width();
+    state.SetBytesProcessed(state.iterations() * viewportBytes());
+}
+
+void BM_Redraw_Percent(benchmark::State& state)
+{
+    TImageScrollBox* view = sharedView().view;
+    view->SetZoomPercent(static_cast<double>(state.range(0)));
+    redrawAt(state, view);
+}
+BENCHMARK(BM_Redraw_Percent)->Arg(100)->Arg(250)->Arg(1600);
+
+void BM_Redraw_FitToPage(benchmark::State& state)
+{
+    TImageScrollBox* view = sharedView().view;
+    view->SetZoomMode(zmFitToPage);
+    redrawAt(state, view);
+    view->SetZoomMode(zmPercent);
+}
+BENCHMARK(BM_Redraw_FitToPage);
+
+// The renderer alone on the fit-to-page window (36 %: 1440 x 1080 from the whole picture).
+void BM_RenderAveraged36(benchmark::State& state)
+{
+    const TDibGraphic& picture = bigPicture();
+    const int w = 1440, h = 1080;
+    std::vector<uint32_t> out(static_cast<size_t>(w) * h);
+    ZoomRenderer renderer;
+    for (auto _ : state) {
+        renderer.render(picture, w, h, QRect(0, 0, w, h), out.data(), w);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t{picture.RowBytes()} * picture.GetHeight());
+}
+BENCHMARK(BM_RenderAveraged36);
+
+// The same, with the widget painted onto its backing store.
+void BM_RedrawAndPaint_Percent(benchmark::State& state)
+{
+    TImageScrollBox* view = sharedView().view;
+    view->SetZoomPercent(static_cast<double>(state.range(0)));
+    for (auto _ : state) {
+        view->Redraw(false);
+        view->ImageControl()->repaint();
+    }
+    state.SetBytesProcessed(state.iterations() * viewportBytes());
+}
+BENCHMARK(BM_RedrawAndPaint_Percent)->Arg(100)->Arg(1600);
+
+// One screen further each time, wrapping at the end; the scroll repaints at once.
+void BM_ScrollOneScreen_Percent(benchmark::State& state)
+{
+    TImageScrollBox* view = sharedView().view;
+    view->SetZoomPercent(static_cast<double>(state.range(0)));
+    QScrollBar* bar = view->horizontalScrollBar();
+    for (auto _ : state) {
+        const int next = bar->value() + view->ClientWidth();
+        bar->setValue(next > bar->maximum() ? 0 : next);
+    }
+    state.SetBytesProcessed(state.iterations() * viewportBytes());
+}
+BENCHMARK(BM_ScrollOneScreen_Percent)->Arg(100)->Arg(1600);
+
+long statusKilobytes(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(std::strlen(field)));
+    return -1;
+}
+
+// Peak resident growth from making a view of the picture and showing it at 1600 %, scrolled
+// to the far corner, in units of the picture's own bytes. The view keeps its own copy of the
+// picture, so 1.0 is the floor.
+void BM_PeakMemoryAt1600(benchmark::State& state)
+{
+    const TDibGraphic& picture = bigPicture();
+    const double pictureBytes = static_cast<double>(picture.RowBytes()) * picture.GetHeight();
+    double growth = 0;
+    for (auto _ : state) {
+        std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak to the current size
+        const long before = statusKilobytes("VmRSS:");
+        {
+            View v;
+            v.view->SetZoomPercent(1600);
+            v.view->SetHorzScrollPosition(v.view->horizontalScrollBar()->maximum());
+            v.view->SetVertScrollPosition(v.view->verticalScrollBar()->maximum());
+            v.view->ImageControl()->repaint();
+            benchmark::DoNotOptimize(v.view->GetDisplayedGraphic());
+        }
+        const long peak = statusKilobytes("VmHWM:");
+        growth = (static_cast<double>(peak - before) * 1024.0) / pictureBytes;
+    }
+    state.counters["peak_growth_per_picture"] = growth;
+}
+BENCHMARK(BM_PeakMemoryAt1600)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
