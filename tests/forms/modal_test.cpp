@@ -79,9 +79,10 @@ TEST(Modal, MessageBoxReturnsThePressedButton)
 
 TEST(Modal, HandlersNestAndTheOuterOneComesBack)
 {
-    EXPECT_FALSE(forms::Modal::hasHandler());
+    int outerCalls = 0;
+    forms::Modal::ScopedHandler outer([&](QDialog&) { ++outerCalls; });
     {
-        ModalScript outer;
+        ModalScript script;
         {
             ModalScript inner;
             NameDialog dialog;
@@ -90,9 +91,11 @@ TEST(Modal, HandlersNestAndTheOuterOneComesBack)
         }
         NameDialog dialog;
         forms::Modal::exec(dialog);
-        EXPECT_EQ(outer.count(), 1);
+        EXPECT_EQ(script.count(), 1);
     }
-    EXPECT_FALSE(forms::Modal::hasHandler());
+    NameDialog dialog;
+    forms::Modal::exec(dialog);
+    EXPECT_EQ(outerCalls, 1);
 }
 
 TEST(Modal, FileDialogsAreQtsOwn)

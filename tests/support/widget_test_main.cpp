@@ -1,6 +1,10 @@
 // Main of the widget test programs: the program's own application object (so errors escaping an
 // event handler reach the default error display, as in the program) on the offscreen platform.
 #include "platform/forms/application.h"
+#include "platform/forms/modal.h"
+
+#include <QDialog>
+#include <QMessageBox>
 
 #include <gtest/gtest.h>
 
@@ -10,5 +14,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     forms::Application app(argc, argv);
+    // A dialog no test answers would wait for a user forever: it fails the test and is rejected.
+    forms::Modal::setHandler([](QDialog& dialog) {
+        const auto* box = qobject_cast<QMessageBox*>(&dialog);
+        ADD_FAILURE() << "unanswered dialog \"" << dialog.windowTitle().toStdString() << "\""
+                      << (box ? " saying \"" + box->text().toStdString() + "\"" : std::string());
+    });
     return RUN_ALL_TESTS();
 }
