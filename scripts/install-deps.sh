@@ -14,6 +14,8 @@ packages=(
   xvfb xauth imagemagick                # screenshots under a virtual display, fixtures
   fonts-dejavu-core fonts-liberation    # fonts with Cyrillic (Liberation Serif for the About box)
   hyperfine                             # whole-process timing in bench/
+  graphicsmagick                        # peer timings in bench/tools/compare.sh (gm -modulate, -contrast, -map)
+  libvips-tools                         # peer timings in bench/tools/compare.sh (vips conv, invert, resize)
   openbox                               # a window manager for scripts/screenshot.sh: title bars, stay-on-top
 )
 
