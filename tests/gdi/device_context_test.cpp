@@ -122,8 +122,9 @@ TEST(DeviceContext, EverythingStaysInsideTheClip)
         dc.LineTo(2000000000, 3);
         for (int y = 0; y < surface.height(); ++y)
             for (int x = 0; x < surface.width(); ++x)
-                if (x < 5 || y < 4 || x >= 30 || y >= 18)
+                if (x < 5 || y < 4 || x >= 30 || y >= 18) {
                     ASSERT_EQ(surface.rawPixel(x, y), 0u) << x << "," << y << " at " << bpp << " bpp";
+                }
     }
 }
 
