@@ -190,12 +190,11 @@ void TCColorGrid::mouseMoveEvent(QMouseEvent* event)
 
 void TCColorGrid::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != dragButton_)
-        return;
+    // Any release ends the drag; the pointer grab ends with the last button by itself.
     dragging_ = false;
-    if (dragButton_ == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
+    if (event->button() == Qt::LeftButton && dragButton_ == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+        OnClick)
         OnClick(this);
-    dragButton_ = Qt::NoButton;
 }
 
 void TCColorGrid::keyPressEvent(QKeyEvent* event)

@@ -202,6 +202,12 @@ void TImageScrollBox::SetGraphic(const TDibGraphic* graphic)
     Redraw(true);
 }
 
+void TImageScrollBox::SetGraphic(TPersistent* graphic)
+{
+    picture_.Assign(graphic);
+    Redraw(true);
+}
+
 const TDibGraphic& TImageScrollBox::displaySource() const
 {
     // A smoothed copy that was never built (no reload since the picture appeared) is no source.

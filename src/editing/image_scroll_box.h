@@ -80,8 +80,10 @@ public:
     // One pixel of the whole displayed copy, 0x00RRGGBB, wherever it lies.
     uint32_t DisplayedPixel(int x, int y) const;
 
-    // The picture takes a copy of graphic, then Redraw(true).
+    // The picture takes a copy of graphic, then Redraw(true). Any graphic the picture can be
+    // assigned from will do (a framework bitmap, say).
     void SetGraphic(const TDibGraphic* graphic);
+    void SetGraphic(TPersistent* graphic);
     // Rebuilds what is shown; true also rebuilds the smoothed copy of a black-and-white picture.
     virtual void Redraw(bool reloadGraphic);
     void RecalcZoom();
