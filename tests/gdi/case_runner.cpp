@@ -582,7 +582,11 @@ bool runCases(const std::string& text, const std::function<void(CaseOutput&)>& d
 
 std::vector<uint8_t> encodeBmp(const DibSurface& s)
 {
-    const std::vector<RgbQuad>& table = s.colorTable();
+    // The colour table as the platform reports a DIB section's: every entry the depth can
+    // address, unused ones zero.
+    std::vector<RgbQuad> table = s.colorTable();
+    if (s.isPalettised())
+        table.resize(size_t{1} << s.bitsPerPixel());
     const uint32_t colours = s.isPalettised() ? static_cast<uint32_t>(table.size()) : 0;
     const uint32_t offBits = 14 + 40 + 4 * colours;
     const uint32_t image = static_cast<uint32_t>(s.imageBytes());

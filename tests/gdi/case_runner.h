@@ -21,7 +21,8 @@ struct CaseOutput {
 // and sets `error` (file line and reason) when a line cannot be understood.
 bool runCases(const std::string& text, const std::function<void(CaseOutput&)>& done, std::string& error);
 
-// BMP file bytes of a surface: file header, 40-byte info header, colour table, bottom-up rows.
+// BMP file bytes of a surface: file header, 40-byte info header, colour table (padded to the
+// depth's full size), bottom-up rows.
 std::vector<uint8_t> encodeBmp(const DibSurface& surface);
 
 // A surface read back from such a file (the reference's own output); nullptr if malformed.
