@@ -337,30 +337,33 @@ void decodeRle(const Header& h, std::span<const uint8_t> data, gdi::DibSurface& 
     }
 }
 
-// Indexes past the file's colour table get black entries, so every index names a colour.
+// When an index lies past the file's colour table, the table is filled up with black to the
+// full 2^bits entries, so every stored index names a colour.
 void coverUsedIndexes(gdi::DibSurface& surface, std::vector<gdi::RgbQuad>& table)
 {
     const int bits = surface.bitsPerPixel();
     const size_t capacity = size_t{1} << bits;
-    if (table.size() >= capacity)
+    const size_t size = table.size();
+    if (size >= capacity)
         return;
-    uint32_t highest = 0;
     const int width = surface.width();
-    for (int y = 0; y < surface.height() && highest + 1 < capacity; ++y) {
+    bool outside = size == 0;
+    for (int y = 0; y < surface.height() && !outside; ++y) {
         const uint8_t* row = surface.scanLine(y);
         if (bits == 8) {
             for (int x = 0; x < width; ++x)
-                highest = std::max<uint32_t>(highest, row[x]);
+                outside |= row[x] >= size;
         } else if (bits == 4) {
             for (int x = 0; x < width; ++x)
-                highest = std::max<uint32_t>(highest, (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4));
+                outside |= static_cast<size_t>((x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4)) >= size;
         } else {
+            // One entry (size 1): any set bit is past it.
             for (int x = 0; x < width; ++x)
-                highest = std::max<uint32_t>(highest, (row[x >> 3] >> (7 - (x & 7))) & 1u);
+                outside |= ((row[x >> 3] >> (7 - (x & 7))) & 1u) != 0;
         }
     }
-    if (highest >= table.size())
-        table.resize(highest + 1, gdi::RgbQuad{0, 0, 0, 0});
+    if (outside)
+        table.resize(capacity, gdi::RgbQuad{0, 0, 0, 0});
 }
 
 DecodedBmp decodeDib(std::span<const uint8_t> dibBytes, bool hasPixelOffset, uint64_t pixelOffset)

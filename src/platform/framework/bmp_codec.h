@@ -7,8 +7,9 @@
 // bottom-up and top-down rows. The result is always one of the depths a DibSurface stores:
 // 1, 4 and 8 bits keep their indexes (2 bits widen to 4), 16 bits become 24, 32 bits stay 32
 // (alpha dropped). Palettised results carry a colour table long enough for every index the
-// pixels use: indexes past the file's table are black. Pixels that RLE data skips stay
-// index 0. Every failure raises EInvalidGraphic with a short reason.
+// pixels use: when an index lies past the file's table, the table is filled up with black to
+// 2^bits entries. Pixels that RLE data skips stay index 0. Every failure raises
+// EInvalidGraphic with a short reason.
 
 #include "platform/gdi/dib_surface.h"
 

@@ -1,0 +1,51 @@
+#include "platform/framework/bitmap.h"
+#include "platform/framework/clipboard.h"
+#include "platform/framework/exceptions.h"
+#include "platform/framework/picture.h"
+#include "platform/framework/qimage_conversion.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(QImageConversion, EveryDepthKeepsItsColours)
+{
+    for (int bits : {1, 4, 8, 24, 32}) {
+        const std::vector<gdi::RgbQuad> table = {{10, 20, 30, 0}, {200, 100, 50, 0}};
+        gdi::DibSurface surface(5, 2, bits, bits <= 8 ? table : std::vector<gdi::RgbQuad>{});
+        surface.setRawPixel(4, 1, bits <= 8 ? 1u : 0x3264C8u);
+        const QImage image = SurfaceToQImage(surface);
+        EXPECT_EQ(image.pixel(4, 1), qRgb(50, 100, 200)) << bits;
+        EXPECT_EQ(image.pixel(0, 0), bits <= 8 ? qRgb(30, 20, 10) : qRgb(0, 0, 0)) << bits;
+        const std::unique_ptr<gdi::DibSurface> back = SurfaceFromQImage(image);
+        EXPECT_EQ(back->bitsPerPixel(), 32);
+        EXPECT_EQ(back->rawPixel(4, 1), 0x3264C8u) << bits;
+    }
+}
+
+TEST(Clipboard, BitmapsTravelAsDeviceBitmaps)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf8bit);
+    bitmap.SetSize(6, 4);
+    bitmap.Canvas()->SetPixels(5, 3, clRed);
+    Clipboard()->Assign(&bitmap);
+    ASSERT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_PALETTE));
+
+    TPicture picture;
+    picture.Assign(Clipboard());
+    auto* pasted = dynamic_cast<TBitmap*>(picture.Graphic());
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_EQ(pasted->Width(), 6);
+    EXPECT_EQ(pasted->PixelFormat(), pfDevice);
+    EXPECT_EQ(pasted->Canvas()->Pixels(5, 3), clRed);
+    EXPECT_EQ(pasted->Canvas()->Pixels(0, 0), clWhite);
+
+    Clipboard()->Clear();
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
+    EXPECT_EQ(Clipboard()->GetAsBitmap(), nullptr);
+    EXPECT_THROW(picture.Assign(Clipboard()), EInvalidGraphic);
+}
+
+} // namespace
