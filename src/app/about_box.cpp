@@ -31,15 +31,12 @@ TAboutBox::TAboutBox(QWidget* parent)
     ProgramIcon = new QLabel(Panel1);
     ProgramIcon->setGeometry(0, 0, 257, 201);
     ProgramIcon->setScaledContents(true);
-    ProgramIcon->setPixmap(QPixmap(QStringLiteral(":/about.png")));
 
     ProductName = new QLabel(QStringLiteral("Пиктаво"), Panel1);
     ProductName->move(192, 0);
-    ProductName->adjustSize();
 
     Version = new QLabel(QStringLiteral("Версия 2.2"), Panel1);
     Version->move(300, 89);
-    Version->adjustSize();
 
     Comments = new QLabel(QStringLiteral("Простой и удобный графический редактор."), Panel1);
     Comments->setGeometry(274, 120, 87, 75);
@@ -56,6 +53,19 @@ TAboutBox::TAboutBox(QWidget* parent)
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
     FormCreate();
+}
+
+void TAboutBox::showEvent(QShowEvent* event)
+{
+    // The picture and the fitted labels wait for the first showing: loading the picture and the
+    // serif face at start-up would only delay the frame.
+    if (!filled_) {
+        filled_ = true;
+        ProgramIcon->setPixmap(QPixmap(QStringLiteral(":/about.png")));
+        ProductName->adjustSize();
+        Version->adjustSize();
+    }
+    QDialog::showEvent(event);
 }
 
 void TAboutBox::FormCreate()

@@ -21,8 +21,13 @@ public:
     QLabel* Comments = nullptr;
     QPushButton* OKButton = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void FormCreate();
+
+    bool filled_ = false;
 };
 
 extern TAboutBox* AboutBox;

@@ -2,6 +2,7 @@
 
 #include "app/about_box.h"
 #include "app/mdi_layout.h"
+#include "document/form_main.h"
 #include "platform/forms/error_display.h"
 #include "platform/forms/mdi_child.h"
 #include "platform/forms/modal.h"
@@ -166,6 +167,11 @@ void TFrameForm::updateWindowMenu()
         });
         windowList_.append(entry);
     }
+}
+
+void TFrameForm::New1Click()
+{
+    TFormMain::NewPicture(ClientArea, nullptr);
 }
 
 void TFrameForm::Exit1Click()

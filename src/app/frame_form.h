@@ -73,8 +73,8 @@ public:
     QList<QAction*> windowListActions() const { return windowList_; }
     void updateWindowMenu();
 
-    // Commands that create picture windows; they arrive with the picture window.
-    virtual void New1Click() {}
+    // Commands that create picture windows.
+    virtual void New1Click();
     virtual void Open1Click() {}
     virtual void ImportClick() {}
     virtual void Hist1Click() {}
