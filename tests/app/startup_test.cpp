@@ -4,7 +4,7 @@
 #include "app/frame_form.h"
 #include "app/hact.h"
 #include "app/jpg_par.h"
-#include "app/new_bmp_form.h"
+#include "document/new_bmp_form.h"
 #include "app/trans_form.h"
 
 #include <QApplication>

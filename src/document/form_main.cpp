@@ -1,0 +1,929 @@
+#include "document/form_main.h"
+
+#include "document/new_bmp_form.h"
+#include "document/up_down.h"
+#include "drawing/color_grid.h"
+#include "editing/image_scroll_box.h"
+#include "editing/labeled_slider.h"
+#include "editing/slider.h"
+#include "imaging/dib_graphic.h"
+#include "platform/forms/error_display.h"
+#include "platform/forms/modal.h"
+#include "platform/framework/bitmap.h"
+#include "platform/framework/exceptions.h"
+#include "platform/framework/image.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include <unistd.h>
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+
+constexpr QSize GlyphSize(20, 20);
+
+// The picture's canvas, where the pen and brush of the tools live.
+template <class Picture>
+TCanvas* canvasOf(Picture* picture)
+{
+    if constexpr (requires { picture->Canvas(); })
+        return picture->GetEmpty() ? nullptr : picture->Canvas();
+    else
+        return nullptr;
+}
+
+QIcon glyph(const char* name)
+{
+    // QIcon picks name@2x.png beside name.png on a doubled screen.
+    return QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(name)));
+}
+
+QToolButton* toolButton(QWidget* parent, const char* objectName, const QString& hint, const char* glyphName,
+                        bool checkable = true)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(objectName));
+    button->setToolTip(hint);
+    button->setIcon(glyph(glyphName));
+    button->setIconSize(GlyphSize);
+    button->setCheckable(checkable);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(26, 26);
+    return button;
+}
+
+// Speed buttons of one group release each other. In a group that may be all up a click on the
+// pressed button releases it; either way the click runs the button's handler.
+void groupButtons(QObject* owner, const QList<QToolButton*>& buttons, bool allowAllUp)
+{
+    auto* group = new QButtonGroup(owner);
+    group->setExclusive(!allowAllUp);
+    for (QToolButton* button : buttons)
+        group->addButton(button);
+    if (allowAllUp) {
+        QObject::connect(group, &QButtonGroup::buttonClicked, owner, [buttons](QAbstractButton* clicked) {
+            if (!clicked->isChecked())
+                return;
+            for (QToolButton* other : buttons) {
+                if (other != clicked)
+                    other->setChecked(false);
+            }
+        });
+    }
+}
+
+// Bytes of memory still free for the taking.
+uint64_t availableMemory()
+{
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (meminfo.open(QIODevice::ReadOnly)) {
+        while (!meminfo.atEnd()) {
+            const QByteArray line = meminfo.readLine();
+            if (line.startsWith("MemAvailable:")) {
+                const QList<QByteArray> parts = line.simplified().split(' ');
+                if (parts.size() >= 2)
+                    return parts[1].toULongLong() * 1024;
+            }
+        }
+    }
+    const long pages = sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
+}
+
+} // namespace
+
+TFormMain::TFormMain(QMdiArea* frameArea)
+    : QMainWindow(nullptr),
+      Toolbox([this] { return canvasOf(GetGraphic()); }),
+      UndoImages(UndoHistory::SlotCount),
+      History(*this),
+      frameArea_(frameArea)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Без имени"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setDockNestingEnabled(true);
+
+    // 1. The components.
+    Image = std::make_unique<TImage>();
+    Image->SetVisible(false);
+    Image->SetBounds(0, 0, InitialImageWidth, InitialImageHeight);
+    Image->SetAutoSize(true);
+    createView();
+    createMenus();
+    createZoomBar();
+    create3DBar();
+    createRulerBars();
+    createToolPanel();
+    createStylesBar();
+    createStatusBar();
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
+
+    // 2. Fields and the undo items.
+    FileName.clear();
+    SelectAllArmed = true;
+    Modified = false;
+    Undo1->setEnabled(false);
+    Redo1->setEnabled(false);
+    NewSelectionPending = true;
+    OpenedAsJpeg = false;
+    SelectionFrameShown = false;
+
+    // 3. A white bitmap of the image control's size in the screen's format, pen at (0, 0).
+    setWorkImageSize(InitialImageWidth, InitialImageHeight);
+
+    // 4. The selection backup.
+    SelectionBackup = std::make_unique<TBitmap>();
+
+    // 5.
+    TrackBar1->SetPageSize(1);
+
+    // 6. The 25 snapshot slots exist empty from the start (UndoImages).
+
+    // 7. The text tool's font starts as this window's font dialog's.
+    TextFont.Assign(&FontDialog1.Font);
+
+    // 8. Rubber-band selection in the view.
+    ImageScrollBox1->SetMouseMode(mmSelect);
+}
+
+TFormMain::~TFormMain()
+{
+    if (Toolbox.TextEdit)
+        delete Toolbox.TextEdit.data();
+}
+
+TDibGraphic* TFormMain::GetGraphic() const
+{
+    return ImageScrollBox1->GetGraphic();
+}
+
+void TFormMain::createView()
+{
+    ImageScrollBox1 = new TImageScrollBox(this);
+    ImageScrollBox1->setObjectName(QStringLiteral("ImageScrollBox1"));
+    ImageScrollBox1->SetZoomMode(zmPercent);
+    ImageScrollBox1->SetZoomPercent(100);
+    ImageScrollBox1->SetCentered(true);
+    ImageScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QPalette palette = ImageScrollBox1->palette();
+    palette.setColor(QPalette::Window, ColorToQColor(cl3DLight));
+    palette.setColor(QPalette::Base, ColorToQColor(cl3DLight));
+    ImageScrollBox1->setPalette(palette);
+    ImageScrollBox1->viewport()->setPalette(palette);
+    setCentralWidget(ImageScrollBox1);
+}
+
+void TFormMain::createMenus()
+{
+    // Every command goes through the default error display.
+    auto item = [this](QMenu* menu, const QString& caption, const char* name, void (TFormMain::*handler)() = nullptr) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        if (handler)
+            connect(action, &QAction::triggered, this, forms::command([this, handler] { (this->*handler)(); }));
+        return action;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+
+    File1 = new QMenu(QStringLiteral("&Файл"), this);
+    File1->setObjectName(QStringLiteral("File1"));
+    NewPict = item(File1, QStringLiteral("Новый"), "NewPict", &TFormMain::New1Click);
+    Open1 = item(File1, QStringLiteral("&Открыть..."), "Open1");
+    OpenWith1 = item(File1, QStringLiteral("&Открыть с помощью..."), "OpenWith1");
+    Scan = item(File1, QStringLiteral("&Сканировать..."), "Scan");
+    Import = item(File1, QStringLiteral("&Импорт..."), "Import");
+    Close1 = item(File1, QStringLiteral("Закрыть"), "Close1", &TFormMain::Close1Click);
+    Sep1 = separator(File1, "Sep1");
+    Save1 = item(File1, QStringLiteral("&Сохранить"), "Save1");
+    Saveas1 = item(File1, QStringLiteral("&Сохранить как..."), "Saveas1");
+    Export = item(File1, QStringLiteral("&Экспорт..."), "Export");
+    PrintSetup = item(File1, QStringLiteral("Установки печати"), "PrintSetup");
+    Print1 = item(File1, QStringLiteral("&Печать..."), "Print1");
+    Sep2 = separator(File1, "Sep2");
+    Exit1 = item(File1, QStringLiteral("&Выход"), "Exit1", &TFormMain::Exit1Click);
+
+    Edit1 = new QMenu(QStringLiteral("&Редактировать"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Undo1 = item(Edit1, QStringLiteral("Отменить"), "Undo1", &TFormMain::Undo1Click);
+    Undo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Redo1 = item(Edit1, QStringLiteral("Повторить"), "Redo1", &TFormMain::Redo1Click);
+    Redo1->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    Sep3 = separator(Edit1, "Sep3");
+    Cut1 = item(Edit1, QStringLiteral("&Вырезать"), "Cut1");
+    Cut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    Copy1 = item(Edit1, QStringLiteral("&Копировать"), "Copy1");
+    Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    Paste1 = item(Edit1, QStringLiteral("&Вставить"), "Paste1", &TFormMain::Paste1Click);
+    Paste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    Delete = item(Edit1, QStringLiteral("&Удалить"), "Delete");
+    Delete->setShortcut(QKeySequence(Qt::Key_Delete));
+    SelectAll = item(Edit1, QStringLiteral("&Выделить всё"), "SelectAll");
+
+    ViewItem = new QMenu(QStringLiteral("&Вид"), this);
+    ViewItem->setObjectName(QStringLiteral("ViewItem"));
+    Tools = item(ViewItem, QStringLiteral("&Инструменты"), "Tools");
+    Styles = item(ViewItem, QStringLiteral("&Стили"), "Styles");
+    _3DFigures = item(ViewItem, QStringLiteral("&Трёхмерные фигуры"), "_3DFigures");
+    Scale = item(ViewItem, QStringLiteral("&Масштаб"), "Scale");
+    Rulers = item(ViewItem, QStringLiteral("&Линейки"), "Rulers");
+    Sep6 = separator(ViewItem, "Sep6");
+    AntiAliasing = item(ViewItem, QStringLiteral("&Сглаживание"), "AntiAliasing");
+    Centered = item(ViewItem, QStringLiteral("По центру"), "Centered");
+    Sep5 = separator(ViewItem, "Sep5");
+    Font1 = item(ViewItem, QStringLiteral("&Шрифт"), "Font1", &TFormMain::Font1Click);
+    for (QAction* check : {Tools, Styles, _3DFigures, Scale, Rulers, AntiAliasing, Centered})
+        check->setCheckable(true);
+    for (QAction* ticked : {Tools, Scale, Rulers, Centered})
+        ticked->setChecked(true);
+
+    Color = new QMenu(QStringLiteral("&Цвет"), this);
+    Color->setObjectName(QStringLiteral("Color"));
+    color2 = item(Color, QStringLiteral("&Монохромный"), "color2");
+    Gray16 = item(Color, QStringLiteral("&Cерый( 16 цветов) "), "Gray16");
+    Gray256 = item(Color, QStringLiteral("&Серый( 256 цветов)"), "Gray256");
+    Colors16 = item(Color, QStringLiteral("&16 цветов"), "Colors16");
+    Color256 = item(Color, QStringLiteral("&256 цветов "), "Color256");
+    RGB24 = item(Color, QStringLiteral("&24 бит"), "RGB24");
+    Obratyt1 = item(Color, QStringLiteral("&Обратить цвета"), "Obratyt1");
+
+    t1 = new QMenu(QStringLiteral("&Эффекты"), this);
+    t1->setObjectName(QStringLiteral("t1"));
+    Texture1 = item(t1, QStringLiteral("&Текстура"), "Texture1");
+    Sep4 = separator(t1, "Sep4");
+    TransColor = item(t1, QStringLiteral("&Яркость"), "TransColor");
+    Contrast = item(t1, QStringLiteral("&Контраст"), "Contrast");
+    Sharp = item(t1, QStringLiteral("&Резкость"), "Sharp");
+    AntiAlias = item(t1, QStringLiteral("&Выравнивание"), "AntiAlias");
+    Sat = item(t1, QStringLiteral("Насыщенность"), "Sat");
+    Trns = item(t1, QStringLiteral("&Преобразование"), "Trns");
+
+    MainMenu1 = {{File1, 0}, {Edit1, 0}, {ViewItem, 0}, {Color, 0}, {t1, 0}};
+    // The shortcuts work while the window has the focus, whether or not its menus are merged.
+    for (const forms::MenuItem& entry : MainMenu1) {
+        for (QAction* action : entry.menu->actions()) {
+            if (!action->shortcut().isEmpty()) {
+                action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+                addAction(action);
+            }
+        }
+    }
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Actual = item(PopupMenu1, QStringLiteral("&1:1"), "Actual");
+    InWidth = item(PopupMenu1, QStringLiteral("По& ширине"), "InWidth");
+    InHeight = item(PopupMenu1, QStringLiteral("По &высоте "), "InHeight");
+    ByPage = item(PopupMenu1, QStringLiteral("Вся& страница"), "ByPage");
+    Sep12 = item(PopupMenu1, QString(), "Sep12");
+    Sep11 = item(PopupMenu1, QString(), "Sep11");
+}
+
+void TFormMain::createZoomBar()
+{
+    ScaleBar = new QToolBar(QStringLiteral("Масштаб"), this);
+    ScaleBar->setObjectName(QStringLiteral("ScaleBar"));
+    ScaleEdit = new QLineEdit(QStringLiteral("100"), ScaleBar);
+    ScaleEdit->setObjectName(QStringLiteral("ScaleEdit"));
+    ScaleEdit->setToolTip(QStringLiteral("Масштаб"));
+    ScaleEdit->setFixedWidth(48);
+    ScaleUpDown = new TUpDown(ScaleBar);
+    ScaleUpDown->setObjectName(QStringLiteral("ScaleUpDown"));
+    ScaleUpDown->setToolTip(QStringLiteral("Масштаб"));
+    ScaleUpDown->SetRange(1, 1600);
+    ScaleUpDown->SetPosition(100);
+    ScaleUpDown->SetBuddy(ScaleEdit);
+    ScaleMenu = new QToolBar(ScaleBar);
+    ScaleMenu->setObjectName(QStringLiteral("ScaleMenu"));
+    ScaleMenu->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (QAction* action : {Actual, InWidth, InHeight, ByPage})
+        ScaleMenu->addAction(action);
+    ScaleBar->addWidget(ScaleEdit);
+    ScaleBar->addWidget(ScaleUpDown);
+    ScaleBar->addSeparator();
+    ScaleBar->addWidget(ScaleMenu);
+    addToolBar(Qt::TopToolBarArea, ScaleBar);
+}
+
+void TFormMain::create3DBar()
+{
+    addToolBarBreak(Qt::TopToolBarArea);
+    _3DBar1 = new QToolBar(QStringLiteral("Трёхмерные фигуры"), this);
+    _3DBar1->setObjectName(QStringLiteral("_3DBar1"));
+    _3DBar1->setToolTip(QStringLiteral("Цилиндр"));
+    struct Entry {
+        QToolButton** button;
+        const char* name;
+        const char* hint;
+        const char* glyphName;
+        void (TFormMain::*handler)();
+    };
+    const Entry entries[] = {
+        {&Plus1, "Plus1", "Трёхмерный плюс", "plus3d", &TFormMain::Plus1Click},
+        {&Cube1, "Cube1", "Параллелепипед", "box3d", &TFormMain::Cube1Click},
+        {&Circle1, "Circle1", "Эллипсоид", "ellipsoid3d", &TFormMain::Circle1Click},
+        {&Cylinder1, "Cylinder1", "", "cylinder3d", &TFormMain::Cylinder1Click},
+        {&Tor1, "Tor1", "Тор", "torus3d", &TFormMain::Tor1Click},
+        {&Top1, "Top1", "Рамка", "frame3d", &TFormMain::Top1Click},
+        {&Conus, "Conus", "Конус", "cone3d", &TFormMain::ConusClick},
+        {&SpeedButton1, "SpeedButton1", "Кувшин", "jug3d", &TFormMain::SpeedButton1Click},
+        {&Proug, "Proug", "Пружина", "spring3d", &TFormMain::ProugClick},
+    };
+    for (const Entry& entry : entries) {
+        QToolButton* button = toolButton(_3DBar1, entry.name, QString::fromUtf8(entry.hint), entry.glyphName);
+        // Without a hint of its own the button shows the bar's.
+        if (button->toolTip().isEmpty())
+            button->setToolTip(_3DBar1->toolTip());
+        connect(button, &QToolButton::clicked, this, forms::command([this, h = entry.handler] { (this->*h)(); }));
+        _3DBar1->addWidget(button);
+        *entry.button = button;
+    }
+    groupButtons(this, {Plus1, Cube1, Circle1, Cylinder1, Tor1, Top1, Conus, SpeedButton1}, false);
+    groupButtons(this, {Proug}, false);
+    addToolBar(Qt::TopToolBarArea, _3DBar1);
+    _3DBar1->hide();
+}
+
+void TFormMain::createRulerBars()
+{
+    addToolBarBreak(Qt::TopToolBarArea);
+    ToolBar1 = new QToolBar(QStringLiteral("Линейка"), this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setContentsMargins(0, 0, 0, 0);
+    GroupBox1 = new QGroupBox(ToolBar1);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setFlat(true);
+    GroupBox1->setFixedHeight(28);
+    LabeledSlider1 = new TLabeledSlider(ToolBar1);
+    LabeledSlider1->setObjectName(QStringLiteral("LabeledSlider1"));
+    LabeledSlider1->setOrientation(Qt::Horizontal);
+    LabeledSlider1->SetMax(100);
+    LabeledSlider1->SetPosition(0);
+    LabeledSlider1->SetFrequency(1);
+    LabeledSlider1->SetThumbLength(4);
+    LabeledSlider1->SetTickMarks(tmTopLeft);
+    LabeledSlider1->SetTickStyle(tsAuto);
+    LabeledSlider1->SetFontSize(7);
+    LabeledSlider1->SetLabelTop(14);
+    LabeledSlider1->setFixedHeight(28);
+    LabeledSlider1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    ToolBar1->addWidget(GroupBox1);
+    ToolBar1->addWidget(LabeledSlider1);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    ToolBar2 = new QToolBar(QStringLiteral("Линейка"), this);
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    ToolBar2->setMovable(false);
+    LabeledSlider2 = new TLabeledSlider(ToolBar2);
+    LabeledSlider2->setObjectName(QStringLiteral("LabeledSlider2"));
+    LabeledSlider2->setOrientation(Qt::Vertical);
+    LabeledSlider2->SetMax(100);
+    LabeledSlider2->SetPosition(0);
+    LabeledSlider2->SetFrequency(1);
+    LabeledSlider2->SetSliderVisible(false);
+    LabeledSlider2->SetThumbLength(4);
+    LabeledSlider2->SetTickMarks(tmTopLeft);
+    LabeledSlider2->SetTickStyle(tsAuto);
+    LabeledSlider2->SetFontSize(7);
+    LabeledSlider2->SetLabelTop(0);
+    LabeledSlider2->setFixedWidth(17);
+    LabeledSlider2->setMinimumHeight(120);
+    LabeledSlider2->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    ToolBar2->addWidget(LabeledSlider2);
+}
+
+void TFormMain::createToolPanel()
+{
+    Panel1 = new QToolBar(QStringLiteral("Инструменты"), this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setOrientation(Qt::Vertical);
+    auto* contents = new QWidget(Panel1);
+    auto* grid = new QGridLayout(contents);
+    grid->setContentsMargins(2, 2, 2, 2);
+    grid->setSpacing(1);
+
+    struct Entry {
+        QToolButton** button;
+        const char* name;
+        const char* hint;
+        const char* glyphName;
+        void (TFormMain::*handler)();
+    };
+    const Entry entries[] = {
+        {&LineButton, "LineButton", "Прямая", "line", &TFormMain::LineButtonClick},
+        {&RectangleButton, "RectangleButton", "Прямоугольник", "rectangle", &TFormMain::RectangleButtonClick},
+        {&EllipseButton, "EllipseButton", "Овал", "ellipse", &TFormMain::EllipseButtonClick},
+        {&RoundRectButton, "RoundRectButton", "Скругл. прямоугольник", "roundrect", &TFormMain::RoundRectButtonClick},
+        {&PenBut, "PenBut", "Сектор", "sector", &TFormMain::PenButClick},
+        {&Penn, "Penn", "Дуга", "arc", &TFormMain::PennClick},
+        {&IButton, "IButton", "Сторона", "side", &TFormMain::IButtonClick},
+        {&Sel, "Sel", "Ластик", "eraser", &TFormMain::SelClick},
+        {&Text, "Text", "Текст", "text", &TFormMain::TextClick},
+        {&Vydelenie, "Vydelenie", "Выделить", "select", &TFormMain::VydelenieClick},
+        {&Pencil1, "Pencil1", "Карандаш", "pencil", &TFormMain::Pencil1Click},
+        {&Fill, "Fill", "Заливка", "fill", &TFormMain::FillClick},
+    };
+    QList<QToolButton*> group;
+    int index = 0;
+    for (const Entry& entry : entries) {
+        QToolButton* button = toolButton(contents, entry.name, QString::fromUtf8(entry.hint), entry.glyphName);
+        connect(button, &QToolButton::clicked, this, forms::command([this, h = entry.handler] { (this->*h)(); }));
+        grid->addWidget(button, index / 2, index % 2);
+        group.append(button);
+        *entry.button = button;
+        ++index;
+    }
+    groupButtons(this, group, false);
+    LineButton->setChecked(true);
+
+    const int row = (index + 1) / 2;
+    colo = new QLabel(QStringLiteral("     "), contents);
+    colo->setObjectName(QStringLiteral("colo"));
+    colo->setToolTip(QStringLiteral("Цвет пера"));
+    colo->setFixedSize(24, 24);
+    colo->setFrameShape(QFrame::Panel);
+    colo->setFrameShadow(QFrame::Sunken);
+    ShowIndicatorColor(colo, clWindowText);
+    bkclr = new QLineEdit(contents);
+    bkclr->setObjectName(QStringLiteral("bkclr"));
+    bkclr->setToolTip(QStringLiteral("Цвет заливки"));
+    bkclr->setMaxLength(10);
+    bkclr->setFixedSize(24, 24);
+    ShowIndicatorColor(bkclr, clWhite);
+    grid->addWidget(colo, row, 0, Qt::AlignCenter);
+    grid->addWidget(bkclr, row, 1, Qt::AlignCenter);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("Скрыть"), contents);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setToolTip(QStringLiteral("Отключить изменение размеров рисунка"));
+    grid->addWidget(CheckBox1, row + 1, 0, 1, 2);
+
+    TrackBar2 = new TSlider(contents);
+    TrackBar2->setObjectName(QStringLiteral("TrackBar2"));
+    TrackBar2->setOrientation(Qt::Vertical);
+    TrackBar2->setToolTip(QStringLiteral("Высота"));
+    TrackBar2->SetMin(0);
+    TrackBar2->SetMax(913);
+    TrackBar2->SetPosition(913);
+    TrackBar2->SetPageSize(1);
+    TrackBar2->setMinimumHeight(60);
+    grid->addWidget(TrackBar2, row + 2, 0, 1, 2, Qt::AlignHCenter);
+    grid->setRowStretch(row + 2, 1);
+
+    Panel1->addWidget(contents);
+    addToolBar(Qt::LeftToolBarArea, Panel1);
+    addToolBar(Qt::LeftToolBarArea, ToolBar2);
+}
+
+void TFormMain::createStylesBar()
+{
+    PenBar = new QToolBar(QStringLiteral("Стили"), this);
+    PenBar->setObjectName(QStringLiteral("PenBar"));
+    PenBar->setWindowTitle(QStringLiteral("Стили"));
+    auto* contents = new QWidget(PenBar);
+    auto* grid = new QGridLayout(contents);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setHorizontalSpacing(1);
+    grid->setVerticalSpacing(0);
+
+    Label2 = new QLabel(QStringLiteral("Л     и     н     и     и"), contents);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3 = new QLabel(QStringLiteral("З  а  л  и  в  к  а"), contents);
+    Label3->setObjectName(QStringLiteral("Label3"));
+
+    struct PenEntry {
+        QToolButton** button;
+        const char* name;
+        const char* hint;
+        const char* glyphName;
+        TPenStyle style;
+    };
+    const PenEntry pens[] = {
+        {&SolidPen, "SolidPen", "Обычная", "pen_solid", psSolid},
+        {&DashPen, "DashPen", "Пунктир", "pen_dash", psDash},
+        {&DotPen, "DotPen", "Мелк. пунктир", "pen_dot", psDot},
+        {&DashDotPen, "DashDotPen", "Пунктир с точкой", "pen_dashdot", psDashDot},
+        {&DashDotDotPen, "DashDotDotPen", "Пунктир с 2 точками", "pen_dashdotdot", psDashDotDot},
+        {&ClearPen, "ClearPen", "Нет", "pen_clear", psClear},
+    };
+    QList<QToolButton*> penGroup;
+    int column = 0;
+    for (const PenEntry& entry : pens) {
+        QToolButton* button = toolButton(contents, entry.name, QString::fromUtf8(entry.hint), entry.glyphName);
+        connect(button, &QToolButton::clicked, this, forms::command([this, button] { SetPenStyle(button); }));
+        grid->addWidget(button, 1, column++);
+        penGroup.append(button);
+        penStyleButtons_.append(button);
+        *entry.button = button;
+    }
+    groupButtons(this, penGroup, false);
+    SolidPen->setChecked(true);
+
+    PenColor = toolButton(contents, "PenColor", QStringLiteral("Цвет пера..."), "pen_color", false);
+    connect(PenColor, &QToolButton::clicked, this, forms::command([this] { PenColorClick(); }));
+    grid->addWidget(PenColor, 1, column++);
+    ViewButton = toolButton(contents, "ViewButton", QStringLiteral("Цвет пера с рисунка"), "pick_pen");
+    connect(ViewButton, &QToolButton::clicked, this, forms::command([this] { ViewButtonClick(); }));
+    grid->addWidget(ViewButton, 1, column++);
+
+    PenSize = new QLineEdit(contents);
+    PenSize->setObjectName(QStringLiteral("PenSize"));
+    PenSize->setToolTip(QStringLiteral("Толщина пера"));
+    PenSize->setFixedWidth(36);
+    PenWidth = new TUpDown(contents);
+    PenWidth->setObjectName(QStringLiteral("PenWidth"));
+    PenWidth->setToolTip(QStringLiteral("Толщина пера"));
+    PenWidth->SetRange(0, 100);
+    PenWidth->SetPosition(1);
+    PenWidth->SetBuddy(PenSize);
+    connect(PenSize, &QLineEdit::textChanged, this, forms::command([this] { PenSizeChange(); }));
+    auto* penWidthBox = new QWidget(contents);
+    auto* penWidthLayout = new QHBoxLayout(penWidthBox);
+    penWidthLayout->setContentsMargins(4, 0, 0, 0);
+    penWidthLayout->setSpacing(0);
+    penWidthLayout->addWidget(PenSize);
+    penWidthLayout->addWidget(PenWidth);
+    grid->addWidget(penWidthBox, 1, column++, 1, 2);
+
+    struct BrushEntry {
+        QToolButton** button;
+        const char* name;
+        const char* hint;
+        const char* glyphName;
+        TBrushStyle style;
+    };
+    const BrushEntry brushes[] = {
+        {&SolidBrush, "SolidBrush", "Сплошная", "brush_solid", bsSolid},
+        {&ClearBrush, "ClearBrush", "Нет", "brush_clear", bsClear},
+        {&HorizontalBrush, "HorizontalBrush", "Гор. линии", "brush_horizontal", bsHorizontal},
+        {&VerticalBrush, "VerticalBrush", "Верт. линии", "brush_vertical", bsVertical},
+        {&FDiagonalBrush, "FDiagonalBrush", "Диагональ 1", "brush_fdiagonal", bsFDiagonal},
+        {&BDiagonalBrush, "BDiagonalBrush", "Диагональ 2", "brush_bdiagonal", bsBDiagonal},
+        {&CrossBrush, "CrossBrush", "Решётка", "brush_cross", bsCross},
+        {&DiagCrossBrush, "DiagCrossBrush", "Решётка и диагонали", "brush_diagcross", bsDiagCross},
+    };
+    QList<QToolButton*> brushGroup{ViewButton};
+    column = 0;
+    for (const BrushEntry& entry : brushes) {
+        QToolButton* button = toolButton(contents, entry.name, QString::fromUtf8(entry.hint), entry.glyphName);
+        connect(button, &QToolButton::clicked, this, forms::command([this, button] { SetBrushStyle(button); }));
+        grid->addWidget(button, 3, column++);
+        brushGroup.append(button);
+        brushStyleButtons_.append(button);
+        *entry.button = button;
+    }
+    groupButtons(this, brushGroup, true);
+    SolidBrush->setChecked(true);
+
+    BrushColor = toolButton(contents, "BrushColor", QStringLiteral("Цвет заливки..."), "brush_color", false);
+    connect(BrushColor, &QToolButton::clicked, this, forms::command([this] { BrushColorClick(); }));
+    grid->addWidget(BrushColor, 3, column++);
+    Rasp = toolButton(contents, "Rasp", QStringLiteral("Цвет заливки с рисунка..."), "pick_brush");
+    connect(Rasp, &QToolButton::clicked, this, forms::command([this] { RaspClick(); }));
+    grid->addWidget(Rasp, 3, column++);
+    groupButtons(this, {Rasp}, true);
+
+    grid->addWidget(Label2, 0, 0, 1, 6);
+    grid->addWidget(Label3, 2, 0, 1, 8);
+
+    CColorGrid1 = new TCColorGrid(contents);
+    CColorGrid1->setObjectName(QStringLiteral("CColorGrid1"));
+    CColorGrid1->setToolTip(QStringLiteral("Палитра (цвет пера - левая кнопка мыши, заливки - правая)"));
+    CColorGrid1->SetGridOrdering(go8x2);
+    CColorGrid1->setFixedSize(176, 44);
+    CColorGrid1->OnChange = forms::command([this](TCColorGrid*) { CColorGrid1Change(); });
+    grid->addWidget(CColorGrid1, 0, 11, 4, 1, Qt::AlignVCenter);
+
+    TrackBar1 = new TSlider(contents);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setOrientation(Qt::Horizontal);
+    TrackBar1->setToolTip(QStringLiteral("Ширина"));
+    TrackBar1->SetMin(0);
+    TrackBar1->SetMax(1857);
+    TrackBar1->SetPosition(1857);
+    TrackBar1->SetPageSize(1);
+    TrackBar1->setMinimumWidth(120);
+    grid->addWidget(TrackBar1, 0, 12, 4, 1, Qt::AlignVCenter);
+    grid->setColumnStretch(12, 1);
+    grid->setColumnMinimumWidth(10, 8);
+
+    PenBar->addWidget(contents);
+    addToolBar(Qt::BottomToolBarArea, PenBar);
+    PenBar->hide();
+}
+
+void TFormMain::createStatusBar()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    for (size_t i = 0; i < StatusPanels.size(); ++i) {
+        auto* panel = new QLabel(StatusBar1);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFixedWidth(StatusPanelWidths[i]);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(panel);
+        StatusPanels[i] = panel;
+    }
+    setStatusBar(StatusBar1);
+}
+
+QString TFormMain::PanelText(int panel) const
+{
+    return StatusPanels.at(static_cast<size_t>(panel))->text();
+}
+
+void TFormMain::SetPanelText(int panel, const QString& text)
+{
+    StatusPanels.at(static_cast<size_t>(panel))->setText(text);
+}
+
+void TFormMain::ShowPictureSize()
+{
+    TPicture* picture = Image->Picture();
+    SetPanelText(2, QStringLiteral("Размер:%1 Х %2").arg(picture->Height()).arg(picture->Width()));
+}
+
+void TFormMain::setWorkImageSize(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        throw Exception(QStringLiteral("Ширина и высота рисунка должны быть больше нуля (введено %1 на %2)")
+                            .arg(width)
+                            .arg(height));
+    // The work image takes four bytes a pixel and the view's picture three; the rest of memory
+    // is left for the view's copies and the undo history.
+    const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    const uint64_t needed = pixels * 7;
+    const bool rowsFit = static_cast<uint64_t>(width) * 4 <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+    if (!rowsFit || needed > availableMemory() / 2)
+        throw Exception(QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти")
+                            .arg(width)
+                            .arg(height));
+    auto bitmap = std::make_unique<TBitmap>();
+    try {
+        bitmap->SetPixelFormat(pfDevice);
+        bitmap->Canvas()->Brush()->SetColor(clWhite);
+        bitmap->SetSize(width, height);
+        bitmap->Canvas()->FillRect(Rect(0, 0, width, height));
+        bitmap->Canvas()->MoveTo(0, 0);
+    } catch (const std::bad_alloc&) {
+        throw Exception(QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти")
+                            .arg(width)
+                            .arg(height));
+    }
+    Image->Picture()->SetGraphic(std::unique_ptr<TGraphic>(std::move(bitmap)));
+}
+
+void TFormMain::placeRulerCorner()
+{
+    // The top ruler starts where the view does: past the tool panel and the left ruler.
+    const int left = (Panel1->isVisible() ? Panel1->width() : 0) + (ToolBar2->isVisible() ? ToolBar2->width() : 0);
+    GroupBox1->setFixedWidth(std::max(0, left - ToolBar1->contentsMargins().left() - 8));
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeRulerCorner();
+}
+
+void TFormMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    placeRulerCorner();
+}
+
+// ---- Lifecycle ----
+
+TFormMain* TFormMain::Create(QMdiArea* frameArea)
+{
+    auto* form = new TFormMain(frameArea);
+    if (frameArea) {
+        QMdiSubWindow* subWindow = frameArea->addSubWindow(form);
+        subWindow->setAttribute(Qt::WA_DeleteOnClose);
+        subWindow->setWindowIcon(QIcon(QStringLiteral(":/glyphs/picture_window.png")));
+        subWindow->showMaximized();
+    } else {
+        form->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    FormMain = form;
+    return form;
+}
+
+TFormMain* TFormMain::NewPicture(QMdiArea* frameArea, const TFormMain* issuing)
+{
+    TFormMain* form = Create(frameArea);
+    TPicture* offered = (issuing ? issuing : form)->Image->Picture();
+    NewBMPForm->WidthEdit->setText(QString::number(offered->Width()));
+    NewBMPForm->HeightEdit->setText(QString::number(offered->Height()));
+    NewBMPForm->WidthEdit->setFocus();
+    NewBMPForm->WidthEdit->selectAll();
+    if (forms::Modal::exec(*NewBMPForm) != QDialog::Accepted)
+        return form;
+
+    const int width = StrToInt(NewBMPForm->WidthEdit->text());
+    const int height = StrToInt(NewBMPForm->HeightEdit->text());
+    form->setWorkImageSize(width, height);
+
+    TDibGraphic* picture = form->GetGraphic();
+    try {
+        picture->NewImage(width, height, ifTrueColor, nullptr, 300, 300);
+    } catch (...) {
+        // Nothing half-made stays: the window goes back to its empty state.
+        picture->FreeImage();
+        form->setWorkImageSize(InitialImageWidth, InitialImageHeight);
+        throw;
+    }
+    // The work image is white: so is the new picture's every byte.
+    std::memset(picture->Bits(), 0xFF, static_cast<size_t>(picture->RowBytes()) * static_cast<size_t>(height));
+    form->ImageScrollBox1->Redraw(true);
+    form->FileName.clear();
+    form->Modified = false;
+    form->Panel1->setFocus();
+    form->ShowPictureSize();
+    return form;
+}
+
+void TFormMain::New1Click()
+{
+    NewPicture(frameArea_, this);
+}
+
+void TFormMain::Close1Click()
+{
+    if (QMdiSubWindow* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        subWindow->close();
+    else
+        close();
+}
+
+void TFormMain::Exit1Click()
+{
+    // Exactly as the frame's own "&Выход": the frame closes, asking every window first.
+    if (frameArea_ && frameArea_->window())
+        frameArea_->window()->close();
+    else
+        close();
+}
+
+bool TFormMain::FormCloseQuery()
+{
+    if (!Modified)
+        return true;
+    const QMessageBox::StandardButton answer =
+        forms::Modal::messageBox(nullptr, QMessageBox::Information, QStringLiteral("Пиктаво"),
+                                 QStringLiteral("Сохранить рисунок?"),
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton)
+        return false;
+    if (answer == QMessageBox::Yes) {
+        // The window closes whatever the save does, a cancelled dialog or a failure included.
+        try {
+            SaveAs1Click();
+        } catch (...) {
+            forms::ErrorDisplay::showCurrent();
+        }
+    }
+    return true;
+}
+
+void TFormMain::FormClose()
+{
+    ScratchPicture.reset();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TFormMain::SaveAs1Click()
+{
+    SaveDialog1->setWindowTitle(QStringLiteral("Сохранить как..."));
+    if (forms::Modal::exec(*SaveDialog1) != QDialog::Accepted)
+        return;
+    const QStringList chosen = SaveDialog1->selectedFiles();
+    if (chosen.isEmpty())
+        return;
+    Image->Picture()->SaveToFile(chosen.first());
+    FileName = chosen.first();
+    setWindowTitle(FileName);
+    Modified = false;
+}
+
+// ---- Tools ----
+
+void TFormMain::VydelenieClick()
+{
+    Toolbox.ChooseTool(dtSelect);
+    NewSelectionPending = true;
+}
+
+void TFormMain::TextClick()
+{
+    Toolbox.TextClick(this, width(), height());
+}
+
+void TFormMain::SetPenStyle(QObject* sender)
+{
+    static constexpr TPenStyle styles[] = {psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear};
+    const qsizetype index = penStyleButtons_.indexOf(sender);
+    if (index >= 0)
+        Toolbox.SetPenStyle(styles[index]);
+}
+
+void TFormMain::SetBrushStyle(QObject* sender)
+{
+    static constexpr TBrushStyle styles[] = {bsSolid,     bsClear,     bsHorizontal, bsVertical,
+                                             bsFDiagonal, bsBDiagonal, bsCross,      bsDiagCross};
+    const qsizetype index = brushStyleButtons_.indexOf(sender);
+    if (index >= 0)
+        Toolbox.SetBrushStyle(styles[index]);
+}
+
+void TFormMain::PenSizeChange()
+{
+    Toolbox.PenSizeChange(PenWidth->Position());
+}
+
+void TFormMain::CColorGrid1Change()
+{
+    Toolbox.CColorGrid1Change(*CColorGrid1, colo, bkclr);
+}
+
+// ---- Undo ----
+
+void TFormMain::storeSnapshot(int slot)
+{
+    UndoImages.store(slot, *GetGraphic());
+}
+
+void TFormMain::prepareWorkImage()
+{
+    SnapshotStore::prepareWorkImage(*Image);
+}
+
+void TFormMain::restoreSnapshot(int slot)
+{
+    UndoImages.restoreInto(slot, *Image, *GetGraphic());
+    ImageScrollBox1->Redraw(true);
+}
+
+void TFormMain::dropSelection()
+{
+    SelectionRect = Rect(0, 0, -90, -900);
+}
+
+void TFormMain::setUndoEnabled(bool enabled)
+{
+    Undo1->setEnabled(enabled);
+}
+
+void TFormMain::setRedoEnabled(bool enabled)
+{
+    Redo1->setEnabled(enabled);
+}
+
+void TFormMain::PenColorClick()
+{
+    Toolbox.PenColorClick(ColorDialog1, colo, this);
+}
+
+void TFormMain::BrushColorClick()
+{
+    Toolbox.BrushColorClick(ColorDialog1, bkclr, this);
+}

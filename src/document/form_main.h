@@ -1,0 +1,322 @@
+#pragma once
+// The picture window: one open picture inside the frame, with its menus, tool bars, rulers,
+// status bar and view. It owns its components and fields and keeps the handler names; what a
+// handler does lives with the subsystem it belongs to (undo in editing, tools in drawing).
+
+#include "drawing/drawing_tool.h"
+#include "drawing/tool_dialogs.h"
+#include "drawing/tool_state.h"
+#include "editing/snapshot_store.h"
+#include "editing/undo_history.h"
+#include "platform/forms/mdi_child.h"
+#include "platform/framework/graphics_types.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class TBitmap;
+class TCColorGrid;
+class TDibGraphic;
+class TImage;
+class TImageScrollBox;
+class TLabeledSlider;
+class TSlider;
+class TUpDown;
+
+class TFormMain : public QMainWindow, public forms::MdiChild, private UndoHistory::Host {
+    Q_OBJECT
+public:
+    // The work image's size when the window is made, and what the frame's New offers.
+    static constexpr int InitialImageWidth = 1324;
+    static constexpr int InitialImageHeight = 651;
+    static constexpr std::array<int, 4> StatusPanelWidths = {150, 150, 150, 50};
+
+    // Builds the window as a child of the frame's client area (null: a free window, for tests).
+    explicit TFormMain(QMdiArea* frameArea = nullptr);
+    ~TFormMain() override;
+
+    // ---- Fields ----
+    bool Drawing = false;
+    TPoint PressPoint{0, 0};
+    TPoint MovePoint{0, 0};
+    DrawingTool CurrentTool() const { return Toolbox.CurrentTool; }
+    bool NewSelectionPending = true;
+    bool SelectionFrameShown = false;
+    bool SelectAllArmed = true;
+    bool Modified = false;
+    QString FileName;
+    bool OpenedAsJpeg = false;
+    bool ButtonReleased = false;
+    int MoveCount = 0;
+    std::unique_ptr<TBitmap> SelectionBackup;
+    TPoint PointerPoint{0, 0};
+    TPoint SavedScrollPos{0, 0};
+    TRect SelectionRect{0, 0, 0, 0};
+
+    // Tool, pen, brush and colour state; the undo history and its slots.
+    ToolState Toolbox;
+    SnapshotStore UndoImages;
+    UndoHistory History;
+
+    // ---- Window-level components ----
+    std::unique_ptr<TImage> Image;
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 4> StatusPanels{};
+    QToolBar* Panel1 = nullptr;
+    QToolBar* PenBar = nullptr;
+    QToolBar* _3DBar1 = nullptr;
+    QToolBar* ScaleBar = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    TLabeledSlider* LabeledSlider1 = nullptr;
+    TLabeledSlider* LabeledSlider2 = nullptr;
+    TImageScrollBox* ImageScrollBox1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
+    TColorDialog ColorDialog1;
+    TFontDialog FontDialog1;
+
+    // ---- Menus (all five in merge group 0) ----
+    QMenu* File1 = nullptr;
+    QAction* NewPict = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* OpenWith1 = nullptr;
+    QAction* Scan = nullptr;
+    QAction* Import = nullptr;
+    QAction* Close1 = nullptr;
+    QAction* Sep1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* Saveas1 = nullptr;
+    QAction* Export = nullptr;
+    QAction* PrintSetup = nullptr;
+    QAction* Print1 = nullptr;
+    QAction* Sep2 = nullptr;
+    QAction* Exit1 = nullptr;
+
+    QMenu* Edit1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
+    QAction* Sep3 = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* Delete = nullptr;
+    QAction* SelectAll = nullptr;
+
+    QMenu* ViewItem = nullptr;
+    QAction* Tools = nullptr;
+    QAction* Styles = nullptr;
+    QAction* _3DFigures = nullptr;
+    QAction* Scale = nullptr;
+    QAction* Rulers = nullptr;
+    QAction* Sep6 = nullptr;
+    QAction* AntiAliasing = nullptr;
+    QAction* Centered = nullptr;
+    QAction* Sep5 = nullptr;
+    QAction* Font1 = nullptr;
+
+    QMenu* Color = nullptr;
+    QAction* color2 = nullptr;
+    QAction* Gray16 = nullptr;
+    QAction* Gray256 = nullptr;
+    QAction* Colors16 = nullptr;
+    QAction* Color256 = nullptr;
+    QAction* RGB24 = nullptr;
+    QAction* Obratyt1 = nullptr;
+
+    QMenu* t1 = nullptr;
+    QAction* Texture1 = nullptr;
+    QAction* Sep4 = nullptr;
+    QAction* TransColor = nullptr;
+    QAction* Contrast = nullptr;
+    QAction* Sharp = nullptr;
+    QAction* AntiAlias = nullptr;
+    QAction* Sat = nullptr;
+    QAction* Trns = nullptr;
+
+    forms::MenuItems MainMenu1;
+
+    // The zoom menu, shown as buttons on ScaleMenu.
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Actual = nullptr;
+    QAction* InWidth = nullptr;
+    QAction* InHeight = nullptr;
+    QAction* ByPage = nullptr;
+    QAction* Sep12 = nullptr;
+    QAction* Sep11 = nullptr;
+
+    // ---- Tool panel ----
+    QToolButton* LineButton = nullptr;
+    QToolButton* RectangleButton = nullptr;
+    QToolButton* EllipseButton = nullptr;
+    QToolButton* RoundRectButton = nullptr;
+    QToolButton* PenBut = nullptr;
+    QToolButton* Penn = nullptr;
+    QToolButton* IButton = nullptr;
+    QToolButton* Sel = nullptr;
+    QLabel* colo = nullptr;
+    QLineEdit* bkclr = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QToolButton* Text = nullptr;
+    QToolButton* Vydelenie = nullptr;
+    QToolButton* Pencil1 = nullptr;
+    QToolButton* Fill = nullptr;
+    TSlider* TrackBar2 = nullptr;
+
+    // ---- Styles bar ----
+    QToolButton* SolidPen = nullptr;
+    QToolButton* DashPen = nullptr;
+    QToolButton* DotPen = nullptr;
+    QToolButton* DashDotPen = nullptr;
+    QToolButton* DashDotDotPen = nullptr;
+    QToolButton* ClearPen = nullptr;
+    QToolButton* PenColor = nullptr;
+    QToolButton* ViewButton = nullptr;
+    QLineEdit* PenSize = nullptr;
+    TUpDown* PenWidth = nullptr;
+    QToolButton* SolidBrush = nullptr;
+    QToolButton* ClearBrush = nullptr;
+    QToolButton* HorizontalBrush = nullptr;
+    QToolButton* VerticalBrush = nullptr;
+    QToolButton* FDiagonalBrush = nullptr;
+    QToolButton* BDiagonalBrush = nullptr;
+    QToolButton* CrossBrush = nullptr;
+    QToolButton* DiagCrossBrush = nullptr;
+    QToolButton* BrushColor = nullptr;
+    QToolButton* Rasp = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    TCColorGrid* CColorGrid1 = nullptr;
+    TSlider* TrackBar1 = nullptr;
+
+    // ---- 3-D figures bar ----
+    QToolButton* Plus1 = nullptr;
+    QToolButton* Cube1 = nullptr;
+    QToolButton* Circle1 = nullptr;
+    QToolButton* Cylinder1 = nullptr;
+    QToolButton* Tor1 = nullptr;
+    QToolButton* Top1 = nullptr;
+    QToolButton* Conus = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* Proug = nullptr;
+
+    // ---- Zoom bar ----
+    QLineEdit* ScaleEdit = nullptr;
+    TUpDown* ScaleUpDown = nullptr;
+    QToolBar* ScaleMenu = nullptr;
+
+    // The view's picture.
+    TDibGraphic* GetGraphic() const;
+    // The text of a status panel.
+    QString PanelText(int panel) const;
+    void SetPanelText(int panel, const QString& text);
+    // "Размер:%d Х %d" with the work image's height and width.
+    void ShowPictureSize();
+
+    // ---- Handlers ----
+    void New1Click();
+    void Close1Click();
+    void Exit1Click();
+    bool FormCloseQuery();
+    void FormClose();
+    void SaveAs1Click();
+
+    void DrawBfr() { History.DrawBfr(); }
+    void Undo1Click() { History.Undo1Click(); }
+    void Redo1Click() { History.Redo1Click(); }
+
+    void LineButtonClick() { Toolbox.ChooseTool(dtLine); }
+    void RectangleButtonClick() { Toolbox.ChooseTool(dtRectangle); }
+    void EllipseButtonClick() { Toolbox.ChooseTool(dtEllipse); }
+    void RoundRectButtonClick() { Toolbox.ChooseTool(dtRoundRect); }
+    void PenButClick() { Toolbox.ChooseTool(dtSector); }
+    void PennClick() { Toolbox.ChooseTool(dtArc); }
+    void IButtonClick() { Toolbox.ChooseTool(dtSide); }
+    void Pencil1Click() { Toolbox.ChooseTool(dtPencil); }
+    void FillClick() { Toolbox.ChooseTool(dtFill); }
+    void SelClick() { Toolbox.ChooseTool(dtEraser); }
+    void RaspClick() { Toolbox.ChooseTool(dtPickBrushColor); }
+    void Paste1Click() { Toolbox.ChooseTool(dtPaste); }
+    void ViewButtonClick() { Toolbox.ChooseTool(dtPickPenColor); }
+    void VydelenieClick();
+    void Plus1Click() { Toolbox.ChooseTool(dtPlus3D); }
+    void Cube1Click() { Toolbox.ChooseTool(dtBox3D); }
+    void Circle1Click() { Toolbox.ChooseTool(dtEllipsoid3D); }
+    void Cylinder1Click() { Toolbox.ChooseTool(dtCylinder3D); }
+    void Tor1Click() { Toolbox.ChooseTool(dtTorus3D); }
+    void Top1Click() { Toolbox.ChooseTool(dtFrame3D); }
+    void ConusClick() { Toolbox.ChooseTool(dtCone3D); }
+    void SpeedButton1Click() { Toolbox.ChooseTool(dtJug3D); }
+    void TextClick();
+    void ProugClick() { Toolbox.ChooseTool(dtSpring3D); }
+    void SetPenStyle(QObject* sender);
+    void SetBrushStyle(QObject* sender);
+    void PenColorClick();
+    void BrushColorClick();
+    void PenSizeChange();
+    void CColorGrid1Change();
+    void Font1Click() { ToolState::Font1Click(FontDialog1, this); }
+
+    // forms::MdiChild
+    forms::MenuItems mergedMenus() const override { return MainMenu1; }
+    bool CloseQuery() override { return FormCloseQuery(); }
+
+    // Creates a picture window in the frame's client area, sets FormMain to it and shows it
+    // maximised.
+    static TFormMain* Create(QMdiArea* frameArea);
+    // New for the frame (issuing null: the new window's own size is offered) and for a
+    // picture window (its work image's size is offered).
+    static TFormMain* NewPicture(QMdiArea* frameArea, const TFormMain* issuing);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // UndoHistory::Host
+    bool selectToolActive() const override { return Toolbox.CurrentTool == dtSelect; }
+    void storeSnapshot(int slot) override;
+    void prepareWorkImage() override;
+    void restoreSnapshot(int slot) override;
+    bool selectionFrameShown() const override { return SelectionFrameShown; }
+    void dropSelection() override;
+    void setUndoEnabled(bool enabled) override;
+    void setRedoEnabled(bool enabled) override;
+
+    void createMenus();
+    void createToolPanel();
+    void createStylesBar();
+    void create3DBar();
+    void createZoomBar();
+    void createRulerBars();
+    void createStatusBar();
+    void createView();
+    // Gives the work image a new white bitmap of w x h in the screen's format, refusing sizes
+    // that are not positive or that memory cannot hold; on refusal nothing has changed.
+    void setWorkImageSize(int width, int height);
+    void placeRulerCorner();
+
+    QMdiArea* frameArea_ = nullptr;
+    QList<QObject*> penStyleButtons_;
+    QList<QObject*> brushStyleButtons_;
+    bool closing_ = false;
+};
+
+// The picture window created last; only the command that creates a window reads it.
+extern TFormMain* FormMain;

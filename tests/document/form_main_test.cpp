@@ -1,0 +1,437 @@
+// The picture window: its state when made, New from the frame and from a window, the close
+// query, undo through the real work image, and the tool button groups.
+
+#include "document/form_main.h"
+#include "document/new_bmp_form.h"
+#include "document/up_down.h"
+#include "editing/image_scroll_box.h"
+#include "imaging/dib_graphic.h"
+#include "modal_script.h"
+#include "platform/framework/bitmap.h"
+#include "platform/framework/canvas.h"
+#include "platform/framework/image.h"
+#include "platform/gdi/device_context.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using widget_test::ModalScript;
+using widget_test::pressButton;
+using widget_test::setField;
+using widget_test::steps;
+
+// Fills the size dialog and confirms it.
+widget_test::Answer newSize(const QString& width, const QString& height)
+{
+    return steps({setField(QStringLiteral("WidthEdit"), width), setField(QStringLiteral("HeightEdit"), height),
+                  pressButton(QStringLiteral("Да"))});
+}
+
+class FormMainTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sizeDialog = std::make_unique<TNewBMPForm>();
+        NewBMPForm = sizeDialog.get();
+        area.resize(900, 600);
+        area.show();
+    }
+    void TearDown() override
+    {
+        // Nobody is there to answer the close query.
+        for (QMdiSubWindow* window : area.subWindowList()) {
+            if (auto* form = qobject_cast<TFormMain*>(window->widget()))
+                form->Modified = false;
+        }
+        area.closeAllSubWindows();
+        for (QMdiSubWindow* window : area.subWindowList())
+            delete window;
+        NewBMPForm = nullptr;
+    }
+
+    TFormMain* newPicture(int width, int height, const TFormMain* issuing = nullptr)
+    {
+        ModalScript script;
+        script.then(newSize(QString::number(width), QString::number(height)));
+        return TFormMain::NewPicture(&area, issuing);
+    }
+
+    // A stroke as the mouse protocol makes it: snapshot at the press, paint, copy into the
+    // work image at the release.
+    static void stroke(TFormMain* form, uint32_t colour, int x)
+    {
+        form->DrawBfr();
+        TDibGraphic* picture = form->GetGraphic();
+        for (int y = 0; y < picture->GetHeight(); ++y)
+            picture->SetPixelRGB(x, y, colour);
+        gdi::DeviceContext from(*picture->DibSection());
+        form->Image->Canvas()->Handle()->BitBlt(0, 0, picture->GetWidth(), picture->GetHeight(), &from, 0, 0,
+                                                gdi::SRCCOPY);
+    }
+
+    std::unique_ptr<TNewBMPForm> sizeDialog;
+    QMdiArea area;
+};
+
+TEST_F(FormMainTest, ANewWindowStartsAsTheFormSaysAndIsFormMain)
+{
+    TFormMain* form = TFormMain::Create(&area);
+    EXPECT_EQ(FormMain, form);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Без имени"));
+    EXPECT_TRUE(area.subWindowList().first()->isMaximized());
+    EXPECT_FALSE(form->Undo1->isEnabled());
+    EXPECT_FALSE(form->Redo1->isEnabled());
+    EXPECT_EQ(form->Undo1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(form->Redo1->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    EXPECT_EQ(form->CurrentTool(), dtLine);
+    EXPECT_TRUE(form->LineButton->isChecked());
+    EXPECT_TRUE(form->SolidPen->isChecked());
+    EXPECT_TRUE(form->SolidBrush->isChecked());
+    EXPECT_FALSE(form->Modified);
+    EXPECT_TRUE(form->FileName.isEmpty());
+    EXPECT_TRUE(form->NewSelectionPending);
+    EXPECT_TRUE(form->SelectAllArmed);
+    EXPECT_FALSE(form->SelectionFrameShown);
+    EXPECT_EQ(form->Image->Picture()->Width(), 1324);
+    EXPECT_EQ(form->Image->Picture()->Height(), 651);
+    EXPECT_TRUE(form->GetGraphic()->GetEmpty());
+    EXPECT_EQ(form->ImageScrollBox1->MouseMode(), mmSelect);
+    EXPECT_EQ(form->ImageScrollBox1->ZoomMode(), zmPercent);
+    EXPECT_TRUE(form->ImageScrollBox1->Centered());
+    EXPECT_EQ(TextFont.Height(), -13);
+
+    for (QToolBar* shown : {form->Panel1, form->ScaleBar, form->ToolBar1, form->ToolBar2})
+        EXPECT_TRUE(shown->isVisibleTo(form)) << shown->objectName().toStdString();
+    for (QToolBar* hidden : {form->PenBar, form->_3DBar1})
+        EXPECT_FALSE(hidden->isVisibleTo(form)) << hidden->objectName().toStdString();
+    for (size_t i = 0; i < form->StatusPanels.size(); ++i)
+        EXPECT_EQ(form->StatusPanels[i]->width(), TFormMain::StatusPanelWidths[i]);
+
+    QStringList menus;
+    for (const forms::MenuItem& item : form->mergedMenus()) {
+        menus << item.menu->title();
+        EXPECT_EQ(item.group, 0);
+    }
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("&Файл"), QStringLiteral("&Редактировать"), QStringLiteral("&Вид"),
+                                  QStringLiteral("&Цвет"), QStringLiteral("&Эффекты")}));
+    EXPECT_TRUE(form->Tools->isChecked());
+    EXPECT_FALSE(form->Styles->isChecked());
+    EXPECT_TRUE(form->Centered->isChecked());
+}
+
+TEST_F(FormMainTest, FramesNewOffersTheNewWindowsSizeAndShowsHeightThenWidth)
+{
+    QString offeredWidth;
+    QString offeredHeight;
+    QWidget* focused = nullptr;
+    ModalScript script;
+    script.then([&](QDialog& dialog) {
+        offeredWidth = NewBMPForm->WidthEdit->text();
+        offeredHeight = NewBMPForm->HeightEdit->text();
+        focused = dialog.focusWidget();
+        newSize(QStringLiteral("300"), QStringLiteral("200"))(dialog);
+    });
+    TFormMain* form = TFormMain::NewPicture(&area, nullptr);
+    EXPECT_EQ(offeredWidth, QStringLiteral("1324"));
+    EXPECT_EQ(offeredHeight, QStringLiteral("651"));
+    EXPECT_EQ(focused, NewBMPForm->WidthEdit);
+    EXPECT_EQ(FormMain, form);
+    EXPECT_EQ(form->PanelText(2), QStringLiteral("Размер:200 Х 300"));
+    EXPECT_EQ(form->PanelText(2).at(11), QChar(0x0425)); // Cyrillic Ha, not a Latin X
+    const TDibGraphic* picture = form->GetGraphic();
+    EXPECT_EQ(picture->GetWidth(), 300);
+    EXPECT_EQ(picture->GetHeight(), 200);
+    EXPECT_EQ(picture->ImageFormat(), ifTrueColor);
+    EXPECT_EQ(picture->XDpi(), 300);
+    EXPECT_EQ(picture->GetPixelRGB(299, 199), 0xFFFFFFu);
+    EXPECT_FALSE(form->Modified);
+}
+
+TEST_F(FormMainTest, WindowsNewOffersItsOwnSizeAndLeavesItAlone)
+{
+    TFormMain* first = newPicture(640, 480);
+    first->Modified = true;
+    first->FileName = QStringLiteral("/tmp/a.bmp");
+    first->GetGraphic()->SetPixelRGB(5, 5, 0x112233);
+    QString offered;
+    ModalScript script;
+    script.then([&](QDialog& dialog) {
+        offered = NewBMPForm->WidthEdit->text() + QLatin1Char('x') + NewBMPForm->HeightEdit->text();
+        newSize(QStringLiteral("50"), QStringLiteral("40"))(dialog);
+    });
+    first->NewPict->trigger();
+    EXPECT_EQ(offered, QStringLiteral("640x480"));
+    EXPECT_EQ(area.subWindowList().size(), 2);
+    EXPECT_NE(FormMain, first);
+    EXPECT_EQ(FormMain->GetGraphic()->GetWidth(), 50);
+    EXPECT_EQ(first->GetGraphic()->GetPixelRGB(5, 5), 0x112233u);
+    EXPECT_TRUE(first->Modified);
+    EXPECT_EQ(first->FileName, QStringLiteral("/tmp/a.bmp"));
+    EXPECT_EQ(first->PanelText(2), QStringLiteral("Размер:480 Х 640"));
+}
+
+TEST_F(FormMainTest, CancellingTheSizeDialogLeavesAnEmptyUntitledWindow)
+{
+    ModalScript script;
+    script.then(pressButton(QStringLiteral("Отмена")));
+    TFormMain* form = TFormMain::NewPicture(&area, nullptr);
+    EXPECT_EQ(area.subWindowList().size(), 1);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Без имени"));
+    EXPECT_TRUE(form->GetGraphic()->GetEmpty());
+    EXPECT_TRUE(form->PanelText(2).isEmpty());
+}
+
+struct RefusedSize {
+    const char* name;
+    const char* width;
+    const char* height;
+    const char* message; // a part of the message shown
+};
+
+class RefusedSizes : public FormMainTest, public ::testing::WithParamInterface<RefusedSize> {};
+
+TEST_P(RefusedSizes, AreShownAsAnErrorAndLeaveTheWindowEmpty)
+{
+    TFormMain* issuing = TFormMain::Create(&area);
+    ModalScript script;
+    script.then(newSize(QString::fromUtf8(GetParam().width), QString::fromUtf8(GetParam().height)))
+        .then(pressButton(QStringLiteral("OK")));
+    issuing->NewPict->trigger();
+    ASSERT_EQ(script.count(), 2);
+    EXPECT_TRUE(script.shown()[1].text.contains(QString::fromUtf8(GetParam().message)))
+        << script.shown()[1].text.toStdString();
+    EXPECT_EQ(area.subWindowList().size(), 2);
+    EXPECT_TRUE(FormMain->GetGraphic()->GetEmpty());
+    EXPECT_EQ(FormMain->Image->Picture()->Width(), 1324);
+    EXPECT_EQ(FormMain->Image->Picture()->Height(), 651);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, RefusedSizes,
+    ::testing::Values(RefusedSize{"NotANumber", "12a", "10", "'12a' is not a valid integer value"},
+                      RefusedSize{"ZeroWidth", "0", "10", "больше нуля"},
+                      RefusedSize{"NegativeHeight", "10", "-3", "больше нуля"},
+                      RefusedSize{"BeyondMemory", "2000000000", "2000000000", "не хватает памяти"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FormMainTest, ALargePictureOfEightThousandSquareIsMade)
+{
+    TFormMain* form = newPicture(8000, 8000);
+    EXPECT_EQ(form->GetGraphic()->GetWidth(), 8000);
+    EXPECT_EQ(form->Image->Picture()->Height(), 8000);
+    EXPECT_EQ(form->PanelText(2), QStringLiteral("Размер:8000 Х 8000"));
+}
+
+TEST_F(FormMainTest, CloseQueryAsksOnlyWhenModified)
+{
+    TFormMain* a = newPicture(20, 10);
+    TFormMain* b = newPicture(20, 10);
+    a->Modified = true;
+    ModalScript script;
+    script.then(pressButton(QStringLiteral("Cancel")));
+    EXPECT_FALSE(a->FormCloseQuery());
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.shown()[0].title, QStringLiteral("Пиктаво"));
+    EXPECT_EQ(script.shown()[0].text, QStringLiteral("Сохранить рисунок?"));
+    EXPECT_EQ(script.shown()[0].buttons.size(), 3);
+    EXPECT_TRUE(b->FormCloseQuery());
+    EXPECT_EQ(script.count(), 1);
+
+    script.then(pressButton(QStringLiteral("No")));
+    EXPECT_TRUE(a->FormCloseQuery());
+}
+
+TEST_F(FormMainTest, YesThenACancelledSaveStillCloses)
+{
+    TFormMain* form = newPicture(20, 10);
+    form->Modified = true;
+    ModalScript script;
+    script.then(pressButton(QStringLiteral("Yes"))).then(widget_test::closeDialog());
+    form->Close1->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(script.count(), 2);
+    EXPECT_TRUE(area.subWindowList().isEmpty());
+}
+
+TEST_F(FormMainTest, ClosingReleasesTheScratchPicture)
+{
+    TFormMain* a = newPicture(20, 10);
+    TFormMain* b = newPicture(20, 10);
+    ScratchPicture = std::make_unique<TDibGraphic>();
+    a->Close1->trigger();
+    EXPECT_EQ(ScratchPicture, nullptr);
+    b->Close1->trigger();
+    EXPECT_EQ(ScratchPicture, nullptr);
+}
+
+TEST_F(FormMainTest, ThreeStrokesUndoneStepByStep)
+{
+    TFormMain* form = newPicture(6, 4);
+    stroke(form, 0xFF0000, 1);
+    stroke(form, 0x00FF00, 2);
+    stroke(form, 0x0000FF, 3);
+    EXPECT_TRUE(form->Undo1->isEnabled());
+    const TDibGraphic* picture = form->GetGraphic();
+
+    form->Undo1->trigger();
+    EXPECT_EQ(picture->GetPixelRGB(3, 0), 0xFFFFFFu);
+    EXPECT_EQ(picture->GetPixelRGB(2, 0), 0x00FF00u);
+    form->Undo1->trigger();
+    EXPECT_EQ(picture->GetPixelRGB(2, 3), 0xFFFFFFu);
+    EXPECT_EQ(picture->GetPixelRGB(1, 3), 0xFF0000u);
+    form->Undo1->trigger();
+    EXPECT_EQ(picture->GetPixelRGB(1, 1), 0xFFFFFFu);
+    EXPECT_FALSE(form->Undo1->isEnabled());
+    // The work image went along and is now a 32-bit bitmap.
+    EXPECT_EQ(form->Image->Picture()->Bitmap()->PixelFormat(), pf32bit);
+    EXPECT_EQ(form->Image->Canvas()->Pixels(1, 1), clWhite);
+    // The history restores pixels only.
+    EXPECT_EQ(picture->GetWidth(), 6);
+    EXPECT_FALSE(form->Modified);
+}
+
+TEST_F(FormMainTest, UndoAfterTheWorkImageGrewCoversOnlyItsTopLeft)
+{
+    TFormMain* form = newPicture(4, 4);
+    stroke(form, 0xFF0000, 0);
+    // The width slider's copy: a wider picture and work image with new pixels on the right.
+    TDibGraphic* picture = form->GetGraphic();
+    picture->NewImage(8, 4, ifTrueColor, nullptr, 0, 0);
+    for (int x = 0; x < 8; ++x)
+        for (int y = 0; y < 4; ++y)
+            picture->SetPixelRGB(x, y, 0x404040);
+    form->Image->Picture()->Bitmap()->SetSize(8, 4);
+    form->Image->Canvas()->Brush()->SetColor(0x404040);
+    form->Image->Canvas()->FillRect(Rect(0, 0, 8, 4));
+    form->Undo1->trigger();
+    EXPECT_EQ(picture->GetWidth(), 8);
+    EXPECT_EQ(picture->GetPixelRGB(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(picture->GetPixelRGB(3, 3), 0xFFFFFFu);
+    EXPECT_EQ(picture->GetPixelRGB(4, 0), 0x404040u);
+}
+
+TEST_F(FormMainTest, UndoAndRedoDoNothingWhileSelecting)
+{
+    TFormMain* form = newPicture(4, 4);
+    stroke(form, 0xFF0000, 0);
+    form->Vydelenie->click();
+    EXPECT_EQ(form->CurrentTool(), dtSelect);
+    form->Undo1Click();
+    form->Redo1Click();
+    EXPECT_EQ(form->GetGraphic()->GetPixelRGB(0, 0), 0xFF0000u);
+    EXPECT_TRUE(form->Undo1->isEnabled());
+    EXPECT_TRUE(form->Redo1->isEnabled());
+    EXPECT_EQ(form->History.UndoIndex(), 1);
+}
+
+TEST_F(FormMainTest, UndoWithASelectionFrameDropsTheSelectionRectangle)
+{
+    TFormMain* form = newPicture(4, 4);
+    stroke(form, 0xFF0000, 0);
+    form->SelectionRect = Rect(1, 1, 3, 3);
+    form->SelectionFrameShown = true;
+    form->Undo1Click();
+    EXPECT_EQ(form->SelectionRect, Rect(0, 0, -90, -900));
+    EXPECT_TRUE(form->SelectionFrameShown);
+}
+
+TEST_F(FormMainTest, ToolButtonsStoreTheirToolAndReleaseOnlyTheirOwnGroup)
+{
+    TFormMain* form = TFormMain::Create(&area);
+    struct Case {
+        QToolButton* button;
+        DrawingTool tool;
+    };
+    const Case cases[] = {
+        {form->RectangleButton, dtRectangle}, {form->EllipseButton, dtEllipse}, {form->RoundRectButton, dtRoundRect},
+        {form->PenBut, dtSector},             {form->Penn, dtArc},              {form->IButton, dtSide},
+        {form->Pencil1, dtPencil},            {form->Fill, dtFill},             {form->Sel, dtEraser},
+        {form->Vydelenie, dtSelect},          {form->Plus1, dtPlus3D},          {form->Cube1, dtBox3D},
+        {form->Circle1, dtEllipsoid3D},       {form->Cylinder1, dtCylinder3D},  {form->Tor1, dtTorus3D},
+        {form->Top1, dtFrame3D},              {form->Conus, dtCone3D},          {form->SpeedButton1, dtJug3D},
+        {form->Proug, dtSpring3D},            {form->LineButton, dtLine},       {form->ViewButton, dtPickPenColor},
+        {form->Rasp, dtPickBrushColor},
+    };
+    for (const Case& c : cases) {
+        c.button->click();
+        EXPECT_EQ(form->CurrentTool(), c.tool) << c.button->objectName().toStdString();
+        EXPECT_TRUE(c.button->isChecked()) << c.button->objectName().toStdString();
+    }
+    form->Paste1->trigger();
+    EXPECT_EQ(form->CurrentTool(), dtPaste);
+
+    // A 3-D figure leaves the tools panel's button pressed; the last click decides the tool.
+    form->EllipseButton->click();
+    form->Cube1->click();
+    EXPECT_TRUE(form->EllipseButton->isChecked());
+    EXPECT_EQ(form->CurrentTool(), dtBox3D);
+    EXPECT_FALSE(form->Plus1->isChecked());
+    EXPECT_TRUE(form->Proug->isChecked()); // alone in its group and never released
+    EXPECT_EQ(form->Cylinder1->toolTip(), QStringLiteral("Цилиндр"));
+
+    form->Vydelenie->click();
+    form->NewSelectionPending = false;
+    form->Vydelenie->click();
+    EXPECT_TRUE(form->NewSelectionPending);
+}
+
+TEST_F(FormMainTest, BrushGroupMayBeAllUpAndRaspToggles)
+{
+    TFormMain* form = TFormMain::Create(&area);
+    form->ViewButton->click();
+    EXPECT_TRUE(form->ViewButton->isChecked());
+    EXPECT_FALSE(form->SolidBrush->isChecked());
+    form->HorizontalBrush->click();
+    EXPECT_FALSE(form->ViewButton->isChecked());
+    EXPECT_EQ(form->CurrentTool(), dtPickPenColor);
+    form->HorizontalBrush->click();
+    EXPECT_FALSE(form->HorizontalBrush->isChecked());
+
+    form->Rasp->click();
+    EXPECT_TRUE(form->Rasp->isChecked());
+    form->LineButton->click();
+    form->Rasp->click();
+    EXPECT_FALSE(form->Rasp->isChecked());
+    EXPECT_EQ(form->CurrentTool(), dtPickBrushColor);
+    EXPECT_TRUE(form->HorizontalBrush->isChecked() == false && form->ViewButton->isChecked() == false);
+
+    // The pen group is never all up.
+    form->SolidPen->click();
+    EXPECT_TRUE(form->SolidPen->isChecked());
+}
+
+TEST_F(FormMainTest, PenWidthArrowsStepThePenSizeFieldWithinTheirRange)
+{
+    TFormMain* form = TFormMain::Create(&area);
+    EXPECT_EQ(form->PenSize->text(), QStringLiteral("1"));
+    form->PenWidth->StepDown();
+    form->PenWidth->StepDown();
+    EXPECT_EQ(form->PenSize->text(), QStringLiteral("0"));
+    form->PenSize->setText(QStringLiteral("100"));
+    form->PenWidth->StepUp();
+    EXPECT_EQ(form->PenWidth->Position(), 100);
+}
+
+TEST_F(FormMainTest, TextClickPlacesTheFieldAtTheMiddleOfTheWindow)
+{
+    TFormMain* form = TFormMain::Create(&area);
+    form->Text->click();
+    ASSERT_NE(form->Toolbox.TextEdit, nullptr);
+    EXPECT_EQ(form->Toolbox.TextEdit->pos(), QPoint(form->width() / 2, form->height() / 2));
+    EXPECT_EQ(form->CurrentTool(), dtText);
+}
+
+} // namespace
