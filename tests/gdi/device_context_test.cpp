@@ -384,3 +384,71 @@ TEST(Blit, ReducingStretchModesCombineCoveredPixels)
 }
 
 } // namespace
+
+namespace {
+
+// Any call with any arguments stays inside the pixel buffer (AddressSanitizer checks) and
+// leaves the padding bytes at the end of each row alone.
+TEST(DeviceContext, RandomCallsStayInsideTheBuffer)
+{
+    std::mt19937 rng(99);
+    auto r = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+    auto coord = [&] { return rng() % 16 == 0 ? static_cast<int>(rng()) : r(-40, 60); };
+    const RasterOp rops[] = {SRCCOPY, NOTSRCCOPY, SRCINVERT, SRCAND, SRCPAINT, MERGECOPY, PATINVERT, 0x00B80000, 0x00E20000};
+    for (int bpp : {1, 4, 8, 24, 32}) {
+        std::vector<RgbQuad> table;
+        for (int i = 0; i < (bpp <= 8 ? 1 << bpp : 0); ++i)
+            table.push_back(rgb(i * 37, i * 11, 255 - i));
+        DibSurface surface(23, 17, bpp, table);
+        DibSurface other(9, 31, bpp == 24 ? 8 : 24, bpp == 24 ? std::vector<RgbQuad>(256, rgb(1, 2, 3)) : std::vector<RgbQuad>{});
+        DeviceContext dc(surface), od(other);
+        const size_t used = static_cast<size_t>((surface.width() * bpp + 7) / 8);
+        for (int y = 0; y < surface.height(); ++y)
+            std::memset(surface.scanLine(y) + used, 0xA5, static_cast<size_t>(surface.rowBytes()) - used);
+        for (int n = 0; n < 600; ++n) {
+            dc.SetROP2(r(1, 16));
+            dc.SetBkMode(r(1, 2));
+            dc.SetStretchBltMode(r(1, 4));
+            dc.SelectPen(Pen{r(0, 6), r(0, 12), RGB(rng() & 255, rng() & 255, rng() & 255)});
+            dc.SelectBrush(rng() % 2 ? Brush::hatched(r(0, 5), RGB(9, 9, 9)) : Brush::solid(RGB(rng() & 255, 0, 0)));
+            switch (r(0, 9)) {
+            case 0:
+                dc.MoveTo(coord(), coord());
+                dc.LineTo(coord(), coord());
+                break;
+            case 1:
+                dc.Rectangle(coord(), coord(), coord(), coord());
+                break;
+            case 2:
+                dc.Ellipse(coord(), coord(), coord(), coord());
+                break;
+            case 3:
+                dc.Pie(coord(), coord(), coord(), coord(), coord(), coord(), coord(), coord());
+                break;
+            case 4:
+                dc.PatBlt(coord(), coord(), coord(), coord(), rops[r(0, 8)]);
+                break;
+            case 5:
+                dc.StretchBlt(coord(), coord(), coord(), coord(), &dc, coord(), coord(), coord(), coord(), rops[r(0, 8)]);
+                break;
+            case 6:
+                dc.StretchBlt(coord(), coord(), coord(), coord(), &od, coord(), coord(), coord(), coord(), rops[r(0, 8)]);
+                break;
+            case 7:
+                dc.ExtFloodFill(coord(), coord(), RGB(rng() & 255, 0, 0), r(0, 1));
+                break;
+            case 8:
+                dc.DrawFocusRect(Rect{coord(), coord(), coord(), coord()});
+                break;
+            default:
+                dc.StretchDIBits(coord(), coord(), coord(), coord(), coord(), coord(), coord(), coord(), other, rops[r(0, 8)]);
+                break;
+            }
+        }
+        for (int y = 0; y < surface.height(); ++y)
+            for (size_t i = used; i < static_cast<size_t>(surface.rowBytes()); ++i)
+                ASSERT_EQ(surface.scanLine(y)[i], 0xA5) << "padding of row " << y << " at " << bpp << " bpp";
+    }
+}
+
+} // namespace

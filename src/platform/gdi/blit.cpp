@@ -141,26 +141,27 @@ private:
 // source pixel under the destination pixel's centre. A centre falling exactly on a source
 // boundary takes the earlier pixel, except across columns when reducing, where the platform
 // takes the later one.
-int mapAxis(int i, int dstLen, int srcLen, bool tieToLater)
+int64_t mapAxis(int64_t i, int64_t dstLen, int64_t srcLen, bool tieToLater)
 {
     if (dstLen == srcLen)
         return i;
-    const int64_t num = (2 * int64_t{i} + 1) * srcLen;
-    const int64_t den = 2 * int64_t{dstLen};
+    // Both lengths may reach 2^31, so the products are taken in 128 bits.
+    const __int128 num = (2 * static_cast<__int128>(i) + 1) * srcLen;
+    const __int128 den = 2 * static_cast<__int128>(dstLen);
     if (tieToLater)
-        return static_cast<int>(num / den);
-    return static_cast<int>((num + den - 1) / den - 1);
+        return static_cast<int64_t>(num / den);
+    return static_cast<int64_t>((num + den - 1) / den - 1);
 }
 
 // Source pixels [lo, hi) a destination pixel covers when an axis is reduced.
-void boxOf(int i, int dstLen, int srcLen, bool mirror, int& lo, int& hi)
+void boxOf(int64_t i, int64_t dstLen, int64_t srcLen, bool mirror, int64_t& lo, int64_t& hi)
 {
-    lo = static_cast<int>(int64_t{i} * srcLen / dstLen);
-    hi = static_cast<int>((int64_t{i} + 1) * srcLen / dstLen);
+    lo = i * srcLen / dstLen;
+    hi = (i + 1) * srcLen / dstLen;
     if (hi <= lo)
         hi = lo + 1;
     if (mirror) {
-        const int l = srcLen - hi;
+        const int64_t l = srcLen - hi;
         hi = srcLen - lo;
         lo = l;
     }
@@ -280,11 +281,17 @@ bool DeviceContext::PatBlt(int x, int y, int width, int height, RasterOp rop)
 {
     // A negative extent counts back from the pixel after the origin: x = 31, width = -8 covers
     // columns 24..31.
-    Rect r{x, y, x + width, y + height};
-    if (width < 0)
-        r = Rect{x + width + 1, r.top, x + 1, r.bottom};
-    if (height < 0)
-        r = Rect{r.left, y + height + 1, r.right, y + 1};
+    int64_t left = x, right = int64_t{x} + width, top = y, bottom = int64_t{y} + height;
+    if (width < 0) {
+        left = right + 1;
+        right = int64_t{x} + 1;
+    }
+    if (height < 0) {
+        top = bottom + 1;
+        bottom = int64_t{y} + 1;
+    }
+    auto clamp = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    const Rect r{clamp(left), clamp(top), clamp(right), clamp(bottom)};
     const detail::RealBrush brush = realise(brush_, detail::rop2Of(detail::ropIndex(rop)));
     const uint32_t index = detail::ropIndex(rop);
     if (!detail::usesPattern(index)) {
@@ -366,9 +373,9 @@ int DeviceContext::StretchDIBits(int xDest, int yDest, int widthDest, int height
     if (!sourceFromInfo(bits, info, src))
         return 0;
     // Source rows count from the bottom of a bottom-up DIB.
-    int ySrcTop = ySrc;
+    int64_t ySrcTop = ySrc;
     if (info.bmiHeader.biHeight > 0)
-        ySrcTop = src.height - ySrc - heightSrc;
+        ySrcTop = int64_t{src.height} - ySrc - heightSrc;
     if (!blit(xDest, yDest, widthDest, heightDest, src, xSrc, ySrcTop, widthSrc, heightSrc, rop))
         return 0;
     return src.height;
@@ -400,11 +407,11 @@ int DeviceContext::SetDIBitsToDevice(int xDest, int yDest, int width, int height
     if (!sourceFromInfo(bits, part, src))
         return 0;
     // Source y is counted from the bottom of the whole DIB; this band starts at startScan.
-    int yTop;
+    int64_t yTop;
     if (info.bmiHeader.biHeight > 0)
-        yTop = fullHeight - ySrc - height - (fullHeight - rows - static_cast<int>(startScan));
+        yTop = int64_t{rows} - ySrc - height + int64_t{startScan};
     else
-        yTop = ySrc - static_cast<int>(startScan);
+        yTop = int64_t{ySrc} - int64_t{startScan};
     if (!blit(xDest, yDest, width, height, src, xSrc, yTop, width, height, SRCCOPY))
         return 0;
     return rows;
@@ -461,11 +468,14 @@ int DeviceContext::GetDIBits(unsigned startScan, unsigned scanLines, void* bits,
     return count;
 }
 
-bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, const BlitSource& sourceIn, int xSrc,
-                         int ySrc, int widthSrc, int heightSrc, RasterOp rop)
+bool DeviceContext::blit(int xDestIn, int yDestIn, int widthDestIn, int heightDestIn, const BlitSource& sourceIn,
+                         int64_t xSrcIn, int64_t ySrcIn, int widthSrcIn, int heightSrcIn, RasterOp rop)
 {
-    if (widthDest == 0 || heightDest == 0 || widthSrc == 0 || heightSrc == 0)
+    if (widthDestIn == 0 || heightDestIn == 0 || widthSrcIn == 0 || heightSrcIn == 0)
         return true;
+    // Rectangle arithmetic in 64 bits: any int arguments are valid and none overflows.
+    int64_t xDest = xDestIn, yDest = yDestIn, widthDest = widthDestIn, heightDest = heightDestIn;
+    int64_t xSrc = xSrcIn, ySrc = ySrcIn, widthSrc = widthSrcIn, heightSrc = heightSrcIn;
     const uint32_t index = detail::ropIndex(rop);
     DibSurface& dest = *surface_;
     const uint32_t mask = detail::valueMask(dest.bitsPerPixel());
@@ -473,7 +483,7 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     // Normalise both rectangles; opposite signs mirror.
     const bool mirrorX = (widthDest < 0) != (widthSrc < 0);
     const bool mirrorY = (heightDest < 0) != (heightSrc < 0);
-    auto norm = [](int& pos, int& len) {
+    auto norm = [](int64_t& pos, int64_t& len) {
         if (len < 0) {
             pos += len + 1;
             len = -len;
@@ -486,10 +496,12 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     const bool scaled = widthDest != widthSrc || heightDest != heightSrc;
 
     const Rect clip = drawClip();
-    const int dx0 = std::max(clip.left, xDest), dx1 = std::min(clip.right, xDest + widthDest);
-    const int dy0 = std::max(clip.top, yDest), dy1 = std::min(clip.bottom, yDest + heightDest);
-    if (dx0 >= dx1 || dy0 >= dy1)
+    const int64_t dx0l = std::max<int64_t>(clip.left, xDest), dx1l = std::min<int64_t>(clip.right, xDest + widthDest);
+    const int64_t dy0l = std::max<int64_t>(clip.top, yDest), dy1l = std::min<int64_t>(clip.bottom, yDest + heightDest);
+    if (dx0l >= dx1l || dy0l >= dy1l)
         return true;
+    const int dx0 = static_cast<int>(dx0l), dx1 = static_cast<int>(dx1l);
+    const int dy0 = static_cast<int>(dy0l), dy1 = static_cast<int>(dy1l);
 
     // A scaled or mirrored copy within one surface reads from a snapshot of the source rows it
     // needs, so it never reads what it has already written. Plain copies order their rows
@@ -498,7 +510,8 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     std::vector<uint8_t> snapshot;
     const bool sameSurface = src.surface == &dest;
     if (sameSurface && (scaled || mirrorX || mirrorY)) {
-        const int sy0 = std::max(0, ySrc), sy1 = std::min(src.height, ySrc + heightSrc);
+        const int sy0 = static_cast<int>(std::max<int64_t>(0, ySrc));
+        const int sy1 = static_cast<int>(std::min<int64_t>(src.height, ySrc + heightSrc));
         if (sy0 < sy1) {
             const size_t rowBytes = static_cast<size_t>(dest.rowBytes());
             snapshot.resize(rowBytes * static_cast<size_t>(sy1 - sy0));
@@ -515,14 +528,15 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     std::vector<int> columns(static_cast<size_t>(n));
     int srcMin = INT32_MAX, srcMax = INT32_MIN;
     for (int i = 0; i < n; ++i) {
-        int j = detail::mapAxis(dx0 + i - xDest, widthDest, widthSrc, widthDest < widthSrc);
+        int64_t j = detail::mapAxis(dx0 + i - xDest, widthDest, widthSrc, widthDest < widthSrc);
         if (mirrorX)
             j = widthSrc - 1 - j;
-        const int sx = xSrc + j;
-        if (sx < 0 || sx >= src.width) {
+        const int64_t sxl = xSrc + j;
+        if (sxl < 0 || sxl >= src.width) {
             columns[static_cast<size_t>(i)] = -1;
             continue;
         }
+        const int sx = static_cast<int>(sxl);
         columns[static_cast<size_t>(i)] = sx;
         srcMin = std::min(srcMin, sx);
         srcMax = std::max(srcMax, sx);
@@ -538,21 +552,21 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
         boxLo.resize(static_cast<size_t>(n));
         boxHi.resize(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
-            int lo = columns[static_cast<size_t>(i)], hi = lo + 1;
+            int64_t lo = columns[static_cast<size_t>(i)], hi = lo + 1;
             if (shrinkX) {
                 detail::boxOf(dx0 + i - xDest, widthDest, widthSrc, mirrorX, lo, hi);
-                lo = std::max(lo + xSrc, 0);
-                hi = std::min(hi + xSrc, src.width);
+                lo = std::max<int64_t>(lo + xSrc, 0);
+                hi = std::min<int64_t>(hi + xSrc, src.width);
                 if (lo >= hi) {
                     lo = hi = -1;
                 } else {
-                    srcMin = std::min(srcMin, lo);
-                    srcMax = std::max(srcMax, hi - 1);
+                    srcMin = std::min(srcMin, static_cast<int>(lo));
+                    srcMax = std::max(srcMax, static_cast<int>(hi - 1));
                 }
-                columns[static_cast<size_t>(i)] = lo;
+                columns[static_cast<size_t>(i)] = static_cast<int>(lo);
             }
-            boxLo[static_cast<size_t>(i)] = lo;
-            boxHi[static_cast<size_t>(i)] = hi;
+            boxLo[static_cast<size_t>(i)] = static_cast<int>(lo);
+            boxHi[static_cast<size_t>(i)] = static_cast<int>(hi);
         }
     }
     const bool allColumns = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
@@ -623,17 +637,17 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
     for (int k = 0; k < dy1 - dy0; ++k) {
         const int y = reverseRows ? dy1 - 1 - k : dy0 + k;
         if (boxMode) {
-            int r0, r1;
+            int64_t r0l, r1l;
             if (shrinkY) {
-                detail::boxOf(y - yDest, heightDest, heightSrc, mirrorY, r0, r1);
+                detail::boxOf(y - yDest, heightDest, heightSrc, mirrorY, r0l, r1l);
             } else {
-                r0 = detail::mapAxis(y - yDest, heightDest, heightSrc, false);
+                r0l = detail::mapAxis(y - yDest, heightDest, heightSrc, false);
                 if (mirrorY)
-                    r0 = heightSrc - 1 - r0;
-                r1 = r0 + 1;
+                    r0l = heightSrc - 1 - r0l;
+                r1l = r0l + 1;
             }
-            r0 = std::max(r0 + ySrc, 0);
-            r1 = std::min(r1 + ySrc, src.height);
+            const int r0 = static_cast<int>(std::max<int64_t>(r0l + ySrc, 0));
+            const int r1 = static_cast<int>(std::min<int64_t>(r1l + ySrc, src.height));
             if (r0 >= r1)
                 continue;
             const bool halftone = stretchMode_ == HALFTONE;
@@ -685,12 +699,13 @@ bool DeviceContext::blit(int xDest, int yDest, int widthDest, int heightDest, co
             finishRow(y, drow);
             continue;
         }
-        int j = detail::mapAxis(y - yDest, heightDest, heightSrc, false);
+        int64_t j = detail::mapAxis(y - yDest, heightDest, heightSrc, false);
         if (mirrorY)
             j = heightSrc - 1 - j;
-        const int sy = ySrc + j;
-        if (sy < 0 || sy >= src.height)
+        const int64_t syl = ySrc + j;
+        if (syl < 0 || syl >= src.height)
             continue;
+        const int sy = static_cast<int>(syl);
         uint8_t* drow = dest.scanLine(y);
         const uint8_t* srow = src.row(sy);
         if (fastRow) {

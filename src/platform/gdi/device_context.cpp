@@ -688,11 +688,12 @@ bool DeviceContext::DrawFocusRect(const Rect& rect)
     // A one-pixel checker frame inverted through a pattern brush, as PatBlt PATINVERT.
     static constexpr std::array<uint8_t, 8> kChecker{0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
     const Brush saved = SelectBrush(Brush::monoPattern(kChecker));
-    const int l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
-    PatBlt(l, t, r - l, 1, PATINVERT);
-    PatBlt(l, b - 1, r - l, 1, PATINVERT);
-    PatBlt(l, t + 1, 1, b - t - 2, PATINVERT);
-    PatBlt(r - 1, t + 1, 1, b - t - 2, PATINVERT);
+    const int64_t l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
+    auto c = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    PatBlt(c(l), c(t), c(r - l), 1, PATINVERT);
+    PatBlt(c(l), c(b - 1), c(r - l), 1, PATINVERT);
+    PatBlt(c(l), c(t + 1), 1, c(b - t - 2), PATINVERT);
+    PatBlt(c(r - 1), c(t + 1), 1, c(b - t - 2), PATINVERT);
     SelectBrush(saved);
     return true;
 }

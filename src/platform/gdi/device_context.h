@@ -360,8 +360,8 @@ private:
     void cosmeticLine(Point a, Point b);
     void strokeLine(Point a, Point b);
     void paintFigure(const geometry::Figure& figure);
-    bool blit(int xDest, int yDest, int widthDest, int heightDest, const detail::BlitSource& source, int xSrc,
-              int ySrc, int widthSrc, int heightSrc, RasterOp rop);
+    bool blit(int xDest, int yDest, int widthDest, int heightDest, const detail::BlitSource& source, int64_t xSrc,
+              int64_t ySrc, int widthSrc, int heightSrc, RasterOp rop);
 
     DibSurface* surface_;
     Pen pen_;

@@ -7,8 +7,12 @@
 #include "platform/gdi/dib_surface.h"
 
 #include <algorithm>
+#include <utility>
 #include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstdint>
 #include <vector>
 
@@ -78,35 +82,39 @@ struct RunFinder<24, true> {
     uint8_t green() const { return static_cast<uint8_t>(value >> 8); }
     uint8_t red() const { return static_cast<uint8_t>(value >> 16); }
 
-    // Four pixels are twelve bytes: compare them as one 8-byte and one 4-byte word.
-    void pattern(uint64_t& head, uint32_t& tail) const
+#if defined(__SSE2__)
+    // Sixteen pixels are 48 bytes: three 16-byte blocks of the repeated colour.
+    struct Blocks {
+        __m128i p0, p1, p2;
+    };
+    Blocks blocks() const
     {
-        uint8_t bytes[12];
-        for (int i = 0; i < 4; ++i) {
+        alignas(16) uint8_t bytes[48];
+        for (int i = 0; i < 16; ++i) {
             bytes[3 * i] = blue();
             bytes[3 * i + 1] = green();
             bytes[3 * i + 2] = red();
         }
-        std::memcpy(&head, bytes, 8);
-        std::memcpy(&tail, bytes + 8, 4);
+        return {_mm_load_si128(reinterpret_cast<const __m128i*>(bytes)),
+                _mm_load_si128(reinterpret_cast<const __m128i*>(bytes + 16)),
+                _mm_load_si128(reinterpret_cast<const __m128i*>(bytes + 32))};
     }
+    static bool sixteenMatch(const uint8_t* q, const Blocks& k)
+    {
+        const __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q)), k.p0);
+        const __m128i b = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16)), k.p1);
+        const __m128i c = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 32)), k.p2);
+        return _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(a, b), c)) == 0xFFFF;
+    }
+#endif
 
     int endOfRun(const uint8_t* row, int x, int limit) const
     {
-        uint64_t head;
-        uint32_t tail;
-        pattern(head, tail);
-        const uint8_t* p = row + 3 * static_cast<size_t>(x);
-        while (x + 4 <= limit) {
-            uint64_t h;
-            uint32_t t;
-            std::memcpy(&h, p, 8);
-            std::memcpy(&t, p + 8, 4);
-            if (h != head || t != tail)
-                break;
-            x += 4;
-            p += 12;
-        }
+#if defined(__SSE2__)
+        const Blocks k = blocks();
+        while (x + 16 <= limit && sixteenMatch(row + 3 * static_cast<size_t>(x), k))
+            x += 16;
+#endif
         while (x < limit && inside(row, x))
             ++x;
         return x;
@@ -114,19 +122,11 @@ struct RunFinder<24, true> {
 
     int startOfRun(const uint8_t* row, int x, int limit) const
     {
-        uint64_t head;
-        uint32_t tail;
-        pattern(head, tail);
-        while (x - 4 >= limit) {
-            const uint8_t* p = row + 3 * static_cast<size_t>(x - 4);
-            uint64_t h;
-            uint32_t t;
-            std::memcpy(&h, p, 8);
-            std::memcpy(&t, p + 8, 4);
-            if (h != head || t != tail)
-                break;
-            x -= 4;
-        }
+#if defined(__SSE2__)
+        const Blocks k = blocks();
+        while (x - 16 >= limit && sixteenMatch(row + 3 * static_cast<size_t>(x - 16), k))
+            x -= 16;
+#endif
         while (x > limit && inside(row, x - 1))
             --x;
         return x;
@@ -156,6 +156,15 @@ struct PackedSurfaceRunFinder {
         if (x < limit && x % perByte == 0) {
             const uint8_t b = byteOfValue();
             const uint64_t word = 0x0101010101010101ull * b;
+#if defined(__SSE2__)
+            const __m128i block = _mm_set1_epi8(static_cast<char>(b));
+            while (x + 16 * perByte <= limit) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x / perByte));
+                if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, block)) != 0xFFFF)
+                    break;
+                x += 16 * perByte;
+            }
+#endif
             while (x + 8 * perByte <= limit) {
                 uint64_t w;
                 std::memcpy(&w, row + x / perByte, 8);
@@ -178,6 +187,15 @@ struct PackedSurfaceRunFinder {
         if (x > limit && x % perByte == 0) {
             const uint8_t b = byteOfValue();
             const uint64_t word = 0x0101010101010101ull * b;
+#if defined(__SSE2__)
+            const __m128i block = _mm_set1_epi8(static_cast<char>(b));
+            while (x - 16 * perByte >= limit) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + (x - 16 * perByte) / perByte));
+                if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, block)) != 0xFFFF)
+                    break;
+                x -= 16 * perByte;
+            }
+#endif
             while (x - 8 * perByte >= limit) {
                 uint64_t w;
                 std::memcpy(&w, row + (x - 8 * perByte) / perByte, 8);
@@ -291,6 +309,21 @@ public:
         return limit;
     }
 
+    // Last x <= from (and >= limit) that is not taken, or limit - 1.
+    int previousFree(int from, int limit, int y) const
+    {
+        const uint64_t* r = row(y);
+        int a = from - left_;
+        const int b = limit - left_;
+        while (a >= b) {
+            const uint64_t word = ~r[a >> 6] << (63 - (a & 63));
+            if (word != 0)
+                return std::max(b - 1, a - std::countl_zero(word)) + left_;
+            a = (a & ~63) - 1;
+        }
+        return limit - 1;
+    }
+
 private:
     uint64_t* row(int y) { return bits_.data() + static_cast<size_t>(y - top_) * wordsPerRow_; }
     const uint64_t* row(int y) const
@@ -314,8 +347,9 @@ SpanList fill(const DibSurface& surface, int x, int y, uint32_t value, Rect clip
     TakenBits taken(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
     struct Range {
         int y;
-        int x0;   // inclusive
-        int x1;   // exclusive
+        int x0;         // inclusive
+        int x1;         // exclusive
+        bool downward;  // found from the row above
     };
     std::vector<Range> work;
     SpanList spans;
@@ -326,10 +360,10 @@ SpanList fill(const DibSurface& surface, int x, int y, uint32_t value, Rect clip
         taken.set(l, r, rowY);
         spans.push_back({rowY, l, r});
         if (rowY > clip.top)
-            work.push_back({rowY - 1, l, r});
+            work.push_back({rowY - 1, l, r, false});
         if (rowY + 1 < clip.bottom)
-            work.push_back({rowY + 1, l, r});
-        return r;
+            work.push_back({rowY + 1, l, r, true});
+        return std::pair{l, r};
     };
 
     takeRun(surface.scanLine(y), y, x);
@@ -337,16 +371,32 @@ SpanList fill(const DibSurface& surface, int x, int y, uint32_t value, Rect clip
         const Range range = work.back();
         work.pop_back();
         const uint8_t* row = surface.scanLine(range.y);
-        int px = range.x0;
-        while (px < range.x1) {
-            if (taken.test(px, range.y)) {
-                px = taken.nextFree(px, range.x1, range.y);
-                continue;
+        if (range.downward) {
+            // Rows are stored bottom-up: going down the picture goes back through memory, so
+            // read these rows from right to left and the bytes keep flowing one way.
+            int px = range.x1 - 1;
+            while (px >= range.x0) {
+                if (taken.test(px, range.y)) {
+                    px = taken.previousFree(px, range.x0, range.y);
+                    continue;
+                }
+                if (finder.inside(row, px))
+                    px = takeRun(row, range.y, px).first - 2;
+                else
+                    --px;
             }
-            if (finder.inside(row, px))
-                px = takeRun(row, range.y, px) + 1;
-            else
-                ++px;
+        } else {
+            int px = range.x0;
+            while (px < range.x1) {
+                if (taken.test(px, range.y)) {
+                    px = taken.nextFree(px, range.x1, range.y);
+                    continue;
+                }
+                if (finder.inside(row, px))
+                    px = takeRun(row, range.y, px).second + 1;
+                else
+                    ++px;
+            }
         }
     }
     std::sort(spans.begin(), spans.end(),
