@@ -1,5 +1,14 @@
 #include "imaging/dib_graphic.h"
 
+#include "platform/framework/bitmap.h"
+#include "platform/framework/canvas.h"
+#include "platform/framework/icon.h"
+#include "platform/framework/stream.h"
+#include "platform/gdi/device_context.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -7,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <map>
 #include <new>
 #include <stdexcept>
 
@@ -136,25 +144,9 @@ uint64_t physicalMemoryBytes()
     return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
 }
 
-struct RegistryEntry {
-    const TDibGraphicClass* graphicClass;
-    QString description;
-};
-
-std::map<QString, RegistryEntry>& registry()
-{
-    static std::map<QString, RegistryEntry> list;
-    return list;
-}
-
 } // namespace
 
 // ---- errors and format helpers ------------------------------------------------------------
-
-EPictureError::EPictureError(const QString& message)
-    : std::runtime_error(message.toStdString()), message_(message)
-{
-}
 
 int ImageFormatBitCount(TImageFormat format)
 {
@@ -320,10 +312,14 @@ void TRgbToPaletteConverter::makeCell(Cell& cell, int red, int green, int blue)
 
 // ---- the picture --------------------------------------------------------------------------
 
-TDibGraphic::TDibGraphic() = default;
+TDibGraphic::TDibGraphic()
+{
+    RegisterClipboardClass();
+}
 
 TDibGraphic::~TDibGraphic()
 {
+    timer_.reset();
     Frames_.clear();
     FreeImage();
 }
@@ -333,9 +329,17 @@ std::unique_ptr<TDibGraphic> TDibGraphic::NewInstance() const
     return std::make_unique<TDibGraphic>();
 }
 
+std::unique_ptr<TGraphic> TDibGraphic::Create() const
+{
+    return NewInstance();
+}
+
 void TDibGraphic::FreeImage()
 {
+    Canvas_.reset();
     converter_.reset();
+    paletteHandle_.reset();
+    MemoryDC_.reset();
     DibSection_.reset();
     Bits_ = nullptr;
     BitmapInfo_ = TDibBitmapInfo{};
@@ -399,6 +403,7 @@ void TDibGraphic::NewImage(int32_t width, int32_t height, TImageFormat format, c
             throw EPictureError(QStringLiteral("CreateDibSection failed"));
         }
         Bits_ = DibSection_->bits();
+        MemoryDC_ = std::make_unique<gdi::DeviceContext>(*DibSection_);
 
         switch (bits) {
         case 1:
@@ -422,18 +427,20 @@ void TDibGraphic::NewImage(int32_t width, int32_t height, TImageFormat format, c
             std::copy_n(palette->palPalEntry, colours, LogPalette_.palPalEntry);
             converter_ = std::make_unique<TRgbToPaletteConverter>(LogPalette_);
         }
+        Canvas_ = std::make_unique<TCanvas>();
+        Canvas_->SetHandle(MemoryDC_.get());
     } catch (...) {
         FreeImage();
         throw;
     }
 }
 
-void TDibGraphic::SetWidth(int32_t)
+void TDibGraphic::SetWidth(int)
 {
     throw EPictureError(QStringLiteral("Dimensions must be change with the NewImage method"));
 }
 
-void TDibGraphic::SetHeight(int32_t)
+void TDibGraphic::SetHeight(int)
 {
     throw EPictureError(QStringLiteral("Dimensions must be change with the NewImage method"));
 }
@@ -475,51 +482,154 @@ void TDibGraphic::AssignPicture(const TDibGraphic* source)
     std::memcpy(Bits_, source->Bits(), static_cast<size_t>(source->RowBytes()) * static_cast<size_t>(GetHeight()));
 }
 
-// ---- registry -----------------------------------------------------------------------------
-
-const TDibGraphicClass* TDibGraphic::StaticClass()
+HPALETTE TDibGraphic::PaletteHandle()
 {
-    static const TDibGraphicClass cls{QStringLiteral("TDibGraphic"), [] { return std::make_unique<TDibGraphic>(); }};
-    return &cls;
+    if (ImageFormat_ == ifTrueColor || GetEmpty())
+        return nullptr;
+    if (!paletteHandle_) {
+        auto palette = std::make_shared<PaletteObject>();
+        palette->entries.assign(BitmapInfo_.bmiColors, BitmapInfo_.bmiColors + LogPalette_.palNumEntries);
+        paletteHandle_ = std::move(palette);
+    }
+    return paletteHandle_;
 }
 
-void TDibGraphic::RegisterGraphicFormat(const QString& extension, const QString& description,
-                                        const TDibGraphicClass* graphicClass)
+// ---- drawing and assignment ---------------------------------------------------------------
+
+void TDibGraphic::Draw(TCanvas& canvas, const TRect& rect)
 {
-    QString key = extension.toUpper();
-    if (key.startsWith(QLatin1Char('.')))
-        key.remove(0, 1);
-    registry()[key] = RegistryEntry{graphicClass, description};
+    if (!GetEmpty()) {
+        gdi::DeviceContext* dc = canvas.Handle();
+        if (ImageFormat_ == ifTrueColor) {
+            dc->SetStretchBltMode(gdi::COLORONCOLOR);
+        } else {
+            dc->SetStretchBltMode(gdi::HALFTONE);
+            dc->SetBrushOrg(0, 0);
+        }
+        // The screen is never a palette device, so no halftone palette is realised.
+        const int width = GetWidth();
+        const int height = GetHeight();
+        if (RectWidth(rect) == width && RectHeight(rect) == height) {
+            const gdi::BitmapInfo info = gdi::BitmapInfo::describe(*DibSection_);
+            dc->SetDIBitsToDevice(rect.left, rect.top, width, height, 0, 0, 0, static_cast<unsigned>(height), Bits_,
+                                  info, gdi::DIB_RGB_COLORS);
+        } else {
+            dc->StretchDIBits(rect.left, rect.top, RectWidth(rect), RectHeight(rect), 0, 0, width, height,
+                              *DibSection_, gdi::SRCCOPY);
+        }
+    }
+    if (OnDraw)
+        OnDraw(this);
+}
+
+void TDibGraphic::Assign(TPersistent* source)
+{
+    if (!source) {
+        AssignPicture(nullptr);
+        return;
+    }
+    if (auto* picture = dynamic_cast<TDibGraphic*>(source)) {
+        AssignPicture(picture);
+        return;
+    }
+    if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
+        bitmap->SetHandleType(bmDDB);
+        LoadFromBitmapHandle(bitmap->Handle());
+        return;
+    }
+    if (auto* graphic = dynamic_cast<TGraphic*>(source)) {
+        const int width = graphic->GetWidth();
+        const int height = graphic->GetHeight();
+        NewImage(width, height, ifTrueColor, nullptr, 0, 0);
+        std::memset(Bits_, 0, static_cast<size_t>(RowBytes_) * static_cast<size_t>(height));
+        graphic->Draw(*Canvas_, TRect{0, 0, width, height});
+        return;
+    }
+    TGraphic::Assign(source);
 }
 
 namespace {
-
-// The extension as written in the name, with its dot; the whole name when it has none.
-QString extensionOf(const QString& fileName)
-{
-    const int slash = std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
-    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
-    if (dot <= slash)
-        return fileName;
-    return fileName.mid(dot);
+TDibGraphic::IconWriter iconWriter = nullptr;
 }
 
-} // namespace
-
-const TDibGraphicClass* TDibGraphic::FindGraphicClass(const QString& fileName)
+void TDibGraphic::SetIconWriter(IconWriter writer)
 {
-    QString key = extensionOf(fileName).toUpper();
-    if (key.startsWith(QLatin1Char('.')))
-        key.remove(0, 1);
-    const auto it = registry().find(key);
-    return it == registry().end() ? nullptr : it->second.graphicClass;
+    iconWriter = writer;
 }
 
-std::unique_ptr<TDibGraphic> TDibGraphic::CreateGraphicForFile(const QString& fileName)
+void TDibGraphic::AssignTo(TPersistent* dest)
 {
-    const TDibGraphicClass* cls = FindGraphicClass(fileName);
-    if (!cls)
-        throw EPictureError(
-            QStringLiteral("Graphic files of %1 format are not supported or not registered").arg(extensionOf(fileName)));
-    return cls->Create();
+    if (auto* picture = dynamic_cast<TDibGraphic*>(dest)) {
+        picture->Assign(this);
+        return;
+    }
+    if (auto* bitmap = dynamic_cast<TBitmap*>(dest)) {
+        bitmap->SetPixelFormat(pf24bit);
+        bitmap->SetSize(GetWidth(), GetHeight());
+        Draw(*bitmap->Canvas(), TRect{0, 0, GetWidth(), GetHeight()});
+        return;
+    }
+    if (auto* icon = dynamic_cast<TIcon*>(dest); icon && iconWriter) {
+        TMemoryStream stream;
+        iconWriter(*this, stream);
+        stream.SetPosition(0);
+        icon->LoadFromStream(stream);
+        return;
+    }
+    throw EPictureError(QStringLiteral("Cannot assign a %1 to a %2")
+                            .arg(QStringLiteral("TDibGraphic"), dest ? dest->ClassName() : QStringLiteral("nil")));
+}
+
+// ---- frames and animation -----------------------------------------------------------------
+
+void TDibGraphic::SetCurrentFrame(int32_t n)
+{
+    if (n == CurrentFrame_)
+        return;
+    AssignPicture(Frame(n));
+    Changed(this);
+    // Lets the new frame reach the screen before the caller goes on.
+    QCoreApplication::processEvents();
+    CurrentFrame_ = n;
+}
+
+void TDibGraphic::SetAnimated(bool on)
+{
+    Animated_ = on;
+    updateTimer();
+}
+
+void TDibGraphic::updateTimer()
+{
+    const bool run = Animated_ && !Frames_.empty();
+    if (!run) {
+        if (timer_)
+            timer_->stop();
+        return;
+    }
+    if (!timer_) {
+        timer_ = std::make_unique<QTimer>();
+        QObject::connect(timer_.get(), &QTimer::timeout, [this] { animationStep(); });
+    }
+    if (!timer_->isActive()) {
+        timer_->setInterval(AnimationInterval_);
+        timer_->start();
+    }
+}
+
+void TDibGraphic::animationStep()
+{
+    if (Frames_.empty())
+        return;
+    timer_->stop();
+    try {
+        // Before any frame was shown the walk starts at the first.
+        const int32_t next = (CurrentFrame_ == FrameCount() || CurrentFrame_ < 1) ? 1 : CurrentFrame_ + 1;
+        SetCurrentFrame(next);
+    } catch (const Exception& e) {
+        // Nothing may escape into the event loop; the next step tries again.
+        qWarning("%s", qPrintable(e.Message()));
+    }
+    timer_->setInterval(AnimationInterval_);
+    timer_->start();
 }

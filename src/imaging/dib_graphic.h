@@ -2,14 +2,24 @@
 // The editor's picture: a device-independent bitmap in one of six pixel formats, with its
 // palette, nearest-colour matching, pixel and row access, and the transfer operations.
 
+#include "platform/framework/exceptions.h"
+#include "platform/framework/graphic.h"
+#include "platform/gdi/dib_surface.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
+#include <span>
 #include <vector>
 
-#include "platform/gdi/dib_surface.h"
+class QTimer;
+class TCanvas;
+class TStream;
+
+namespace gdi {
+class DeviceContext;
+}
 
 // Pixel formats; 0 to 4 are palettised.
 enum TImageFormat : uint8_t {
@@ -22,13 +32,9 @@ enum TImageFormat : uint8_t {
 };
 
 // Error of the picture classes and transforms; carries only its message.
-class EPictureError : public std::runtime_error {
+class EPictureError : public Exception {
 public:
-    explicit EPictureError(const QString& message);
-    QString Message() const { return message_; }
-
-private:
-    QString message_;
+    using Exception::Exception;
 };
 
 // A logical palette record with room for 256 entries, laid out like the platform's.
@@ -125,20 +131,30 @@ private:
 
 class TDibGraphic;
 
-// A picture class as the extension registry holds it: its name and how to make an empty one.
+// A picture class as the extension registry holds it: its name and how to make an empty one
+// (as a picture, and as a framework graphic for the framework's own registry).
 struct TDibGraphicClass {
     QString ClassName;
     std::unique_ptr<TDibGraphic> (*Create)();
+    TGraphicClass GraphicClass = nullptr;
 };
 
-class TDibGraphic {
+// The class record of a picture class T.
+template <class T>
+const TDibGraphicClass* DibGraphicClassOf()
+{
+    static const TDibGraphicClass cls{T().ClassName(), [] { return std::unique_ptr<TDibGraphic>(new T); },
+                                      &CreateGraphicOf<T>};
+    return &cls;
+}
+
+class TDibGraphic : public TGraphic {
 public:
     TDibGraphic();
-    virtual ~TDibGraphic();
-    TDibGraphic(const TDibGraphic&) = delete;
-    TDibGraphic& operator=(const TDibGraphic&) = delete;
+    ~TDibGraphic() override;
 
-    virtual QString ClassName() const { return QStringLiteral("TDibGraphic"); }
+    QString ClassName() const override { return QStringLiteral("TDibGraphic"); }
+    std::unique_ptr<TGraphic> Create() const override;
     // A new, empty picture of this picture's own class.
     virtual std::unique_ptr<TDibGraphic> NewInstance() const;
 
@@ -147,12 +163,12 @@ public:
     virtual void NewImage(int32_t width, int32_t height, TImageFormat format, const TLogPalette* palette,
                           uint16_t xDpi, uint16_t yDpi);
     void FreeImage();
-    int32_t GetWidth() const { return BitmapInfo_.bmiHeader.biWidth; }
-    int32_t GetHeight() const { return BitmapInfo_.bmiHeader.biHeight; }
-    bool GetEmpty() const { return !DibSection_; }
+    int GetWidth() const override { return BitmapInfo_.bmiHeader.biWidth; }
+    int GetHeight() const override { return BitmapInfo_.bmiHeader.biHeight; }
+    bool GetEmpty() const override { return !DibSection_; }
     // Always raise: the size changes only through NewImage.
-    void SetWidth(int32_t width);
-    void SetHeight(int32_t height);
+    void SetWidth(int width) override;
+    void SetHeight(int height) override;
 
     uint16_t XDpi() const { return PelsPerMeterToDpi(BitmapInfo_.bmiHeader.biXPelsPerMeter); }
     uint16_t YDpi() const { return PelsPerMeterToDpi(BitmapInfo_.bmiHeader.biYPelsPerMeter); }
@@ -162,12 +178,18 @@ public:
     // Storage, for format classes, transforms and the view.
     TImageFormat ImageFormat() const { return ImageFormat_; }
     gdi::DibSurface* DibSection() const { return DibSection_.get(); }
+    // The device context the pixels are selected into (null while empty).
+    gdi::DeviceContext* MemoryDC() const { return MemoryDC_.get(); }
     const TDibBitmapInfo& BitmapInfo() const { return BitmapInfo_; }
     const TLogPalette& LogPalette() const { return LogPalette_; }
     uint8_t* Bits() const { return Bits_; }
     int32_t RowBytes() const { return RowBytes_; }
     bool IsPalettised() const { return ImageFormat_ != ifTrueColor; }
-
+    // Drawing surface on MemoryDC; a new one with default pen, brush and font after every
+    // NewImage. Null while empty.
+    TCanvas* Canvas() const { return Canvas_.get(); }
+    // The palette as a platform palette object, made on first use; null for ifTrueColor.
+    HPALETTE PaletteHandle();
     // Pixels: (0, 0) is the top-left; the caller keeps coordinates inside the picture.
     uint8_t* ScanLine(int32_t y) const
     {
@@ -207,9 +229,45 @@ public:
     // 1-based; raises "Frame %d does not exist" when out of range.
     TDibGraphic* Frame(int32_t n) const;
     int32_t CurrentFrame() const { return CurrentFrame_; }
+    // Shows frame n (1-based) in this picture; raises "Frame %d does not exist" when out of range.
+    void SetCurrentFrame(int32_t n);
+    bool Animated() const { return Animated_; }
+    // The animation timer runs while this is on and there are frames.
+    void SetAnimated(bool on);
 
     // Copies another picture (or empties this one for null or an empty source).
     void AssignPicture(const TDibGraphic* source);
+
+    // Assignment: pictures, framework bitmaps, other framework graphics, null.
+    void Assign(TPersistent* source) override;
+    // Draws the whole picture into rect, unscaled when the sizes agree; then OnDraw.
+    void Draw(TCanvas& canvas, const TRect& rect) override;
+    TNotifyEvent OnDraw;
+
+    // Transfer from platform bitmaps (DIB sections and device-dependent bitmaps) and from a
+    // packed DIB (header, colour table or masks, rows) in a memory block.
+    void LoadFromBitmapHandle(const HBITMAP& bitmap);
+    void LoadFromHDIB(std::span<const uint8_t> block);
+
+    // Clipboard slots: the picture travels as CF_BITMAP; no palette is handed over.
+    void LoadFromClipboardFormat(unsigned short format, const HBITMAP& data, const HPALETTE& palette) override;
+    void SaveToClipboardFormat(unsigned short& format, HBITMAP& data, HPALETTE& palette) override;
+    // The system clipboard: paste replaces this picture, copy puts it there as an image.
+    void LoadFromClipboard();
+    void SaveToClipboard();
+
+    // Streams. The base picture reads and writes nothing; format classes override ReadImage,
+    // GetImageCount, SaveToStream and AppendToStream.
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+    virtual int32_t GetImageCount(TStream& stream);
+    virtual void ReadImage(TStream& stream, int32_t imageIndex);
+    virtual void AppendToStream(TStream& stream);
+
+    // How a picture is written as an icon file when assigned to a framework icon; installed
+    // by the icon format class.
+    using IconWriter = void (*)(TDibGraphic& picture, TStream& stream);
+    static void SetIconWriter(IconWriter writer);
 
     // Extension registry. Extensions are matched case-insensitively, without the dot.
     static void RegisterGraphicFormat(const QString& extension, const QString& description,
@@ -217,15 +275,27 @@ public:
     static const TDibGraphicClass* FindGraphicClass(const QString& fileName);
     static std::unique_ptr<TDibGraphic> CreateGraphicForFile(const QString& fileName);
     static const TDibGraphicClass* StaticClass();
+    // Makes the framework's picture holder produce a TDibGraphic for clipboard bitmaps; runs
+    // with the first picture made.
+    static void RegisterClipboardClass();
 
 protected:
+    void AssignTo(TPersistent* dest) override;
+
     using PixelReader = uint32_t (*)(const uint8_t* row, int32_t x);
     using PixelWriter = void (*)(uint8_t* row, int32_t x, uint32_t value);
 
     std::vector<std::unique_ptr<TDibGraphic>> Frames_;
 
 private:
+    void animationStep();
+    void updateTimer();
+
     std::unique_ptr<gdi::DibSurface> DibSection_;
+    std::unique_ptr<gdi::DeviceContext> MemoryDC_;
+    std::unique_ptr<TCanvas> Canvas_;
+    HPALETTE paletteHandle_;
+    std::unique_ptr<QTimer> timer_;
     uint8_t* Bits_ = nullptr;
     TImageFormat ImageFormat_ = ifBlackWhite;
     TDibBitmapInfo BitmapInfo_{};
