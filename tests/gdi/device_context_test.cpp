@@ -120,6 +120,11 @@ TEST(DeviceContext, EverythingStaysInsideTheClip)
         EXPECT_FALSE(dc.Ellipse(-2000000000, -2000000000, 2000000000, 2000000000));
         dc.MoveTo(-2000000000, 0);
         dc.LineTo(2000000000, 3);
+        dc.SelectPen(Pen::null());
+        dc.Rectangle(INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN);
+        dc.Rectangle(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN);
+        dc.TextOut(INT32_MAX - 2, INT32_MAX - 2, QStringLiteral("W"));
+        dc.DrawFocusRect(Rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
         for (int y = 0; y < surface.height(); ++y)
             for (int x = 0; x < surface.width(); ++x)
                 if (x < 5 || y < 4 || x >= 30 || y >= 18) {

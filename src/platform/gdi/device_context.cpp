@@ -467,7 +467,8 @@ bool DeviceContext::Rectangle(int left, int top, int right, int bottom)
     const int64_t width = int64_t{r.right} - r.left, height = int64_t{r.bottom} - r.top;
     if (style == PS_NULL) {
         // Without a pen the brush stops one pixel short on the right and at the bottom.
-        fillRectClipped(Rect{r.left, r.top, r.right - 1, r.bottom - 1}, brush);
+        if (width > 1 && height > 1)
+            fillRectClipped(Rect{r.left, r.top, r.right - 1, r.bottom - 1}, brush);
         return true;
     }
     // The frame is four lines that each leave out their last point, so a 1x1 box draws nothing.

@@ -100,12 +100,13 @@ bool DeviceContext::TextOut(int x, int y, const QString& text)
     if (width <= 0 || height <= 0)
         return true;
     const Rect clip = drawClip();
-    const Rect cell{x, y, x + width, y + height};
     // Only the visible part of the cell is rasterised, so huge fonts cost what they show.
-    const int left = std::max(cell.left, clip.left), right = std::min(cell.right, clip.right);
-    const int top = std::max(cell.top, clip.top), bottom = std::min(cell.bottom, clip.bottom);
-    if (left >= right || top >= bottom)
+    const int64_t left64 = std::max<int64_t>(x, clip.left), right64 = std::min<int64_t>(int64_t{x} + width, clip.right);
+    const int64_t top64 = std::max<int64_t>(y, clip.top), bottom64 = std::min<int64_t>(int64_t{y} + height, clip.bottom);
+    if (left64 >= right64 || top64 >= bottom64)
         return true;
+    const int left = static_cast<int>(left64), right = static_cast<int>(right64);
+    const int top = static_cast<int>(top64), bottom = static_cast<int>(bottom64);
 
     QImage mask(right - left, bottom - top, QImage::Format_Grayscale8);
     mask.fill(0);
@@ -115,7 +116,7 @@ bool DeviceContext::TextOut(int x, int y, const QString& text)
         painter.setRenderHint(QPainter::TextAntialiasing, false);
         painter.setFont(font);
         painter.setPen(Qt::white);
-        painter.drawText(QPoint(x - left, y - top + m.ascent()), text);
+        painter.drawText(QPoint(static_cast<int>(int64_t{x} - left), static_cast<int>(int64_t{y} - top + m.ascent())), text);
     }
 
     detail::SpanPainter spans(*surface_, clip);
