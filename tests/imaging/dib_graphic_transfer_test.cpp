@@ -2,6 +2,7 @@
 
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
+#include "platform/framework/icon.h"
 #include "platform/framework/picture.h"
 #include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
@@ -494,4 +495,52 @@ TEST(AssignPicture, RegisteredExtensionsReachThePictureHolder)
     EXPECT_EQ(TDibGraphic::FindGraphicClass(QStringLiteral("x.DibTest"))->ClassName, "TDibGraphic");
     TDibGraphic picture;
     EXPECT_TRUE(TPicture::SupportsClipboardFormat(CF_BITMAP));
+}
+
+namespace {
+
+// A 2 x 2 icon of 32 bits: top row red and transparent, bottom row green and blue.
+std::vector<uint8_t> smallIcon()
+{
+    std::vector<uint8_t> ico(6 + 16);
+    put16(ico, 2, 1);
+    put16(ico, 4, 1);
+    ico[6] = 2;
+    ico[7] = 2;
+    put16(ico, 10, 1);
+    put16(ico, 12, 32);
+    const uint32_t dataSize = 40 + 16 + 8;
+    put32(ico, 14, dataSize);
+    put32(ico, 18, 22);
+    std::vector<uint8_t> header = packedDib(2, 4, 32, 0, 0, {}, {}, 0, 0);
+    ico.insert(ico.end(), header.begin(), header.end());
+    const uint8_t pixels[16] = {0, 255, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 0, 0}; // bottom row first
+    ico.insert(ico.end(), pixels, pixels + 16);
+    ico.insert(ico.end(), 8, 0); // AND mask
+    return ico;
+}
+
+} // namespace
+
+TEST(AssignPicture, OtherGraphicsDrawOnBlack)
+{
+    TIcon icon;
+    TMemoryStream stream;
+    stream.WriteBuffer(smallIcon());
+    stream.SetPosition(0);
+    icon.LoadFromStream(stream);
+    ASSERT_EQ(icon.Width(), 2);
+
+    TDibGraphic picture;
+    picture.NewImage(9, 9, ifColor16, nullptr, 0, 0);
+    picture.Assign(&icon);
+    EXPECT_EQ(picture.ImageFormat(), ifTrueColor);
+    EXPECT_EQ(picture.GetWidth(), 2);
+    EXPECT_EQ(picture.GetPixelRGB(0, 0), 0xFF0000u);
+    EXPECT_EQ(picture.GetPixelRGB(1, 0), 0u); // transparent: the black the picture starts with
+    EXPECT_EQ(picture.GetPixelRGB(0, 1), 0x00FF00u);
+    EXPECT_EQ(picture.GetPixelRGB(1, 1), 0x0000FFu);
+
+    // Without an icon writer installed there is no way to an icon.
+    EXPECT_EQ(errorText([&] { icon.Assign(&picture); }), "Cannot assign a TDibGraphic to a TIcon");
 }
