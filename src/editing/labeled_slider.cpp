@@ -88,12 +88,6 @@ void TLabeledSlider::CreateParams()
     rebuildLabels();
 }
 
-void TLabeledSlider::resizeEvent(QResizeEvent* event)
-{
-    // The labels follow a new size only at the next rebuild; the overlay keeps covering the bar.
-    TSlider::resizeEvent(event);
-}
-
 void TLabeledSlider::rebuildLabels()
 {
     overlay_->setGeometry(0, 0, width(), height());

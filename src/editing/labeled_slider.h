@@ -57,7 +57,6 @@ public:
 
 protected:
     void CreateParams() override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void rebuildLabels();
