@@ -5,11 +5,12 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -36,13 +37,18 @@ namespace {
 
 std::vector<uint8_t> readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         fail("cannot open " + path);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+        fail("cannot read " + path);
+    return bytes;
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -74,63 +80,89 @@ long ppmNumber(const std::vector<uint8_t>& bytes, size_t& at)
     return value;
 }
 
-void readPpm(const std::vector<uint8_t>& bytes, TDibGraphic& picture)
+// Samples are read a band of rows at a time straight into the picture, without a buffer of the
+// whole file.
+void readPpm(const std::string& path, TDibGraphic& picture)
 {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        fail("cannot open " + path);
+    const auto fileSize = static_cast<size_t>(in.tellg());
+    in.seekg(0);
+    std::vector<uint8_t> header(std::min<size_t>(fileSize, 4096));
+    in.read(reinterpret_cast<char*>(header.data()), static_cast<std::streamsize>(header.size()));
     size_t at = 2;
-    const long width = ppmNumber(bytes, at);
-    const long height = ppmNumber(bytes, at);
-    const long maxValue = ppmNumber(bytes, at);
+    const long width = ppmNumber(header, at);
+    const long height = ppmNumber(header, at);
+    const long maxValue = ppmNumber(header, at);
     if (width < 1 || height < 1 || width > 65535 || height > 65535)
         fail("PPM: bad size");
     if (maxValue < 1 || maxValue > 255)
         fail("PPM: only 8-bit samples are read");
-    if (at >= bytes.size() || !std::isspace(bytes[at]))
+    if (at >= header.size() || !std::isspace(header[at]))
         fail("PPM header: no blank before the samples");
     ++at;
     const size_t rowSize = static_cast<size_t>(width) * 3;
-    if ((bytes.size() - at) / rowSize < static_cast<size_t>(height))
+    if ((fileSize - at) / rowSize < static_cast<size_t>(height))
         fail("PPM: too few samples");
     picture.NewImage(static_cast<int>(width), static_cast<int>(height), ifTrueColor, nullptr, 0, 0);
-    for (long y = 0; y < height; ++y) {
-        const uint8_t* in = bytes.data() + at + rowSize * static_cast<size_t>(y);
-        uint8_t* out = picture.ScanLine(static_cast<int>(y));
-        for (long x = 0; x < width; ++x, in += 3, out += 3) {
-            auto scale = [maxValue](uint8_t v) {
-                return static_cast<uint8_t>(maxValue == 255 ? v : std::min<long>(255, (v * 255 + maxValue / 2) / maxValue));
-            };
-            out[0] = scale(in[2]);
-            out[1] = scale(in[1]);
-            out[2] = scale(in[0]);
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(at));
+    constexpr int band = 64;
+    std::vector<uint8_t> buffer(rowSize * band);
+    for (int top = 0; top < height; top += band) {
+        const int rows = static_cast<int>(std::min<long>(band, height - top));
+        if (!in.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(rowSize * rows)))
+            fail("cannot read " + path);
+        for (int r = 0; r < rows; ++r) {
+            const uint8_t* from = buffer.data() + rowSize * static_cast<size_t>(r);
+            uint8_t* out = picture.ScanLine(top + r);
+            for (size_t i = 0; i < rowSize; i += 3) {
+                out[i] = from[i + 2];
+                out[i + 1] = from[i + 1];
+                out[i + 2] = from[i];
+            }
+            if (maxValue != 255)
+                for (size_t i = 0; i < rowSize; ++i)
+                    out[i] = static_cast<uint8_t>(std::min<long>(255, (out[i] * 255L + maxValue / 2) / maxValue));
         }
     }
 }
 
-std::vector<uint8_t> ppmBytes(const TDibGraphic& picture)
+// Written a band of rows at a time, so a big result needs no second whole-picture buffer.
+void writePpm(const std::string& path, const TDibGraphic& picture)
 {
+    std::ofstream out(path, std::ios::binary);
     const int width = picture.GetWidth(), height = picture.GetHeight();
-    const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
-    std::vector<uint8_t> bytes(header.begin(), header.end());
-    const size_t start = bytes.size();
-    bytes.resize(start + static_cast<size_t>(width) * height * 3);
-    uint8_t* out = bytes.data() + start;
-    for (int y = 0; y < height; ++y) {
-        if (picture.ImageFormat() == ifTrueColor) {
-            const uint8_t* in = picture.ScanLine(y);
-            for (int x = 0; x < width; ++x, in += 3, out += 3) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-            }
-        } else {
-            for (int x = 0; x < width; ++x, out += 3) {
-                const uint32_t c = picture.GetPixelRGB(x, y);
-                out[0] = uint8_t(c >> 16);
-                out[1] = uint8_t(c >> 8);
-                out[2] = uint8_t(c);
+    out << "P6\n" << width << " " << height << "\n255\n";
+    const size_t rowSize = static_cast<size_t>(width) * 3;
+    constexpr int band = 64;
+    std::vector<uint8_t> buffer(rowSize * band);
+    for (int top = 0; top < height; top += band) {
+        const int rows = std::min(band, height - top);
+        for (int r = 0; r < rows; ++r) {
+            const int y = top + r;
+            uint8_t* o = buffer.data() + rowSize * static_cast<size_t>(r);
+            if (picture.ImageFormat() == ifTrueColor) {
+                const uint8_t* in = picture.ScanLine(y);
+                for (int x = 0; x < width; ++x, in += 3, o += 3) {
+                    o[0] = in[2];
+                    o[1] = in[1];
+                    o[2] = in[0];
+                }
+            } else {
+                for (int x = 0; x < width; ++x, o += 3) {
+                    const uint32_t c = picture.GetPixelRGB(x, y);
+                    o[0] = uint8_t(c >> 16);
+                    o[1] = uint8_t(c >> 8);
+                    o[2] = uint8_t(c);
+                }
             }
         }
+        out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(rowSize * rows));
     }
-    return bytes;
+    if (!out)
+        fail("cannot write " + path);
 }
 
 void readBmp(const std::vector<uint8_t>& bytes, TDibGraphic& picture)
@@ -331,13 +363,14 @@ int main(int argc, char** argv)
         auto start = std::chrono::steady_clock::now();
         TDibGraphic picture;
         if (op != "palette") {
-            const std::vector<uint8_t> bytes = readFile(in);
-            if (bytes.size() >= 2 && bytes[0] == 'P' && bytes[1] == '6')
-                readPpm(bytes, picture);
-            else if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
-                readBmp(bytes, picture);
+            char magic[2] = {};
+            std::ifstream(in, std::ios::binary).read(magic, 2);
+            if (magic[0] == 'P' && magic[1] == '6')
+                readPpm(in, picture);
+            else if (magic[0] == 'B' && magic[1] == 'M')
+                readBmp(readFile(in), picture);
             else
-                fail(in + ": neither a binary PPM nor a BMP file");
+                fail(in + ": neither a binary PPM nor a BMP file (or cannot be read)");
         }
         const double readTime = millisecondsSince(start);
         start = std::chrono::steady_clock::now();
@@ -345,9 +378,9 @@ int main(int argc, char** argv)
         const double opTime = millisecondsSince(start);
         start = std::chrono::steady_clock::now();
         if (endsWith(out, ".bmp"))
-            writeFile(out, bmpBytes(picture));
+            writeBytes(out, bmpBytes(picture));
         else if (endsWith(out, ".ppm"))
-            writeFile(out, ppmBytes(picture));
+            writePpm(out, picture);
         else
             fail(out + ": the output must end in .ppm or .bmp");
         std::fprintf(stderr, "read %.1f ms, %s %.1f ms, write %.1f ms\n", readTime, op.c_str(), opTime,

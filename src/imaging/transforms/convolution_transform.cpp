@@ -28,6 +28,16 @@ void TConvolutionTransform::Convolve(const TDibGraphic& Source, TDibGraphic& Des
     for (int i = 0; i < 9; ++i)
         k[i] = Kernel[i];
 
+    // Every sum a row can give (0 up to 255 × the positive coefficients) maps to its channel
+    // through one table, so the row loop has no division and its sums vectorise.
+    int largestSum = 0;
+    for (int c : k)
+        largestSum += c > 0 ? 255 * c : 0;
+    std::vector<uint8_t> channelOf(static_cast<size_t>(largestSum) + 1);
+    for (int sum = 0; sum <= largestSum; ++sum)
+        channelOf[sum] = ConvolutionChannel(sum, divisor);
+    std::vector<int32_t> sums[row_workers::MaxWorkers];
+
     const auto colors = pixel_rows::paletteColors(Source);
     const size_t rowSize = static_cast<size_t>(width) * 3;
     const bool trueColor = Source.ImageFormat() == ifTrueColor;
@@ -64,16 +74,19 @@ void TConvolutionTransform::Convolve(const TDibGraphic& Source, TDibGraphic& Des
                 uint8_t* out = Dest.ScanLine(y);
                 std::memcpy(out, rows[1], 3);
                 std::memcpy(out + rowSize - 3, rows[1] + rowSize - 3, 3);
-                for (int x = 1; x < width - 1; ++x) {
-                    const size_t o = static_cast<size_t>(x - 1) * 3;
-                    for (int c = 0; c < 3; ++c) {
-                        const size_t i = o + c;
-                        const int sum = k[0] * rows[0][i] + k[1] * rows[0][i + 3] + k[2] * rows[0][i + 6]
-                                      + k[3] * rows[1][i] + k[4] * rows[1][i + 3] + k[5] * rows[1][i + 6]
-                                      + k[6] * rows[2][i] + k[7] * rows[2][i + 3] + k[8] * rows[2][i + 6];
-                        out[i + 3] = ConvolutionChannel(sum, divisor);
-                    }
-                }
+                // Channel i of the row sees channels i - 3, i and i + 3 of the rows above, at and
+                // below: the same channel of the left, own and right pixel.
+                const size_t inner = rowSize - 6;
+                std::vector<int32_t>& sum = sums[worker];
+                sum.resize(inner);
+                const uint8_t* a = rows[0];
+                const uint8_t* b = rows[1];
+                const uint8_t* c = rows[2];
+                for (size_t i = 0; i < inner; ++i)
+                    sum[i] = k[0] * a[i] + k[1] * a[i + 3] + k[2] * a[i + 6] + k[3] * b[i] + k[4] * b[i + 3]
+                           + k[5] * b[i + 6] + k[6] * c[i] + k[7] * c[i + 3] + k[8] * c[i + 6];
+                for (size_t i = 0; i < inner; ++i)
+                    out[i + 3] = sum[i] < 0 ? 0 : channelOf[static_cast<size_t>(sum[i])];
             }
         },
         0, height - 2);

@@ -17,8 +17,8 @@ PaletteIndexFinder::PaletteIndexFinder(const TLogPalette& palette)
 
 // An entry can be nearest to some colour of the cell only if its least distance to the cell is
 // no more than the smallest greatest distance of any entry; every other entry is strictly
-// farther than that entry for every colour of the cell. Candidates stay in index order so the
-// scan keeps the lower index on ties.
+// farther than that entry for every colour of the cell. Candidates are sorted by that least
+// distance (index order among equals); the scan settles ties by index itself.
 uint32_t PaletteIndexFinder::buildCell(unsigned cell)
 {
     constexpr int mask = (1 << GridBits) - 1;
@@ -46,7 +46,9 @@ uint32_t PaletteIndexFinder::buildCell(unsigned cell)
     const size_t offset = pool_.size();
     for (size_t i = 0; i < palette_.size(); ++i)
         if (leastDistance[i] <= threshold)
-            pool_.push_back(static_cast<uint8_t>(i));
+            pool_.push_back({leastDistance[i], static_cast<int>(i)});
+    std::stable_sort(pool_.begin() + static_cast<ptrdiff_t>(offset), pool_.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.least < b.least; });
     const uint32_t info = (static_cast<uint32_t>(offset) << 9) | static_cast<uint32_t>(pool_.size() - offset);
     cells_[cell] = info;
     return info;

@@ -24,15 +24,17 @@ public:
         uint32_t info = cells_[cell];
         if (info == NotBuilt)
             info = buildCell(cell);
-        const uint8_t* candidate = pool_.data() + (info >> 9);
-        const uint8_t* end = candidate + (info & 0x1FF);
-        int best = *candidate;
+        const Candidate* candidate = pool_.data() + (info >> 9);
+        const Candidate* end = candidate + (info & 0x1FF);
+        int best = candidate->index;
         int bestDistance = distance(palette_[best], r, g, b);
-        for (++candidate; candidate != end && bestDistance != 0; ++candidate) {
-            const int d = distance(palette_[*candidate], r, g, b);
-            if (d < bestDistance) {
+        // Candidates come nearest-to-the-cell first; once one cannot even come as near as the
+        // best so far, none after it can.
+        for (++candidate; candidate != end && candidate->least <= bestDistance; ++candidate) {
+            const int d = distance(palette_[candidate->index], r, g, b);
+            if (d < bestDistance || (d == bestDistance && candidate->index < best)) {
                 bestDistance = d;
-                best = *candidate;
+                best = candidate->index;
             }
         }
         return best;
@@ -46,6 +48,10 @@ private:
     struct Entry {
         int red, green, blue;
     };
+    struct Candidate {
+        int least; // least squared distance from the entry to any colour of the cell
+        int index;
+    };
 
     static int distance(const Entry& e, int r, int g, int b)
     {
@@ -56,5 +62,5 @@ private:
 
     std::vector<Entry> palette_;
     std::vector<uint32_t> cells_; // (pool offset << 9) | count, or NotBuilt
-    std::vector<uint8_t> pool_;
+    std::vector<Candidate> pool_;
 };

@@ -38,13 +38,14 @@ inline uint8_t clampRound(float sum);
 
 } // namespace resample
 
-#include <cmath>
-
 inline uint8_t resample::clampRound(float sum)
 {
     if (sum > 255.f)
         return 255;
-    if (sum < 0.f)
+    if (!(sum >= 0.f))
         return 0;
-    return static_cast<uint8_t>(std::nearbyint(sum));
+    // Adding and taking away 2^23 leaves no fraction bits, so the sum is rounded by the
+    // current (nearest, halves to even) rounding mode, as nearbyint would without a call.
+    constexpr float shift = 8388608.f;
+    return static_cast<uint8_t>((sum + shift) - shift);
 }
