@@ -197,7 +197,7 @@ TColor TCanvas::Pixels(int x, int y)
 void TCanvas::SetPixels(int x, int y, TColor color)
 {
     Changing();
-    RequiredState(PenValid).SetPixel(x, y, ColorToRGB(color));
+    RequiredState(0).SetPixel(x, y, ColorToRGB(color));
     Changed();
 }
 
