@@ -114,7 +114,7 @@ private:
     // On a cache miss only the palette entries that can be nearest to some colour of the
     // colour's cell of the RGB cube are compared, in index order, which gives exactly the
     // answer of the full search. A cell's list is made when first needed.
-    static constexpr int kCellShift = 3;
+    static constexpr int kCellShift = 2;
     static constexpr int kCellsPerAxis = 256 >> kCellShift;
     struct Cell {
         int32_t first = -1; // into candidates_; -1 until made
