@@ -155,7 +155,8 @@ public:
 
     QString ClassName() const override { return QStringLiteral("TDibGraphic"); }
     std::unique_ptr<TGraphic> Create() const override;
-    // A new, empty picture of this picture's own class.
+    // A new, empty picture of this picture's own class (frames of a multi-image stream are
+    // made with it); every derived class overrides it.
     virtual std::unique_ptr<TDibGraphic> NewInstance() const;
 
     // Shape. NewImage is the only way to change size or format; a null palette means the

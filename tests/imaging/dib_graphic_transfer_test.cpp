@@ -130,6 +130,11 @@ TEST(PackedDib, TwentyFourBitsCopiedAsTheyAre)
     flipped.LoadFromHDIB(packedDib(2, -2, 24, 0, 0, {}, topDown));
     EXPECT_EQ(flipped.GetHeight(), 2);
     EXPECT_EQ(std::memcmp(flipped.Bits(), picture.Bits(), 16), 0);
+
+    // A colour table in front of true-colour rows is skipped, not read as pixels.
+    TDibGraphic withTable;
+    withTable.LoadFromHDIB(packedDib(2, 2, 24, 0, 2, std::vector<uint8_t>(8, 0x77), rows));
+    EXPECT_EQ(std::memcmp(withTable.Bits(), picture.Bits(), 16), 0);
 }
 
 TEST(PackedDib, ThirtyTwoAndSixteenBitsBecomeTrueColourWithMasksHonoured)
