@@ -6,7 +6,7 @@
 #
 # WxH is the screen size (default 1024x700), SECONDS how long to wait before the picture is taken
 # (default 2; 0.3 catches the splash). SCENARIO is a scene the program plays for scripted demos
-# (PICTAVO_DEMO): "about" opens the About box after 1.5 seconds. The program to run is
+# (PICTAVO_DEMO), 1.5 seconds after start: "about" opens the About box, "menu" the File menu. The program to run is
 # build/release/src/app/pictavo (built when missing) unless PICTAVO_BIN names another.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -7,6 +7,8 @@
 #include "platform/forms/application.h"
 
 #include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 
 namespace {
@@ -33,6 +35,8 @@ void playDemo(const QByteArray& scene)
 {
     if (scene == "about")
         QTimer::singleShot(1500, FrameForm, [] { FrameForm->About->trigger(); });
+    else if (scene == "menu")
+        QTimer::singleShot(1500, FrameForm, [] { FrameForm->menuBar()->setActiveAction(FrameForm->File1->menuAction()); });
 }
 
 } // namespace

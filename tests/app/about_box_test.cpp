@@ -38,6 +38,7 @@ TEST_F(AboutBoxTest, OpensAnyNumberOfTimesWithTheSameTexts)
     EXPECT_EQ(script.shown()[0].result, QDialog::Accepted);
     EXPECT_EQ(script.shown()[1].result, QDialog::Rejected);
     EXPECT_EQ(script.shown()[2].result, QDialog::Accepted);
+    EXPECT_FALSE(AboutBox->ProgramIcon->pixmap().isNull());
     EXPECT_EQ(AboutBox->ProductName->text(), QStringLiteral("Пиктаво"));
     EXPECT_EQ(AboutBox->Version->text(), QStringLiteral("Версия 2.2"));
     EXPECT_TRUE(AboutBox->Comments->text().contains(QStringLiteral("графический редактор")));
