@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstring>
@@ -381,6 +382,7 @@ void TFormMain::createRulerBars()
     GroupBox1 = new QGroupBox(ToolBar1);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setFlat(true);
+    GroupBox1->setStyleSheet(QStringLiteral("QGroupBox { border: none; }"));
     GroupBox1->setFixedHeight(28);
     LabeledSlider1 = new TLabeledSlider(ToolBar1);
     LabeledSlider1->setObjectName(QStringLiteral("LabeledSlider1"));
@@ -415,7 +417,7 @@ void TFormMain::createRulerBars()
     LabeledSlider2->SetFontSize(7);
     LabeledSlider2->SetLabelTop(0);
     LabeledSlider2->setFixedWidth(17);
-    LabeledSlider2->setMinimumHeight(120);
+    LabeledSlider2->setMinimumHeight(200);
     LabeledSlider2->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     ToolBar2->addWidget(LabeledSlider2);
 }
@@ -494,12 +496,14 @@ void TFormMain::createToolPanel()
     TrackBar2->SetMax(913);
     TrackBar2->SetPosition(913);
     TrackBar2->SetPageSize(1);
-    TrackBar2->setMinimumHeight(60);
+    TrackBar2->setMinimumHeight(140);
     grid->addWidget(TrackBar2, row + 2, 0, 1, 2, Qt::AlignHCenter);
     grid->setRowStretch(row + 2, 1);
 
     Panel1->addWidget(contents);
     addToolBar(Qt::LeftToolBarArea, Panel1);
+    // The left ruler stands in its own column beside the tool panel, next to the picture.
+    addToolBarBreak(Qt::LeftToolBarArea);
     addToolBar(Qt::LeftToolBarArea, ToolBar2);
 }
 
@@ -706,8 +710,11 @@ void TFormMain::setWorkImageSize(int width, int height)
 void TFormMain::placeRulerCorner()
 {
     // The top ruler starts where the view does: past the tool panel and the left ruler.
-    const int left = (Panel1->isVisible() ? Panel1->width() : 0) + (ToolBar2->isVisible() ? ToolBar2->width() : 0);
-    GroupBox1->setFixedWidth(std::max(0, left - ToolBar1->contentsMargins().left() - 8));
+    const int viewLeft = ImageScrollBox1->mapTo(this, QPoint(0, 0)).x();
+    const int rulerLeft = LabeledSlider1->mapTo(this, QPoint(0, 0)).x();
+    const int corner = std::max(0, GroupBox1->width() + viewLeft - rulerLeft);
+    if (corner != GroupBox1->width())
+        GroupBox1->setFixedWidth(corner);
 }
 
 void TFormMain::resizeEvent(QResizeEvent* event)
@@ -719,7 +726,8 @@ void TFormMain::resizeEvent(QResizeEvent* event)
 void TFormMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    placeRulerCorner();
+    // The bars have their sizes only once the layout has run.
+    QTimer::singleShot(0, this, [this] { placeRulerCorner(); });
 }
 
 // ---- Lifecycle ----

@@ -15,13 +15,13 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)),
         button->setArrowType(button == up_ ? Qt::UpArrow : Qt::DownArrow);
         button->setAutoRepeat(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-        button->setFixedWidth(16);
+        button->setFixedSize(16, 11);
+        button->setIconSize(QSize(7, 5));
         layout->addWidget(button);
     }
     connect(up_, &QToolButton::clicked, this, [this] { StepUp(); });
     connect(down_, &QToolButton::clicked, this, [this] { StepDown(); });
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    setFixedSize(16, 22);
 }
 
 void TUpDown::SetBuddy(QLineEdit* buddy)

@@ -23,6 +23,8 @@ void ShowIndicatorColor(QWidget* indicator, TColor color)
     palette.setColor(QPalette::Base, shown);
     indicator->setPalette(palette);
     indicator->setAutoFillBackground(true);
+    // Styles paint some widgets on tool bars from their own palette; a style sheet always wins.
+    indicator->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid #7a8290;").arg(shown.name()));
 }
 
 void ToolState::SetPenStyle(TPenStyle style)
