@@ -6,6 +6,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Start of the source span of zoomed index i: i * source / zoomed, in 64 bits.
@@ -105,6 +109,90 @@ Sum3 sumSpan(const T* sum, size_t from, size_t to)
     return s;
 }
 
+// Column by column 16-bit sums of source rows [top, bottom) over bytes from firstColumn on;
+// two and three rows, the usual span heights, go in one sweep each.
+void sumRowsNarrow(const TDibGraphic& source, int top, int bottom, int firstColumn, uint16_t* sum, size_t bytes)
+{
+    const size_t from = 3 * static_cast<size_t>(firstColumn);
+    const uint8_t* a = source.ScanLine(top) + from;
+    const int rows = bottom - top;
+    if (rows == 1) {
+        for (size_t i = 0; i < bytes; ++i)
+            sum[i] = a[i];
+        return;
+    }
+    const uint8_t* b = source.ScanLine(top + 1) + from;
+    if (rows == 3) {
+        const uint8_t* c = source.ScanLine(top + 2) + from;
+        for (size_t i = 0; i < bytes; ++i)
+            sum[i] = static_cast<uint16_t>(a[i] + b[i] + c[i]);
+        return;
+    }
+    for (size_t i = 0; i < bytes; ++i)
+        sum[i] = static_cast<uint16_t>(a[i] + b[i]);
+    for (int sy = top + 2; sy < bottom; ++sy) {
+        const uint8_t* p = source.ScanLine(sy) + from;
+        for (size_t i = 0; i < bytes; ++i)
+            sum[i] = static_cast<uint16_t>(sum[i] + p[i]);
+    }
+}
+
+// Sums the spans of one row of column sums, k or k + 1 columns each. A pixel's blue, green and
+// red sums travel together as the low three 16-bit lanes of one 64-bit word; no lane carries
+// into the next because every span sum fits 16 bits. The fourth lane is the next column's blue
+// and is ignored.
+template <int K>
+void sumSpansNarrow(const uint16_t* sums, const void* spans, int count, int k, uint64_t* pixels)
+{
+    struct Span {
+        uint32_t offset, wide;
+    };
+    const auto* span = static_cast<const Span*>(spans);
+    const int columns = K > 0 ? K : k;
+    for (int i = 0; i < count; ++i) {
+        const uint16_t* p = sums + span[i].offset;
+        uint64_t total = 0, word;
+        for (int j = 0; j < columns; ++j) {
+            std::memcpy(&word, p + 3 * j, sizeof word);
+            total += word;
+        }
+        std::memcpy(&word, p + 3 * columns, sizeof word);
+        total += word & (0 - uint64_t{span[i].wide});
+        pixels[i] = total;
+    }
+}
+
+// Rounded means of the span sums as 0xFFRRGGBB: trunc((sum + n / 2 + 0.5) / n) in single
+// precision. That is exact: the true quotient lies at least 0.5 / n from an integer and the
+// float error stays below 256 * 2^-23, far smaller for every n the narrow path takes (< 2^14).
+void divideNarrow(const uint64_t* pixels, const float* half, const float* scale, int count, uint32_t* out)
+{
+    const auto* lanes = reinterpret_cast<const uint16_t*>(pixels);
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    auto one = [&](int pixel) {
+        const __m128i sum = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(lanes + 4 * pixel)), zero);
+        const __m128 value = _mm_add_ps(_mm_cvtepi32_ps(sum), _mm_loadu_ps(half + 4 * pixel));
+        return _mm_cvttps_epi32(_mm_mul_ps(value, _mm_loadu_ps(scale + 4 * pixel)));
+    };
+    for (; i + 4 <= count; i += 4) {
+        const __m128i low = _mm_packs_epi32(one(i), one(i + 1));
+        const __m128i high = _mm_packs_epi32(one(i + 2), one(i + 3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(_mm_packus_epi16(low, high), alpha));
+    }
+#endif
+    for (; i < count; ++i) {
+        uint32_t pixel = 0xFF000000u;
+        for (int c = 0; c < 3; ++c) {
+            const float value = (static_cast<float>(lanes[4 * i + c]) + half[4 * i + c]) * scale[4 * i + c];
+            pixel |= static_cast<uint32_t>(static_cast<int>(value)) << (8 * c);
+        }
+        out[i] = pixel;
+    }
+}
+
 } // namespace
 
 bool ZoomRenderer::averages(const TDibGraphic& source)
@@ -155,9 +243,89 @@ void ZoomRenderer::renderPicked(const TDibGraphic& source, int zoomedWidth, int 
     }
 }
 
+bool ZoomRenderer::renderAveragedNarrow(const TDibGraphic& source, int zoomedWidth, int zoomedHeight,
+                                        const QRect& window, uint32_t* out, ptrdiff_t stride)
+{
+    const int W = source.GetWidth(), H = source.GetHeight();
+    const int count = window.width();
+    const NarrowKey key{W, H, zoomedWidth, zoomedHeight, window.left(), count};
+    if (!(key == narrowKey_)) {
+        narrowKey_ = key;
+        narrowUsable_ = false;
+        // Span widths and heights: each takes at most two neighbouring values.
+        int kMin = W, kMax = 0;
+        for (int i = 0; i < count; ++i) {
+            const int left = spanStart(window.left() + i, W, zoomedWidth);
+            const int width = std::max(spanStart(window.left() + i + 1, W, zoomedWidth), left + 1) - left;
+            kMin = std::min(kMin, width);
+            kMax = std::max(kMax, width);
+        }
+        int rMin = H, rMax = 0;
+        for (int64_t y = 0; y < zoomedHeight; ++y) {
+            const int top = spanStart(y, H, zoomedHeight);
+            const int rows = std::max(spanStart(y + 1, H, zoomedHeight), top + 1) - top;
+            rMin = std::min(rMin, rows);
+            rMax = std::max(rMax, rows);
+            if (rMax - rMin > 1)
+                break;
+        }
+        // 16-bit lanes hold the sum of 257 bytes at most.
+        if (kMax - kMin > 1 || rMax - rMin > 1 || int64_t{kMin + 1} * (rMin + 1) > 257)
+            return false;
+        narrowUsable_ = true;
+        narrowColumns_ = kMin;
+        narrowRows_ = rMin;
+        const int first = spanStart(window.left(), W, zoomedWidth);
+        const int last = spanStart(window.left() + count - 1, W, zoomedWidth);
+        const int end = std::max(spanStart(window.left() + count, W, zoomedWidth), last + 1);
+        narrowFirst_ = first;
+        narrowSumCount_ = 3 * static_cast<size_t>(end - first);
+        // Room for the last span's k + 1 columns and the ignored fourth lane past them.
+        narrowSums_.assign(narrowSumCount_ + 3 * static_cast<size_t>(kMin + 1) + 4, 0);
+        narrowSpans_.resize(static_cast<size_t>(count));
+        narrowPixels_.resize(static_cast<size_t>(count));
+        for (auto& table : narrowHalf_)
+            table.assign(4 * static_cast<size_t>(count), 0.0f);
+        for (auto& table : narrowScale_)
+            table.assign(4 * static_cast<size_t>(count), 0.0f);
+        for (int i = 0; i < count; ++i) {
+            const int left = spanStart(window.left() + i, W, zoomedWidth);
+            const int width = std::max(spanStart(window.left() + i + 1, W, zoomedWidth), left + 1) - left;
+            narrowSpans_[i] = {static_cast<uint32_t>(3 * (left - first)), static_cast<uint32_t>(width - kMin)};
+            for (int extra = 0; extra < 2; ++extra) {
+                const uint32_t n = static_cast<uint32_t>(width * (rMin + extra));
+                for (int c = 0; c < 3; ++c) {
+                    narrowHalf_[extra][4 * i + c] = static_cast<float>(n / 2) + 0.5f;
+                    narrowScale_[extra][4 * i + c] = 1.0f / static_cast<float>(n);
+                }
+            }
+        }
+    }
+    if (!narrowUsable_)
+        return false;
+
+    using SumSpans = void (*)(const uint16_t*, const void*, int, int, uint64_t*);
+    const int k = narrowColumns_;
+    const SumSpans sumSpans = k == 1 ? sumSpansNarrow<1> : k == 2 ? sumSpansNarrow<2> : k == 3 ? sumSpansNarrow<3>
+                                                                                              : sumSpansNarrow<0>;
+    for (int y = 0; y < window.height(); ++y) {
+        const int64_t zy = window.top() + y;
+        const int top = spanStart(zy, H, zoomedHeight);
+        const int bottom = std::max(spanStart(zy + 1, H, zoomedHeight), top + 1);
+        sumRowsNarrow(source, top, bottom, narrowFirst_, narrowSums_.data(), narrowSumCount_);
+        sumSpans(narrowSums_.data(), narrowSpans_.data(), count, k, narrowPixels_.data());
+        const int extra = bottom - top - narrowRows_;
+        divideNarrow(narrowPixels_.data(), narrowHalf_[extra].data(), narrowScale_[extra].data(), count,
+                     out + y * stride);
+    }
+    return true;
+}
+
 void ZoomRenderer::renderAveraged(const TDibGraphic& source, int zoomedWidth, int zoomedHeight, const QRect& window,
                                   uint32_t* out, ptrdiff_t stride)
 {
+    if (renderAveragedNarrow(source, zoomedWidth, zoomedHeight, window, out, stride))
+        return;
     const int W = source.GetWidth(), H = source.GetHeight();
     const int count = window.width();
     // Span starts of the window's columns plus one past the last; a span is never empty.

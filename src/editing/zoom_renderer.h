@@ -33,6 +33,10 @@ private:
                       uint32_t* out, ptrdiff_t stride);
     void renderAveraged(const TDibGraphic& source, int zoomedWidth, int zoomedHeight, const QRect& window,
                         uint32_t* out, ptrdiff_t stride);
+    // The common reduction: spans of k or k + 1 columns and r or r + 1 rows whose sums fit 16
+    // bits. False when the spans do not have that shape; nothing is written then.
+    bool renderAveragedNarrow(const TDibGraphic& source, int zoomedWidth, int zoomedHeight, const QRect& window,
+                              uint32_t* out, ptrdiff_t stride);
 
     // Divides by n with a multiply; exact when n < 2^16 and the numerator is below 256 * n, as
     // the rounded mean of a sum of n bytes always is. Larger spans divide plainly.
@@ -51,4 +55,28 @@ private:
     std::vector<int> columns_;
     std::vector<uint32_t> sums_;
     std::vector<Reciprocal> reciprocals_;
+
+    // Tables of the narrow reduction, kept while the source size, zoomed size and window columns
+    // stay the same, as they do from one redraw to the next.
+    struct NarrowColumn {
+        uint32_t offset; // of the span's first sum, in 16-bit units
+        uint32_t wide;   // 1 when the span has k + 1 columns
+    };
+    struct NarrowKey {
+        int sourceWidth = 0, sourceHeight = 0, zoomedWidth = 0, zoomedHeight = 0, left = 0, count = 0;
+        bool operator==(const NarrowKey&) const = default;
+    };
+    NarrowKey narrowKey_;
+    bool narrowUsable_ = false;
+    int narrowColumns_ = 0; // k
+    int narrowRows_ = 0;    // r
+    int narrowFirst_ = 0;
+    size_t narrowSumCount_ = 0;
+    std::vector<NarrowColumn> narrowSpans_;
+    // Per pixel and channel (four lanes, the fourth zero): half the divisor plus one half, and
+    // the divisor's reciprocal, for spans of r rows [0] and r + 1 rows [1].
+    std::vector<float> narrowHalf_[2];
+    std::vector<float> narrowScale_[2];
+    std::vector<uint16_t> narrowSums_;
+    std::vector<uint64_t> narrowPixels_;
 };
