@@ -70,7 +70,7 @@ row "sharpen 10" "vips conv (3x3 integer)" 1.0 -- sharpen "$in" "$out" 10 -- vip
 row "smooth 20" "vips conv (3x3 integer)" 1.0 -- smooth "$in" "$out" 20 -- vips conv "$in" "$peer_out" "$work/smooth.mat" --precision integer
 row "negative" "vips invert" 1.0 -- negative "$in" "$out" -- vips invert "$in" "$peer_out"
 row "invert" "vips invert" 1.0 -- invert "$in" "$out" -- vips invert "$in" "$peer_out"
-# Filters vips has are compared with vips resize; the others with gm's nearest filter.
+# Filters vips has are compared with vips resize; the others with the closest filter gm has.
 for size in 50 250; do
   w=$((4000 * size / 100)); h=$((3000 * size / 100)); scale=$(awk -v s="$size" 'BEGIN { print s / 100 }')
   for filter in nearest triangle hermite bell bspline lanczos3 mitchell; do
