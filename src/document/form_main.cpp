@@ -3,6 +3,7 @@
 #include "document/new_bmp_form.h"
 #include "document/up_down.h"
 #include "drawing/color_grid.h"
+#include "drawing/figure_host.h"
 #include "editing/image_scroll_box.h"
 #include "editing/labeled_slider.h"
 #include "editing/slider.h"
@@ -10,6 +11,7 @@
 #include "platform/forms/error_display.h"
 #include "platform/forms/modal.h"
 #include "platform/framework/bitmap.h"
+#include "platform/framework/canvas.h"
 #include "platform/framework/exceptions.h"
 #include "platform/framework/image.h"
 
@@ -182,8 +184,55 @@ TDibGraphic* TFormMain::GetGraphic() const
     return ImageScrollBox1->GetGraphic();
 }
 
+namespace {
+
+// What figure painting and the mouse protocol see of the window.
+class WindowFigureHost : public FigureHost {
+public:
+    explicit WindowFigureHost(TFormMain& window) : w_(window) {}
+
+    TDibGraphic* Picture() override { return w_.GetGraphic(); }
+    DrawingTool CurrentTool() const override { return w_.CurrentTool(); }
+    void SetModified() override { w_.Modified = true; }
+    std::optional<QString> TextEntry() const override
+    {
+        if (!w_.Toolbox.TextEdit)
+            return std::nullopt;
+        return w_.Toolbox.TextEdit->text();
+    }
+    void EndTextEntry() override
+    {
+        delete w_.Toolbox.TextEdit.data();
+        w_.Toolbox.TextEdit = nullptr;
+        w_.Toolbox.ChooseTool(dtLine);
+        w_.LineButton->setChecked(true);
+    }
+    void ShowBrushColor(TColor color) override { ShowIndicatorColor(w_.bkclr, color); }
+    void ShowPenColor(TColor color) override { ShowIndicatorColor(w_.colo, color); }
+    float ZoomPercent() const override { return w_.ImageScrollBox1->ZoomPercent(); }
+    TPoint ScrollPosition() const override
+    {
+        return TPoint{w_.ImageScrollBox1->HorzScrollPosition(), w_.ImageScrollBox1->VertScrollPosition()};
+    }
+    void SetHorzScrollPosition(int position) override { w_.ImageScrollBox1->SetHorzScrollPosition(position); }
+    void SetVertScrollPosition(int position) override { w_.ImageScrollBox1->SetVertScrollPosition(position); }
+    void Redraw() override { w_.ImageScrollBox1->Redraw(true); }
+    void SetStatusText(int panel, const QString& text) override { w_.SetPanelText(panel, text); }
+    void TakeSnapshot() override { w_.DrawBfr(); }
+    void UpdateWorkImage() override { w_.Image->Canvas()->Draw(0, 0, w_.GetGraphic()); }
+
+private:
+    TFormMain& w_;
+};
+
+} // namespace
+
 void TFormMain::createView()
 {
+    figureHost_ = std::make_unique<WindowFigureHost>(*this);
+    pictureMouse_ = std::make_unique<PictureMouse>(
+        *figureHost_, PictureMouseFields{Drawing, PressPoint, MovePoint, PointerPoint, ButtonReleased, MoveCount,
+                                         SavedScrollPos});
     ImageScrollBox1 = new TImageScrollBox(this);
     ImageScrollBox1->setObjectName(QStringLiteral("ImageScrollBox1"));
     ImageScrollBox1->SetZoomMode(zmPercent);
@@ -196,6 +245,11 @@ void TFormMain::createView()
     ImageScrollBox1->setPalette(palette);
     ImageScrollBox1->viewport()->setPalette(palette);
     setCentralWidget(ImageScrollBox1);
+    ImageScrollBox1->OnImageMouseDown = [this](QObject*, TMouseButton, TShiftState, int x, int y) {
+        FormMouseDown(x, y);
+    };
+    ImageScrollBox1->OnImageMouseMove = [this](QObject*, TShiftState, int x, int y) { FormMouseMove(x, y); };
+    ImageScrollBox1->OnImageMouseUp = [this](QObject*, TMouseButton, TShiftState, int x, int y) { FormMouseUp(x, y); };
 }
 
 void TFormMain::createMenus()
@@ -814,11 +868,13 @@ bool TFormMain::FormCloseQuery()
     if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton)
         return false;
     if (answer == QMessageBox::Yes) {
-        // The window closes whatever the save does, a cancelled dialog or a failure included.
+        // A cancelled save dialog still lets the window close; a save that failed keeps it
+        // open, so the picture is not lost with the error.
         try {
             SaveAs1Click();
         } catch (...) {
             forms::ErrorDisplay::showCurrent();
+            return false;
         }
     }
     return true;
