@@ -44,14 +44,10 @@ namespace {
 
 constexpr QSize GlyphSize(20, 20);
 
-// The picture's canvas, where the pen and brush of the tools live.
-template <class Picture>
-TCanvas* canvasOf(Picture* picture)
+// The picture's canvas, where the pen and brush of the tools live; an empty picture has none.
+TCanvas* canvasOf(TDibGraphic* picture)
 {
-    if constexpr (requires { picture->Canvas(); })
-        return picture->GetEmpty() ? nullptr : picture->Canvas();
-    else
-        return nullptr;
+    return picture->GetEmpty() ? nullptr : picture->Canvas();
 }
 
 QIcon glyph(const char* name)

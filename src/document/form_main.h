@@ -4,6 +4,7 @@
 // handler does lives with the subsystem it belongs to (undo in editing, tools in drawing).
 
 #include "drawing/drawing_tool.h"
+#include "drawing/picture_mouse.h"
 #include "drawing/tool_dialogs.h"
 #include "drawing/tool_state.h"
 #include "editing/snapshot_store.h"
@@ -31,6 +32,7 @@ class QToolBar;
 class QToolButton;
 class TBitmap;
 class TCColorGrid;
+class FigureHost;
 class TDibGraphic;
 class TImage;
 class TImageScrollBox;
@@ -272,6 +274,11 @@ public:
     void CColorGrid1Change();
     void Font1Click() { ToolState::Font1Click(FontDialog1, this); }
 
+    // Press, drag and release on the picture (view coordinates); every button draws.
+    void FormMouseDown(int x, int y) { pictureMouse_->MouseDown(x, y); }
+    void FormMouseMove(int x, int y) { pictureMouse_->MouseMove(x, y); }
+    void FormMouseUp(int x, int y) { pictureMouse_->MouseUp(x, y); }
+
     // forms::MdiChild
     forms::MenuItems mergedMenus() const override { return MainMenu1; }
     bool CloseQuery() override { return FormCloseQuery(); }
@@ -316,6 +323,8 @@ private:
     QList<QObject*> penStyleButtons_;
     QList<QObject*> brushStyleButtons_;
     bool closing_ = false;
+    std::unique_ptr<FigureHost> figureHost_;
+    std::unique_ptr<PictureMouse> pictureMouse_;
 };
 
 // The picture window created last; only the command that creates a window reads it.
