@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -308,15 +309,31 @@ bool ZoomRenderer::renderAveragedNarrow(const TDibGraphic& source, int zoomedWid
     const int k = narrowColumns_;
     const SumSpans sumSpans = k == 1 ? sumSpansNarrow<1> : k == 2 ? sumSpansNarrow<2> : k == 3 ? sumSpansNarrow<3>
                                                                                               : sumSpansNarrow<0>;
-    for (int y = 0; y < window.height(); ++y) {
-        const int64_t zy = window.top() + y;
-        const int top = spanStart(zy, H, zoomedHeight);
-        const int bottom = std::max(spanStart(zy + 1, H, zoomedHeight), top + 1);
-        sumRowsNarrow(source, top, bottom, narrowFirst_, narrowSums_.data(), narrowSumCount_);
-        sumSpans(narrowSums_.data(), narrowSpans_.data(), count, k, narrowPixels_.data());
-        const int extra = bottom - top - narrowRows_;
-        divideNarrow(narrowPixels_.data(), narrowHalf_[extra].data(), narrowScale_[extra].data(), count,
-                     out + y * stride);
+    auto renderRows = [&](int from, int to, uint16_t* sums, uint64_t* pixels) {
+        for (int y = from; y < to; ++y) {
+            const int64_t zy = window.top() + y;
+            const int top = spanStart(zy, H, zoomedHeight);
+            const int bottom = std::max(spanStart(zy + 1, H, zoomedHeight), top + 1);
+            sumRowsNarrow(source, top, bottom, narrowFirst_, sums, narrowSumCount_);
+            sumSpans(sums, narrowSpans_.data(), count, k, pixels);
+            const int extra = bottom - top - narrowRows_;
+            divideNarrow(pixels, narrowHalf_[extra].data(), narrowScale_[extra].data(), count, out + y * stride);
+        }
+    };
+    // The work is bounded by reading the source; a second core reads the lower half of the
+    // window. Small windows are not worth starting a thread for.
+    const int rows = window.height();
+    const int64_t sourceBytes = static_cast<int64_t>(narrowSumCount_) * rows * narrowRows_;
+    if (rows >= 2 && sourceBytes >= (int64_t{1} << 20) && std::thread::hardware_concurrency() > 1) {
+        narrowSums2_.resize(narrowSums_.size());
+        std::fill(narrowSums2_.begin(), narrowSums2_.end(), uint16_t{0});
+        narrowPixels2_.resize(narrowPixels_.size());
+        const int middle = rows / 2;
+        std::thread helper(renderRows, middle, rows, narrowSums2_.data(), narrowPixels2_.data());
+        renderRows(0, middle, narrowSums_.data(), narrowPixels_.data());
+        helper.join();
+    } else {
+        renderRows(0, rows, narrowSums_.data(), narrowPixels_.data());
     }
     return true;
 }

@@ -79,4 +79,7 @@ private:
     std::vector<float> narrowScale_[2];
     std::vector<uint16_t> narrowSums_;
     std::vector<uint64_t> narrowPixels_;
+    // The same scratch for the helper thread that renders the lower half of a large window.
+    std::vector<uint16_t> narrowSums2_;
+    std::vector<uint64_t> narrowPixels2_;
 };

@@ -312,6 +312,32 @@ INSTANTIATE_TEST_SUITE_P(Formats, RendererMatchesResize,
                                            RenderCase{"BlackWhite", ifBlackWhite, 91, 33}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Large reductions split their rows between two threads; the halves must meet seamlessly and
+// a renderer reused across zooms and windows must not keep stale tables or sums.
+TEST(RendererMatchesResizeLarge, WholeAndPartialWindowsOfABigReduction)
+{
+    TDibGraphic picture;
+    fillPattern(picture, 1203, 907, ifTrueColor, 5);
+    ZoomRenderer renderer;
+    for (float zoom : {36.0f, 50.0f, 73.5f, 12.0f}) {
+        const int w = static_cast<int>(1203 * (static_cast<long double>(zoom) / 100));
+        const int h = static_cast<int>(907 * (static_cast<long double>(zoom) / 100));
+        TResizeTransform resize;
+        resize.NewWidth = w;
+        resize.NewHeight = h;
+        TDibGraphic whole;
+        resize.ApplyOnDest(picture, whole);
+        for (const QRect& window : {QRect(0, 0, w, h), QRect(3, 1, w - 5, h - 2), QRect(0, 0, w, h)}) {
+            std::vector<uint32_t> out(static_cast<size_t>(window.width()) * window.height());
+            renderer.render(picture, w, h, window, out.data(), window.width());
+            for (int y = 0; y < window.height(); ++y)
+                for (int x = 0; x < window.width(); ++x)
+                    ASSERT_EQ(out[y * window.width() + x] & 0xFFFFFF, whole.GetPixelRGB(window.left() + x, window.top() + y))
+                        << "zoom " << zoom << " at " << window.left() + x << ", " << window.top() + y;
+        }
+    }
+}
+
 TEST_F(ViewFixture, EventsGoToTheHandlerFirstThenToTheWindowInCopyCoordinates)
 {
     struct Recorder : TMouseHandler {
