@@ -57,10 +57,12 @@ struct View {
     }
 };
 
+// Left alive on purpose: a static view would be destroyed after the application object and
+// crash the exit.
 View& sharedView()
 {
-    static View v;
-    return v;
+    static View* v = new View;
+    return *v;
 }
 
 int64_t viewportBytes() { return int64_t{kViewportWidth} * kViewportHeight * 4; }
