@@ -6,6 +6,7 @@
 #
 #   bench/tools/compare.sh [path/to/pictavo-bench]
 #   RUNS=5 bench/tools/compare.sh      (default 3)
+#   ONLY='smooth|mitchell 50' bench/tools/compare.sh   (only rows whose name matches the regex)
 #
 # Needs: graphicsmagick, libvips-tools, imagemagick (for the test picture), GNU time.
 set -euo pipefail
@@ -47,6 +48,7 @@ measure() {
 printf '%-22s %-34s %8s %8s %7s %8s %8s %7s %7s\n' operation peer "ours s" "peer s" ratio "ours cpu" "peer cpu" ratio target
 row() { # name peer-label target -- our arguments -- peer command
   local name=$1 label=$2 target=$3
+  [ -z "${ONLY:-}" ] || [[ $name =~ $ONLY ]] || return 0
   shift 3
   local ours=() peer=()
   [ "$1" = "--" ] && shift

@@ -242,14 +242,14 @@ TImageFormat formatArgument(const std::string& name)
     return it->second;
 }
 
-// The effects commands work on a temporary copy and assign it back.
+// The effects commands work on a temporary copy and, once it succeeded, take it over.
 template <class Change>
 void onTemporaryCopy(TDibGraphic& picture, Change change)
 {
     TDibGraphic temporary;
     temporary.AssignPicture(&picture);
     change(temporary);
-    picture.AssignPicture(&temporary);
+    picture.SwapImage(temporary);
 }
 
 void run(const std::string& op, const std::string& argument, TDibGraphic& picture)

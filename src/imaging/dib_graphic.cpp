@@ -482,6 +482,30 @@ void TDibGraphic::AssignPicture(const TDibGraphic* source)
     std::memcpy(Bits_, source->Bits(), static_cast<size_t>(source->RowBytes()) * static_cast<size_t>(GetHeight()));
 }
 
+void TDibGraphic::SwapImage(TDibGraphic& other) noexcept
+{
+    if (&other == this)
+        return;
+    using std::swap;
+    swap(DibSection_, other.DibSection_);
+    swap(MemoryDC_, other.MemoryDC_);
+    swap(Canvas_, other.Canvas_);
+    swap(paletteHandle_, other.paletteHandle_);
+    swap(Bits_, other.Bits_);
+    swap(ImageFormat_, other.ImageFormat_);
+    swap(BitmapInfo_, other.BitmapInfo_);
+    swap(LogPalette_, other.LogPalette_);
+    swap(RowBytes_, other.RowBytes_);
+    swap(reader_, other.reader_);
+    swap(writer_, other.writer_);
+    swap(converter_, other.converter_);
+    // A finder reads its palette through a pointer to the record that just changed hands.
+    if (converter_)
+        converter_->palette_ = &LogPalette_;
+    if (other.converter_)
+        other.converter_->palette_ = &other.LogPalette_;
+}
+
 HPALETTE TDibGraphic::PaletteHandle()
 {
     if (ImageFormat_ == ifTrueColor || GetEmpty())

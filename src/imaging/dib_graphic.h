@@ -123,6 +123,9 @@ private:
     uint16_t search(uint32_t color);
     void makeCell(Cell& cell, int red, int green, int blue);
 
+    // The picture that owns this finder re-points it when the palette record moves.
+    friend class TDibGraphic;
+
     const TLogPalette* palette_;
     Slot cache_[kSlots];
     std::vector<Cell> cells_;
@@ -238,6 +241,10 @@ public:
 
     // Copies another picture (or empties this one for null or an empty source).
     void AssignPicture(const TDibGraphic* source);
+    // Exchanges the image with other's without copying pixels: surface, device context, canvas,
+    // header, palette and colour finder. Frames, animation state, OnDraw, MultiImage and
+    // ImageIndex stay with each picture. A canvas keeps drawing into the pixels it was made for.
+    void SwapImage(TDibGraphic& other) noexcept;
 
     // Assignment: pictures, framework bitmaps, other framework graphics, null.
     void Assign(TPersistent* source) override;

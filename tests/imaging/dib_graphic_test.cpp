@@ -1,5 +1,7 @@
 #include "imaging/dib_graphic.h"
 
+#include "platform/framework/canvas.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -333,4 +335,72 @@ TEST(DibGraphic, FrameOutOfRange)
     TDibGraphic picture;
     EXPECT_EQ(errorText([&] { picture.Frame(1); }), "Frame 1 does not exist");
     EXPECT_EQ(errorText([&] { picture.Frame(0); }), "Frame 0 does not exist");
+}
+
+TEST(DibGraphic, SwapImageExchangesContentAndKeepsPictureState)
+{
+    TDibGraphic colour;
+    colour.NewImage(4, 3, ifTrueColor, nullptr, 72, 96);
+    colour.SetPixelRGB(2, 1, 0x123456);
+    colour.SetAnimationInterval(50);
+    colour.SetImageIndex(3);
+    colour.SetMultiImage(true);
+    TCanvas* colourCanvas = colour.Canvas();
+    const uint8_t* colourBits = colour.Bits();
+
+    const TLogPalette palette = paletteOf({0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
+    TDibGraphic indexed;
+    indexed.NewImage(7, 2, ifGray16, &palette, 300, 300);
+    indexed.SetPixelIndex(6, 0, 2);
+
+    colour.SwapImage(indexed);
+
+    EXPECT_EQ(colour.GetWidth(), 7);
+    EXPECT_EQ(colour.GetHeight(), 2);
+    EXPECT_EQ(colour.ImageFormat(), ifGray16);
+    EXPECT_EQ(colour.XDpi(), 300);
+    EXPECT_EQ(colour.LogPalette().palNumEntries, 4);
+    EXPECT_EQ(colour.GetPixelIndex(6, 0), 2u);
+    EXPECT_EQ(colour.GetPixelRGB(6, 0), 0x00FF00u);
+    EXPECT_EQ(indexed.GetWidth(), 4);
+    EXPECT_EQ(indexed.ImageFormat(), ifTrueColor);
+    EXPECT_EQ(indexed.XDpi(), 72);
+    EXPECT_EQ(indexed.YDpi(), 96);
+    EXPECT_EQ(indexed.GetPixelRGB(2, 1), 0x123456u);
+    EXPECT_EQ(indexed.Bits(), colourBits);
+    EXPECT_EQ(indexed.Canvas(), colourCanvas);
+    EXPECT_EQ(indexed.PaletteHandle(), nullptr);
+    EXPECT_NE(colour.PaletteHandle(), nullptr);
+
+    // Picture state is not part of the image.
+    EXPECT_EQ(colour.AnimationInterval(), 50);
+    EXPECT_EQ(colour.ImageIndex(), 3);
+    EXPECT_TRUE(colour.MultiImage());
+    EXPECT_EQ(indexed.AnimationInterval(), 200);
+    EXPECT_EQ(indexed.ImageIndex(), 1);
+
+    // Colour matching follows the palette that came along, not the record left behind.
+    colour.SetPixelRGB(0, 1, 0x0000F0);
+    EXPECT_EQ(colour.GetPixelIndex(0, 1), 3u);
+    indexed.SwapImage(colour);
+    indexed.SetPixelRGB(1, 1, 0xF00000);
+    EXPECT_EQ(indexed.GetPixelIndex(1, 1), 1u);
+    EXPECT_EQ(indexed.GetPixelIndex(0, 1), 3u);
+    indexed.SwapImage(colour);
+
+    // Each canvas draws into the pixels it came with.
+    colour.Canvas()->SetPixels(1, 0, TColor(0x000000FF));
+    EXPECT_EQ(colour.GetPixelRGB(1, 0), 0xFF0000u);
+    indexed.Canvas()->SetPixels(0, 0, TColor(0x00332211));
+    EXPECT_EQ(indexed.GetPixelRGB(0, 0), 0x112233u);
+    EXPECT_EQ(colour.GetPixelIndex(0, 0), 0u);
+
+    TDibGraphic empty;
+    empty.SwapImage(colour);
+    EXPECT_TRUE(colour.GetEmpty());
+    EXPECT_EQ(colour.Canvas(), nullptr);
+    EXPECT_EQ(colour.Converter(), nullptr);
+    EXPECT_EQ(empty.GetPixelIndex(6, 0), 2u);
+    empty.SwapImage(empty);
+    EXPECT_EQ(empty.GetWidth(), 7);
 }

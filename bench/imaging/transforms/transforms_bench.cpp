@@ -94,6 +94,15 @@ void Sharpen(benchmark::State& state)
 }
 BENCHMARK(Sharpen)->Unit(benchmark::kMillisecond);
 
+void Smooth(benchmark::State& state)
+{
+    TDibGraphic dest;
+    for (auto _ : state)
+        TSmoothTransform().ApplyOnDest(photo(), dest);
+    pixels(state);
+}
+BENCHMARK(Smooth)->Unit(benchmark::kMillisecond);
+
 void Resize(benchmark::State& state)
 {
     TResizeTransform resize;
@@ -106,8 +115,8 @@ void Resize(benchmark::State& state)
         resize.ApplyOnDest(photo(), dest);
     pixels(state);
 }
-// Filter -1 is the unfiltered stretch; 0 triangle, 4 Lanczos3.
-BENCHMARK(Resize)->ArgsProduct({{-1, 0, 4}, {50, 250}})->Unit(benchmark::kMillisecond);
+// Filter -1 is the unfiltered stretch; 0 triangle, 4 Lanczos3, 5 Mitchell.
+BENCHMARK(Resize)->ArgsProduct({{-1, 0, 4, 5}, {50, 250}})->Unit(benchmark::kMillisecond);
 
 void ConvertTo256Colours(benchmark::State& state)
 {

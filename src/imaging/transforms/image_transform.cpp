@@ -8,7 +8,8 @@ void TImageTransform::Apply(TDibGraphic& Picture)
 {
     TDibGraphic temporary;
     ApplyOnDest(Picture, temporary);
-    Picture.AssignPicture(&temporary);
+    // The result is taken over, not copied; the old image leaves with the temporary.
+    Picture.SwapImage(temporary);
 }
 
 void TImageTransform::ApplyOnDest(const TDibGraphic&, TDibGraphic&)

@@ -20,8 +20,9 @@ public:
 
     virtual QString ClassName() const { return QStringLiteral("TImageTransform"); }
 
-    // Transforms Picture. The generic form runs ApplyOnDest into a temporary picture and assigns
-    // the result back, so Picture is replaced only once ApplyOnDest has succeeded.
+    // Transforms Picture. The generic form runs ApplyOnDest into a temporary picture and takes
+    // its image over, so Picture is replaced only once ApplyOnDest has succeeded; the picture's
+    // own frames and animation settings stay.
     virtual void Apply(TDibGraphic& Picture);
     // Writes the result into Dest; Source is only read. Raises "Method "ApplyOnDest" not
     // implemented for <class> class" in classes without their own.

@@ -52,25 +52,65 @@ private:
 };
 
 // One destination row of the horizontal pass. Each channel's sum adds weight × value term by
-// term in contributor order; the vector form does exactly that in three lanes at once.
+// term in contributor order; the vector form does exactly that in three lanes at once, on the
+// row already widened to four floats a pixel (fourth lane unused).
+#if defined(__SSE2__)
+struct alignas(16) WidePixel {
+    float lanes[4];
+};
+
+void widenRow(const uint8_t* in, float* wide, int w)
+{
+    const __m128i zero = _mm_setzero_si128();
+    for (int x = 0; x < w; ++x) {
+        int32_t bytes;
+        std::memcpy(&bytes, in + 3 * static_cast<size_t>(x), 4);
+        const __m128i lanes = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
+        _mm_store_ps(wide + 4 * static_cast<size_t>(x), _mm_cvtepi32_ps(lanes));
+    }
+}
+
+// clampRound on four lanes at once, as 32-bit integers: a NaN lane gives 0 like the scalar
+// form, and the same add-and-subtract of 2^23 rounds in the same mode.
+inline __m128i clampRoundFour(__m128 sum)
+{
+    const __m128 limited = _mm_min_ps(_mm_max_ps(sum, _mm_setzero_ps()), _mm_set1_ps(255.f));
+    const __m128 shift = _mm_set1_ps(8388608.f);
+    return _mm_cvttps_epi32(_mm_sub_ps(_mm_add_ps(limited, shift), shift));
+}
+
+inline __m128 contributorSum(const resample::ContributorTable& across, int i, const float* wide)
+{
+    const resample::Contributor* c = across.list.data() + across.first[i];
+    const resample::Contributor* end = across.list.data() + across.first[i + 1];
+    __m128 sum = _mm_setzero_ps();
+    for (; c != end; ++c)
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(c->weight), _mm_load_ps(wide + 4 * static_cast<size_t>(c->pixel))));
+    return sum;
+}
+
+void horizontalRow(const resample::ContributorTable& across, const float* wide, uint8_t* out, int W)
+{
+    // All pixels but the last store four bytes; the fourth is overwritten by the next pixel.
+    for (int i = 0; i + 1 < W; ++i) {
+        const __m128i bytes = clampRoundFour(contributorSum(across, i, wide));
+        const int32_t packed = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(bytes, bytes), bytes));
+        std::memcpy(out + 3 * static_cast<size_t>(i), &packed, 4);
+    }
+    if (W >= 1) {
+        alignas(16) float lanes[4];
+        _mm_store_ps(lanes, contributorSum(across, W - 1, wide));
+        uint8_t* last = out + 3 * static_cast<size_t>(W - 1);
+        for (int c = 0; c < 3; ++c)
+            last[c] = resample::clampRound(lanes[c]);
+    }
+}
+#else
 void horizontalRow(const resample::ContributorTable& across, const uint8_t* in, uint8_t* out, int W)
 {
     for (int i = 0; i < W; ++i) {
         const resample::Contributor* c = across.list.data() + across.first[i];
         const resample::Contributor* end = across.list.data() + across.first[i + 1];
-#if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        __m128 sum = _mm_setzero_ps();
-        for (; c != end; ++c) {
-            int32_t bytes;
-            std::memcpy(&bytes, in + 3 * static_cast<size_t>(c->pixel), 4);
-            const __m128i wide = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero);
-            sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(c->weight), _mm_cvtepi32_ps(wide)));
-        }
-        alignas(16) float lanes[4];
-        _mm_store_ps(lanes, sum);
-        const float b = lanes[0], g = lanes[1], r = lanes[2];
-#else
         float b = 0.f, g = 0.f, r = 0.f;
         for (; c != end; ++c) {
             const uint8_t* p = in + 3 * static_cast<size_t>(c->pixel);
@@ -78,12 +118,12 @@ void horizontalRow(const resample::ContributorTable& across, const uint8_t* in, 
             g += c->weight * static_cast<float>(p[1]);
             r += c->weight * static_cast<float>(p[2]);
         }
-#endif
         out[3 * i] = resample::clampRound(b);
         out[3 * i + 1] = resample::clampRound(g);
         out[3 * i + 2] = resample::clampRound(r);
     }
 }
+#endif
 
 } // namespace
 
@@ -179,6 +219,9 @@ void TResizeTransform::Resample(const TDibGraphic& Source, TDibGraphic& Dest)
     const auto colors = pixel_rows::paletteColors(Source);
     const bool trueColor = Source.ImageFormat() == ifTrueColor;
     std::vector<uint8_t> expanded[row_workers::MaxWorkers];
+#if defined(__SSE2__)
+    std::vector<WidePixel> widened[row_workers::MaxWorkers];
+#endif
 
     // Horizontal pass into the W × h work rows. Source rows are copied with one spare byte so
     // a pixel's three channels can be loaded as four.
@@ -192,7 +235,14 @@ void TResizeTransform::Resample(const TDibGraphic& Source, TDibGraphic& Dest)
                     std::memcpy(in.data(), Source.ScanLine(y), static_cast<size_t>(w) * 3);
                 else
                     pixel_rows::readBgr(Source, y, colors, in.data());
+#if defined(__SSE2__)
+                std::vector<WidePixel>& wide = widened[worker];
+                wide.resize(static_cast<size_t>(w));
+                widenRow(in.data(), reinterpret_cast<float*>(wide.data()), w);
+                horizontalRow(across, reinterpret_cast<const float*>(wide.data()), work.data() + workRow * static_cast<size_t>(y), W);
+#else
                 horizontalRow(across, in.data(), work.data() + workRow * static_cast<size_t>(y), W);
+#endif
             }
         },
         0, int64_t{h} + H);
@@ -216,7 +266,16 @@ void TResizeTransform::Resample(const TDibGraphic& Source, TDibGraphic& Dest)
                     for (size_t i = 0; i < workRow; ++i)
                         sum[i] += weight * static_cast<float>(in[i]);
                 }
-                for (size_t i = 0; i < workRow; ++i)
+                size_t i = 0;
+#if defined(__SSE2__)
+                for (; i + 16 <= workRow; i += 16) {
+                    const float* s = sum.data() + i;
+                    const __m128i low = _mm_packs_epi32(clampRoundFour(_mm_loadu_ps(s)), clampRoundFour(_mm_loadu_ps(s + 4)));
+                    const __m128i high = _mm_packs_epi32(clampRoundFour(_mm_loadu_ps(s + 8)), clampRoundFour(_mm_loadu_ps(s + 12)));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(row.data() + i), _mm_packus_epi16(low, high));
+                }
+#endif
+                for (; i < workRow; ++i)
                     row[i] = resample::clampRound(sum[i]);
                 writer.write(worker, y, row.data());
             }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <random>
 #include <string>
@@ -217,3 +218,39 @@ static std::string formatName(const ::testing::TestParamInfo<TImageFormat>& info
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, Differential, ::testing::ValuesIn(allFormats), formatName);
+
+// Kernels whose sums do and do not fit 16 bits, unusual divisors, and widths around the
+// sixteen-channel step, against the plain procedure.
+TEST(DifferentialConvolution, KernelsDivisorsAndWidths)
+{
+    struct Case {
+        std::array<int8_t, 9> kernel;
+        int8_t divisor;
+    };
+    const Case cases[] = {
+        {{1, 2, 1, 2, 35, 2, 1, 2, 1}, 47},          {{-1, -2, -1, -2, 37, -2, -1, -2, -1}, 25},
+        {{1, 1, 1, 1, 1, 1, 1, 1, 1}, 9},            {{0, 0, 0, 0, 1, 0, 0, 0, 0}, 1},
+        {{0, -1, 0, -1, 5, -1, 0, -1, 0}, 0},        {{1, 2, 1, 2, 4, 2, 1, 2, 1}, -7},
+        {{127, 127, 127, 127, 127, 127, 127, 127, 127}, 127}, {{-128, 0, 0, 0, 127, 0, 0, 0, 127}, 3},
+        {{-128, -128, -128, -128, 127, -128, -128, -128, -128}, 2}, {{3, 0, 0, 0, 0, 0, 0, 0, 0}, 2},
+    };
+    std::mt19937 random(41);
+    for (int width : {3, 4, 7, 8, 9, 13}) {
+        for (TImageFormat format : {ifTrueColor, ifColor16}) {
+            TDibGraphic source;
+            randomPicture(source, width, 5, format, random, false);
+            for (const Case& c : cases) {
+                SCOPED_TRACE(testing::Message() << "width " << width << " format " << int(format) << " centre "
+                                                << int(c.kernel[4]) << " divisor " << int(c.divisor));
+                TConvolutionTransform t;
+                t.Kernel = c.kernel;
+                t.KernelDivisor = c.divisor;
+                TDibGraphic fast, plain;
+                t.ApplyOnDest(source, fast);
+                reference::convolution(source, plain, c.kernel, c.divisor);
+                QString where;
+                ASSERT_TRUE(samePixels(fast, plain, &where)) << where.toStdString();
+            }
+        }
+    }
+}
