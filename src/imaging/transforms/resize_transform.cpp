@@ -92,7 +92,31 @@ inline __m128 contributorSum(const resample::ContributorTable& across, int i, co
 void horizontalRow(const resample::ContributorTable& across, const float* wide, uint8_t* out, int W)
 {
     // All pixels but the last store four bytes; the fourth is overwritten by the next pixel.
-    for (int i = 0; i + 1 < W; ++i) {
+    // Two pixels a step keep two independent chains of additions going.
+    int i = 0;
+    for (; i + 2 < W; i += 2) {
+        const resample::Contributor* list = across.list.data();
+        const resample::Contributor* c0 = list + across.first[i];
+        const resample::Contributor* c1 = list + across.first[i + 1];
+        const resample::Contributor* end0 = c1;
+        const resample::Contributor* end1 = list + across.first[i + 2];
+        __m128 sum0 = _mm_setzero_ps(), sum1 = _mm_setzero_ps();
+        for (; c0 != end0 && c1 != end1; ++c0, ++c1) {
+            sum0 = _mm_add_ps(sum0, _mm_mul_ps(_mm_set1_ps(c0->weight), _mm_load_ps(wide + 4 * static_cast<size_t>(c0->pixel))));
+            sum1 = _mm_add_ps(sum1, _mm_mul_ps(_mm_set1_ps(c1->weight), _mm_load_ps(wide + 4 * static_cast<size_t>(c1->pixel))));
+        }
+        for (; c0 != end0; ++c0)
+            sum0 = _mm_add_ps(sum0, _mm_mul_ps(_mm_set1_ps(c0->weight), _mm_load_ps(wide + 4 * static_cast<size_t>(c0->pixel))));
+        for (; c1 != end1; ++c1)
+            sum1 = _mm_add_ps(sum1, _mm_mul_ps(_mm_set1_ps(c1->weight), _mm_load_ps(wide + 4 * static_cast<size_t>(c1->pixel))));
+        const __m128i both = _mm_packs_epi32(clampRoundFour(sum0), clampRoundFour(sum1));
+        const __m128i bytes = _mm_packus_epi16(both, both);
+        const int32_t first = _mm_cvtsi128_si32(bytes);
+        const int32_t second = _mm_cvtsi128_si32(_mm_srli_si128(bytes, 4));
+        std::memcpy(out + 3 * static_cast<size_t>(i), &first, 4);
+        std::memcpy(out + 3 * static_cast<size_t>(i + 1), &second, 4);
+    }
+    for (; i + 1 < W; ++i) {
         const __m128i bytes = clampRoundFour(contributorSum(across, i, wide));
         const int32_t packed = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(bytes, bytes), bytes));
         std::memcpy(out + 3 * static_cast<size_t>(i), &packed, 4);
