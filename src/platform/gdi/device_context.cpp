@@ -102,27 +102,6 @@ geometry::ArcDirection arcDirectionOf(int d)
     return d == AD_CLOCKWISE ? geometry::ArcDirection::Clockwise : geometry::ArcDirection::CounterClockwise;
 }
 
-// Spans of `a` not covered by `b` (both sorted by row, then x, without overlaps).
-SpanList subtract(const SpanList& a, const SpanList& b)
-{
-    SpanList out;
-    out.reserve(a.size());
-    size_t j = 0;
-    for (const Span& s : a) {
-        while (j < b.size() && (b[j].y < s.y || (b[j].y == s.y && b[j].x1 <= s.x0)))
-            ++j;
-        int x = s.x0;
-        for (size_t k = j; k < b.size() && b[k].y == s.y && b[k].x0 < s.x1; ++k) {
-            if (b[k].x0 > x)
-                out.push_back({s.y, x, b[k].x0});
-            x = std::max(x, b[k].x1);
-        }
-        if (x < s.x1)
-            out.push_back({s.y, x, s.x1});
-    }
-    return out;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -445,7 +424,7 @@ void DeviceContext::paintFigure(const geometry::Figure& figure)
         return;
     }
     if (!figure.penArea.empty()) {
-        fillSpans(subtract(figure.interior, figure.penArea), brush);
+        fillSpans(geometry::subtractSpans(figure.interior, figure.penArea), brush);
         penSpans(figure.penArea);
         return;
     }
@@ -492,7 +471,7 @@ bool DeviceContext::Rectangle(int left, int top, int right, int bottom)
         for (int y = std::max(r.top + 1, clip.top); y < std::min(r.bottom - 1, clip.bottom); ++y)
             if (r.left + 1 < r.right - 1)
                 inner.push_back({y, r.left + 1, r.right - 1});
-        fillSpans(subtract(inner, pen), brush);
+        fillSpans(geometry::subtractSpans(inner, pen), brush);
         penSpans(pen);
         return true;
     }

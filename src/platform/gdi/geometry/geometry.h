@@ -101,5 +101,6 @@ PointPath linePath(Point from, Point to);
 // Helpers the painter may use on results.
 SpanList spansFromPaths(const std::vector<PointPath>& paths);     // pixels of paths as spans
 SpanList intersectSpans(const SpanList& spans, Rect clip);        // clip to a normalised rect
+SpanList subtractSpans(const SpanList& a, const SpanList& b);      // pixels of a not in b
 
 } // namespace gdi::geometry

@@ -36,7 +36,6 @@ SpanList fillPolygons(const std::vector<std::vector<Point>>& contours, PolyFillM
 // Union of spans given in any order.
 SpanList normaliseSpans(std::vector<Span> spans);
 SpanList unionSpans(const SpanList& a, const SpanList& b);
-SpanList subtractSpans(const SpanList& a, const SpanList& b);
 
 // Drops a pixel that was already visited, so each pixel of a figure outline appears once.
 void removeRepeatedPixels(std::vector<PointPath>& paths);

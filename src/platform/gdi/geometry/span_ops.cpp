@@ -90,26 +90,6 @@ SpanList unionSpans(const SpanList& a, const SpanList& b)
     return normaliseSpans(std::move(all));
 }
 
-SpanList subtractSpans(const SpanList& a, const SpanList& b)
-{
-    SpanList out;
-    out.reserve(a.size());
-    size_t j = 0;
-    for (const Span& s : a) {
-        while (j < b.size() && (b[j].y < s.y || (b[j].y == s.y && b[j].x1 <= s.x0)))
-            ++j;
-        int x = s.x0;
-        for (size_t k = j; k < b.size() && b[k].y == s.y && b[k].x0 < s.x1; ++k) {
-            if (b[k].x0 > x)
-                out.push_back({s.y, x, b[k].x0});
-            x = std::max(x, b[k].x1);
-        }
-        if (x < s.x1)
-            out.push_back({s.y, x, s.x1});
-    }
-    return out;
-}
-
 void removeRepeatedPixels(std::vector<PointPath>& paths)
 {
     size_t total = 0;
@@ -151,6 +131,26 @@ SpanList intersectSpans(const SpanList& spans, Rect clip)
         const int x1 = std::min(s.x1, clip.right);
         if (x0 < x1)
             out.push_back({s.y, x0, x1});
+    }
+    return out;
+}
+
+SpanList subtractSpans(const SpanList& a, const SpanList& b)
+{
+    SpanList out;
+    out.reserve(a.size());
+    size_t j = 0;
+    for (const Span& s : a) {
+        while (j < b.size() && (b[j].y < s.y || (b[j].y == s.y && b[j].x1 <= s.x0)))
+            ++j;
+        int x = s.x0;
+        for (size_t k = j; k < b.size() && b[k].y == s.y && b[k].x0 < s.x1; ++k) {
+            if (b[k].x0 > x)
+                out.push_back({s.y, x, b[k].x0});
+            x = std::max(x, b[k].x1);
+        }
+        if (x < s.x1)
+            out.push_back({s.y, x, s.x1});
     }
     return out;
 }
