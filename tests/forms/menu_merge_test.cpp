@@ -34,10 +34,10 @@ struct MergeRow {
 
 class MergeMenus : public ::testing::TestWithParam<MergeRow> {
 protected:
-    forms::MenuItems make(const QList<std::pair<const char*, int>>& spec)
+    forms::MenuItems make(const QList<std::pair<const char*, int>>& entries)
     {
         forms::MenuItems items;
-        for (const auto& [title, group] : spec) {
+        for (const auto& [title, group] : entries) {
             menus_.push_back(std::make_unique<QMenu>(QString::fromUtf8(title)));
             items.append({menus_.back().get(), group});
         }

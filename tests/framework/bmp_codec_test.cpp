@@ -208,7 +208,7 @@ TEST(BmpSuite, PaletteIndexPastTheTableIsBlack)
 
 struct BadInput {
     const char* name;
-    BmpSpec spec;
+    BmpSpec layout;
     const char* messagePart;
 };
 
@@ -236,7 +236,7 @@ TEST_P(BmpBadInput, RaisesAClearGraphicError)
 {
     const BadInput& c = GetParam();
     try {
-        BmpCodec::decodeFile(makeBmp(c.spec));
+        BmpCodec::decodeFile(makeBmp(c.layout));
         FAIL() << "decoded";
     } catch (const EInvalidGraphic& e) {
         EXPECT_TRUE(e.Message().contains(QString::fromLatin1(c.messagePart))) << e.what();
