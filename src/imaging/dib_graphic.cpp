@@ -222,6 +222,19 @@ int32_t DpiToPelsPerMeter(uint16_t dpi)
 
 TRgbToPaletteConverter::TRgbToPaletteConverter(const TLogPalette& palette) : palette_(&palette) {}
 
+namespace {
+
+// Squared RGB distance from a colour to a palette entry: the nearest-colour measure.
+int squaredDistance(int r, int g, int b, const TPaletteEntry& e)
+{
+    const int dr = r - e.peRed;
+    const int dg = g - e.peGreen;
+    const int db = b - e.peBlue;
+    return dr * dr + dg * dg + db * db;
+}
+
+} // namespace
+
 uint16_t TRgbToPaletteConverter::SearchPalette(const TLogPalette& palette, uint32_t color)
 {
     const int r = (color >> 16) & 0xFF;
@@ -232,10 +245,7 @@ uint16_t TRgbToPaletteConverter::SearchPalette(const TLogPalette& palette, uint3
     int bestDistance = std::numeric_limits<int>::max();
     for (int i = 0; i < count; ++i) {
         const TPaletteEntry& e = palette.palPalEntry[i];
-        const int dr = r - e.peRed;
-        const int dg = g - e.peGreen;
-        const int db = b - e.peBlue;
-        const int distance = dr * dr + dg * dg + db * db;
+        const int distance = squaredDistance(r, g, b, e);
         if (distance < bestDistance) {
             bestDistance = distance;
             best = i;
@@ -265,10 +275,7 @@ uint16_t TRgbToPaletteConverter::search(uint32_t color)
     for (int k = 0; k < cell.count; ++k) {
         const int i = candidate[k];
         const TPaletteEntry& e = palette_->palPalEntry[i];
-        const int dr = r - e.peRed;
-        const int dg = g - e.peGreen;
-        const int db = b - e.peBlue;
-        const int distance = dr * dr + dg * dg + db * db;
+        const int distance = squaredDistance(r, g, b, e);
         if (distance < bestDistance) {
             bestDistance = distance;
             best = i;
