@@ -79,11 +79,18 @@ void BM_PlainViewportCopy(benchmark::State& state)
 }
 BENCHMARK(BM_PlainViewportCopy);
 
-// Redraw(false) and rendering what it shows: the work a redraw makes.
-void redrawAt(benchmark::State& state, TImageScrollBox* view)
+// Redraw and rendering what it shows: the work a redraw makes. With changed pixels, one pixel
+// is drawn before each redraw, which then renders the whole viewport afresh; without, the
+// redraw is one for the layout alone (a zoom or mode chosen again, centring) and keeps what was
+// rendered.
+void redrawAt(benchmark::State& state, TImageScrollBox* view, bool pixelsChanged)
 {
+    TDibGraphic* picture = view->GetGraphic();
+    uint32_t colour = 0;
     for (auto _ : state) {
-        view->Redraw(false);
+        if (pixelsChanged)
+            picture->SetPixelRGB(17, 17, ++colour & 0xFFFFFF);
+        view->Redraw(pixelsChanged);
         view->RenderVisible();
     }
     state.counters["client_w"] = view->ClientWidth();
@@ -96,7 +103,7 @@ void BM_Redraw_Percent(benchmark::State& state)
 {
     TImageScrollBox* view = sharedView().view;
     view->SetZoomPercent(static_cast<double>(state.range(0)));
-    redrawAt(state, view);
+    redrawAt(state, view, false);
 }
 BENCHMARK(BM_Redraw_Percent)->Arg(100)->Arg(250)->Arg(1600);
 
@@ -104,10 +111,27 @@ void BM_Redraw_FitToPage(benchmark::State& state)
 {
     TImageScrollBox* view = sharedView().view;
     view->SetZoomMode(zmFitToPage);
-    redrawAt(state, view);
+    redrawAt(state, view, false);
     view->SetZoomMode(zmPercent);
 }
 BENCHMARK(BM_Redraw_FitToPage);
+
+void BM_RedrawChanged_Percent(benchmark::State& state)
+{
+    TImageScrollBox* view = sharedView().view;
+    view->SetZoomPercent(static_cast<double>(state.range(0)));
+    redrawAt(state, view, true);
+}
+BENCHMARK(BM_RedrawChanged_Percent)->Arg(100)->Arg(250)->Arg(1600);
+
+void BM_RedrawChanged_FitToPage(benchmark::State& state)
+{
+    TImageScrollBox* view = sharedView().view;
+    view->SetZoomMode(zmFitToPage);
+    redrawAt(state, view, true);
+    view->SetZoomMode(zmPercent);
+}
+BENCHMARK(BM_RedrawChanged_FitToPage);
 
 // The renderer alone on the fit-to-page window (36 %: 1440 x 1080 from the whole picture).
 void BM_RenderAveraged36(benchmark::State& state)
@@ -123,6 +147,25 @@ void BM_RenderAveraged36(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * int64_t{picture.RowBytes()} * picture.GetHeight());
 }
 BENCHMARK(BM_RenderAveraged36);
+
+// The floor of any fresh render that shows the whole picture: reading its 36 MB once.
+void BM_ReadWholePicture(benchmark::State& state)
+{
+    const TDibGraphic& picture = bigPicture();
+    const size_t words = static_cast<size_t>(picture.RowBytes()) * picture.GetHeight() / sizeof(uint64_t);
+    const uint8_t* bits = picture.Bits();
+    for (auto _ : state) {
+        uint64_t sum = 0;
+        for (size_t i = 0; i < words; ++i) {
+            uint64_t word;
+            std::memcpy(&word, bits + i * sizeof word, sizeof word);
+            sum += word;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t{picture.RowBytes()} * picture.GetHeight());
+}
+BENCHMARK(BM_ReadWholePicture);
 
 // The same, with the widget painted onto its backing store.
 void BM_RedrawAndPaint_Percent(benchmark::State& state)

@@ -231,6 +231,7 @@ void TImageScrollBox::Redraw(bool reloadGraphic)
         displayedValid_ = false;
         screen_ = QImage();
         screenValid_ = false;
+        screenKey_ = ScreenKey{};
         displayedWidth_ = displayedHeight_ = 0;
         setScrollBarsVisible(false, false);
         image_->hide();
@@ -253,7 +254,7 @@ void TImageScrollBox::Redraw(bool reloadGraphic)
     if (mouseHandler_ && (changed || reloadGraphic))
         mouseHandler_->BeforeResize();
 
-    buildDisplayed();
+    buildDisplayed(reloadGraphic);
 
     if (OnRedraw)
         OnRedraw(&picture_);
@@ -299,14 +300,20 @@ void TImageScrollBox::RecalcZoom()
     }
 }
 
-void TImageScrollBox::buildDisplayed()
+void TImageScrollBox::buildDisplayed(bool reloadGraphic)
 {
     const int w = zoomedExtent(picture_.GetWidth(), zoomPercent_);
     const int h = zoomedExtent(picture_.GetHeight(), zoomPercent_);
     displayedWidth_ = w;
     displayedHeight_ = h;
-    screenValid_ = false;
-    displayedValid_ = false;
+    // What is on screen stays when neither the pixels nor the zoomed size changed: a redraw
+    // for the layout alone (a mode chosen again, centring) then costs no rendering.
+    const TDibGraphic& source = displaySource();
+    const ScreenKey key{&source, source.ChangeCount(), w, h};
+    if (reloadGraphic || !(key == screenKey_)) {
+        screenKey_ = key;
+        screenValid_ = false;
+    }
 
     // Each bar shows exactly when the copy exceeds the client extent left beside the other.
     const int fullWidth = width() - 2 * frameWidth();
@@ -339,8 +346,6 @@ void TImageScrollBox::buildDisplayed()
         imageLeft_ = imageTop_ = 0;
         placeImage();
     }
-    screenValid_ = false;
-    displayedValid_ = false;
     image_->update();
 }
 
@@ -385,6 +390,8 @@ QRect TImageScrollBox::visibleWindow() const
 void TImageScrollBox::RenderVisible()
 {
     const QRect window = visibleWindow();
+    if (screenValid_ && window == screenWindow_)
+        return;
     screenWindow_ = window;
     screenValid_ = true;
     displayedValid_ = false;

@@ -122,7 +122,8 @@ public:
     std::function<void(TDibGraphic* graphic)> OnRedraw;
     std::function<void(const TRect& rect)> OnRubberbandChange;
 
-    // Renders the visible window into the screen cache now (painting does it when needed).
+    // Renders the visible window into the screen cache now, unless it already holds that
+    // window as of the last redraw (painting does this when needed).
     void RenderVisible();
 
 protected:
@@ -132,7 +133,7 @@ protected:
 private:
     friend class TImageControl;
 
-    void buildDisplayed();
+    void buildDisplayed(bool reloadGraphic);
     const TDibGraphic& displaySource() const;
     void setScrollBarsVisible(bool horizontal, bool vertical);
     void placeImage();
@@ -163,7 +164,16 @@ private:
     bool horzVisible_ = false;
     bool vertVisible_ = false;
 
-    // What is on screen: the rendered visible window and, on request, a picture of it.
+    // What is on screen: the rendered visible window and, on request, a picture of it. The
+    // key says what it was rendered from: the source, its change count and the zoomed size.
+    struct ScreenKey {
+        const TDibGraphic* source = nullptr;
+        uint64_t changes = 0;
+        int width = 0;
+        int height = 0;
+        bool operator==(const ScreenKey&) const = default;
+    };
+    ScreenKey screenKey_;
     ZoomRenderer renderer_;
     QImage screen_;
     QRect screenWindow_;

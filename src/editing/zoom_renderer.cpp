@@ -60,11 +60,22 @@ void pickRow1(const uint8_t* row, const int* columns, int count, const uint32_t*
 
 using PickRow = void (*)(const uint8_t*, const int*, int, const uint32_t*, uint32_t*);
 
-// At 100 % the columns are consecutive: convert the row straight through.
+// Consecutive 24-bit pixels to 0xFFRRGGBB: four at a time from three little-endian words
+// (b0 g0 r0 b1 | g1 r1 b2 g2 | r2 b3 g3 r3), then one by one.
 void copyRow24(const uint8_t* row, int count, uint32_t* out)
 {
-    for (int i = 0; i < count; ++i, row += 3)
-        out[i] = 0xFF000000u | (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+    constexpr uint32_t alpha = 0xFF000000u;
+    int i = 0;
+    for (; i + 4 <= count; i += 4, row += 12) {
+        uint32_t w[3];
+        std::memcpy(w, row, sizeof w);
+        out[i] = alpha | w[0];
+        out[i + 1] = alpha | (w[0] >> 24) | (w[1] << 8);
+        out[i + 2] = alpha | (w[1] >> 16) | (w[2] << 16);
+        out[i + 3] = alpha | (w[2] >> 8);
+    }
+    for (; i < count; ++i, row += 3)
+        out[i] = alpha | (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
 }
 
 
@@ -226,19 +237,35 @@ void ZoomRenderer::renderPicked(const TDibGraphic& source, int zoomedWidth, int 
     const auto lut = paletteLookup(source);
     const PickRow pick = pickerFor(source.BitmapInfo().bmiHeader.biBitCount);
 
-    const bool straight = zoomedWidth == W && source.ImageFormat() == ifTrueColor;
+    const bool trueColour = source.ImageFormat() == ifTrueColor;
+    const bool straight = zoomedWidth == W && trueColour;
+    // Enlarging true colour: each source pixel of the window's span is converted once and then
+    // repeated, instead of being put together from bytes again for every repeat.
+    const bool widened = zoomedWidth > W && trueColour;
+    const int first = columns_[0];
+    if (widened) {
+        spanPixels_.resize(static_cast<size_t>(columns_[count - 1] - first + 1));
+        for (int& column : columns_)
+            column -= first;
+    }
     int previousRow = -1;
     uint32_t* previousOut = nullptr;
     for (int y = 0; y < window.height(); ++y) {
         uint32_t* row = out + y * stride;
         const int sy = spanStart(window.top() + y, H, zoomedHeight);
         // Enlarged rows repeat: copy the row already made instead of picking it again.
-        if (sy == previousRow)
+        if (sy == previousRow) {
             std::memcpy(row, previousOut, sizeof(uint32_t) * static_cast<size_t>(count));
-        else if (straight)
+        } else if (straight) {
             copyRow24(source.ScanLine(sy) + 3 * static_cast<size_t>(window.left()), count, row);
-        else
+        } else if (widened) {
+            copyRow24(source.ScanLine(sy) + 3 * static_cast<size_t>(first), static_cast<int>(spanPixels_.size()),
+                      spanPixels_.data());
+            for (int i = 0; i < count; ++i)
+                row[i] = spanPixels_[columns_[i]];
+        } else {
             pick(source.ScanLine(sy), columns_.data(), count, lut.data(), row);
+        }
         previousRow = sy;
         previousOut = row;
     }

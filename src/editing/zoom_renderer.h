@@ -53,6 +53,7 @@ private:
 
     // Scratch kept between calls so a redraw allocates nothing once warmed up.
     std::vector<int> columns_;
+    std::vector<uint32_t> spanPixels_;
     std::vector<uint32_t> sums_;
     std::vector<Reciprocal> reciprocals_;
 

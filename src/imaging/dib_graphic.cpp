@@ -341,8 +341,19 @@ std::unique_ptr<TGraphic> TDibGraphic::Create() const
     return NewInstance();
 }
 
+uint64_t TDibGraphic::ChangeCount() const
+{
+    // Both notes are taken, so that neither is left to count a second time later.
+    const bool picture = written_.exchange(false, std::memory_order_relaxed);
+    const bool surface = DibSection_ && DibSection_->takeWriteNote();
+    if (picture || surface)
+        ++changeCount_;
+    return changeCount_;
+}
+
 void TDibGraphic::FreeImage()
 {
+    noteWrite();
     Canvas_.reset();
     converter_.reset();
     paletteHandle_.reset();
@@ -506,6 +517,8 @@ void TDibGraphic::SwapImage(TDibGraphic& other) noexcept
     swap(reader_, other.reader_);
     swap(writer_, other.writer_);
     swap(converter_, other.converter_);
+    noteWrite();
+    other.noteWrite();
     // A finder reads its palette through a pointer to the record that just changed hands.
     if (converter_)
         converter_->palette_ = &LogPalette_;

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -186,7 +187,13 @@ public:
     gdi::DeviceContext* MemoryDC() const { return MemoryDC_.get(); }
     const TDibBitmapInfo& BitmapInfo() const { return BitmapInfo_; }
     const TLogPalette& LogPalette() const { return LogPalette_; }
-    uint8_t* Bits() const { return Bits_; }
+    // The writable accessors (rows, bits, pixels) count as a possible change of the pixels.
+    uint8_t* Bits()
+    {
+        noteWrite();
+        return Bits_;
+    }
+    const uint8_t* Bits() const { return Bits_; }
     int32_t RowBytes() const { return RowBytes_; }
     bool IsPalettised() const { return ImageFormat_ != ifTrueColor; }
     // Drawing surface on MemoryDC; a new one with default pen, brush and font after every
@@ -195,14 +202,21 @@ public:
     // The palette as a platform palette object, made on first use; null for ifTrueColor.
     HPALETTE PaletteHandle();
     // Pixels: (0, 0) is the top-left; the caller keeps coordinates inside the picture.
-    uint8_t* ScanLine(int32_t y) const
+    uint8_t* ScanLine(int32_t y)
     {
-        return Bits_ + static_cast<ptrdiff_t>(BitmapInfo_.bmiHeader.biHeight - 1 - y) * RowBytes_;
+        noteWrite();
+        return row(y);
     }
+    const uint8_t* ScanLine(int32_t y) const { return row(y); }
+    // Grows whenever the pixels, palette or shape may have changed: after any writable access
+    // to the rows, the bits or the surface (drawing on the canvas included), and after every
+    // new image, swap or assignment. What was rendered from the picture stays valid while
+    // this number stays the same.
+    uint64_t ChangeCount() const;
     // Colours are 0x00RRGGBB.
     uint32_t GetPixelRGB(int32_t x, int32_t y) const
     {
-        const uint32_t value = reader_(ScanLine(y), x);
+        const uint32_t value = reader_(row(y), x);
         if (ImageFormat_ == ifTrueColor)
             return value;
         const TPaletteEntry& e = LogPalette_.palPalEntry[value];
@@ -296,6 +310,18 @@ protected:
     std::vector<std::unique_ptr<TDibGraphic>> Frames_;
 
 private:
+    uint8_t* row(int32_t y) const
+    {
+        return Bits_ + static_cast<ptrdiff_t>(BitmapInfo_.bmiHeader.biHeight - 1 - y) * RowBytes_;
+    }
+    // Checked first so that transforms writing rows on several threads do not keep taking the
+    // cache line.
+    void noteWrite()
+    {
+        if (!written_.load(std::memory_order_relaxed))
+            written_.store(true, std::memory_order_relaxed);
+    }
+
     void animationStep();
     void updateTimer();
 
@@ -317,4 +343,6 @@ private:
     PixelReader reader_ = nullptr;
     PixelWriter writer_ = nullptr;
     std::unique_ptr<TRgbToPaletteConverter> converter_;
+    mutable std::atomic<bool> written_{true};
+    mutable uint64_t changeCount_ = 0;
 };

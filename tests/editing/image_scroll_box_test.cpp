@@ -1,6 +1,7 @@
 #include "editing/image_scroll_box.h"
 #include "editing/rubberband_mouse_handler.h"
 #include "imaging/transforms/resize_transform.h"
+#include "platform/framework/canvas.h"
 #include "platform/framework/exceptions.h"
 
 #include <QApplication>
@@ -252,6 +253,44 @@ TEST_F(ViewFixture, BlackAndWhiteAntiAliasedShowsGreysAtEveryZoom)
     view->SetAntiAliased(false);
     view->Redraw(true);
     EXPECT_EQ(view->DisplayedPixel(7, 7), before) << "a true-colour picture is not smoothed";
+}
+
+// The screen shows the picture as of the last redraw: drawing alone changes nothing on screen
+// (a drag's preview shows at every tenth move), a redraw shows every change however it was
+// made, and a redraw with nothing changed keeps what was rendered.
+TEST_F(ViewFixture, ShowsThePictureAsOfTheLastRedraw)
+{
+    show(200, 120);
+    view->SetZoomPercent(50);
+    TDibGraphic* picture = view->GetGraphic();
+    auto shownAt = [&](int x, int y) {
+        const TDibGraphic* shown = view->GetDisplayedGraphic();
+        const QPoint origin = view->DisplayedOrigin();
+        return shown->GetPixelRGB(x - origin.x(), y - origin.y());
+    };
+    const uint32_t before = shownAt(10, 10);
+
+    picture->Canvas()->Brush()->SetColor(TColor(0x000000FF)); // red
+    picture->Canvas()->FillRect(TRect{0, 0, 60, 60});
+    EXPECT_EQ(shownAt(10, 10), before) << "drawing without a redraw";
+    EXPECT_EQ(clientPixel(grabClient(), 10, 10), before);
+    view->Redraw(false);
+    EXPECT_EQ(shownAt(10, 10), 0xFF0000u) << "a redraw without reload shows what was drawn";
+    EXPECT_EQ(clientPixel(grabClient(), 10, 10), 0xFF0000u);
+
+    // A write through a row taken before the last redraw is not noticed until a reload.
+    uint8_t* rows[] = {picture->ScanLine(100), picture->ScanLine(101)};
+    view->Redraw(false);
+    const uint32_t old = shownAt(60, 50);
+    for (uint8_t* row : rows)
+        for (int x = 120; x < 122; ++x) {
+            row[3 * x] = 0xFF; // blue
+            row[3 * x + 1] = row[3 * x + 2] = 0;
+        }
+    view->Redraw(false);
+    EXPECT_EQ(shownAt(60, 50), old) << "nothing noted: the render is kept";
+    view->Redraw(true);
+    EXPECT_EQ(shownAt(60, 50), 0x0000FFu) << "a reload renders again";
 }
 
 TEST_F(ViewFixture, RedrawAfterAnErrorStillWorks)

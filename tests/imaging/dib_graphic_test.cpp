@@ -404,3 +404,54 @@ TEST(DibGraphic, SwapImageExchangesContentAndKeepsPictureState)
     empty.SwapImage(empty);
     EXPECT_EQ(empty.GetWidth(), 7);
 }
+
+// Renders of a picture are kept while its change count stays; so every way of writing must
+// move it, and reading must not, or renders would be thrown away for nothing.
+TEST(DibGraphic, ChangeCountMovesOnEveryWayOfWritingAndOnlyThen)
+{
+    struct Case {
+        const char* name;
+        bool writes;
+        std::function<void(TDibGraphic&, TCanvas& heldCanvas)> action;
+    };
+    const std::vector<Case> cases = {
+        {"SetPixelRGB", true, [](TDibGraphic& p, TCanvas&) { p.SetPixelRGB(1, 1, 0x102030); }},
+        {"writable row", true, [](TDibGraphic& p, TCanvas&) { p.ScanLine(2)[0] = 7; }},
+        {"writable bits", true, [](TDibGraphic& p, TCanvas&) { p.Bits()[0] = 7; }},
+        {"canvas taken before", true, [](TDibGraphic&, TCanvas& c) { c.FillRect(TRect{0, 0, 3, 3}); }},
+        {"surface pixel", true, [](TDibGraphic& p, TCanvas&) { p.DibSection()->setRawPixel(0, 0, 5); }},
+        {"new image", true, [](TDibGraphic& p, TCanvas&) { p.NewImage(8, 4, ifTrueColor, nullptr, 96, 96); }},
+        {"free image", true, [](TDibGraphic& p, TCanvas&) { p.FreeImage(); }},
+        {"swap", true, [](TDibGraphic& p, TCanvas&) {
+             TDibGraphic other;
+             other.NewImage(8, 4, ifTrueColor, nullptr, 96, 96);
+             (void)other.ChangeCount();
+             p.SwapImage(other);
+         }},
+        {"assign", true, [](TDibGraphic& p, TCanvas&) {
+             TDibGraphic other;
+             other.NewImage(2, 2, ifColor16, nullptr, 96, 96);
+             p.AssignPicture(&other);
+         }},
+        {"read pixels", false, [](TDibGraphic& p, TCanvas&) {
+             const TDibGraphic& read = p;
+             (void)read.GetPixelRGB(1, 1);
+             (void)read.ScanLine(0)[0];
+             (void)read.Bits()[0];
+         }},
+        {"drawn elsewhere", false, [](TDibGraphic& p, TCanvas&) {
+             TDibGraphic target;
+             target.NewImage(8, 4, ifTrueColor, nullptr, 96, 96);
+             p.Draw(*target.Canvas(), TRect{0, 0, 8, 4});
+         }},
+    };
+    for (const Case& c : cases) {
+        TDibGraphic picture;
+        picture.NewImage(8, 4, ifTrueColor, nullptr, 96, 96);
+        TCanvas& canvas = *picture.Canvas();
+        const uint64_t before = picture.ChangeCount();
+        EXPECT_EQ(picture.ChangeCount(), before) << c.name << ": nothing happened between two readings";
+        c.action(picture, canvas);
+        EXPECT_EQ(picture.ChangeCount() != before, c.writes) << c.name;
+    }
+}

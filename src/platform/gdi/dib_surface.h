@@ -2,6 +2,7 @@
 // The pixel memory of a device-independent bitmap: rows bottom-up, each padded to four bytes,
 // 1, 4, 8, 24 or 32 bits per pixel, with a colour table for the palettised depths.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,13 +40,26 @@ public:
     size_t imageBytes() const { return static_cast<size_t>(rowBytes_) * static_cast<size_t>(height_); }
     bool isPalettised() const { return bitsPerPixel_ <= 8; }
 
-    // First byte of the buffer: the bottom row.
-    uint8_t* bits() { return bits_.get(); }
+    // First byte of the buffer: the bottom row. The writable accessors note a possible write.
+    uint8_t* bits()
+    {
+        noteWrite();
+        return bits_.get();
+    }
     const uint8_t* bits() const { return bits_.get(); }
 
     // Row y counted from the top (y = 0 is the top row, stored last).
-    uint8_t* scanLine(int y) { return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_; }
+    uint8_t* scanLine(int y)
+    {
+        noteWrite();
+        return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_;
+    }
     const uint8_t* scanLine(int y) const { return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_; }
+
+    // Whether the pixels or colour table may have changed since the last call: any writable
+    // access counts, whoever made it (a device context drawing, a blit, a codec). Lets the
+    // owner of the surface keep renders of it until something could have changed.
+    bool takeWriteNote() const { return written_.exchange(false, std::memory_order_relaxed); }
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
@@ -58,6 +72,13 @@ public:
     void setColorTable(std::span<const RgbQuad> table);
 
 private:
+    // Checked first so that writers on several threads do not keep taking the cache line.
+    void noteWrite()
+    {
+        if (!written_.load(std::memory_order_relaxed))
+            written_.store(true, std::memory_order_relaxed);
+    }
+
     struct FreeDeleter {
         void operator()(uint8_t* p) const;
     };
@@ -68,6 +89,7 @@ private:
     int rowBytes_;
     std::unique_ptr<uint8_t[], FreeDeleter> bits_;
     std::vector<RgbQuad> colorTable_;
+    mutable std::atomic<bool> written_{true};
 };
 
 } // namespace gdi
