@@ -1,6 +1,7 @@
 // The picture view's redraw cost against one plain copy of the viewport's bytes, for a
 // 1920 x 1080 viewport on a 4000 x 3000 picture, and its memory at 1600 %.
 #include "editing/image_scroll_box.h"
+#include "platform/framework/canvas.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -79,18 +80,28 @@ void BM_PlainViewportCopy(benchmark::State& state)
 }
 BENCHMARK(BM_PlainViewportCopy);
 
-// Redraw and rendering what it shows: the work a redraw makes. With changed pixels, one pixel
-// is drawn before each redraw, which then renders the whole viewport afresh; without, the
-// redraw is one for the layout alone (a zoom or mode chosen again, centring) and keeps what was
-// rendered.
-void redrawAt(benchmark::State& state, TImageScrollBox* view, bool pixelsChanged)
+// What changed in the picture before each redraw.
+enum class Change {
+    None,   // a redraw for the layout alone (a zoom or mode chosen again, centring)
+    Stroke, // a 400 x 300 figure drawn on the canvas near the top-left corner, where every
+            // redraw puts the view, as after a mouse release
+    All,    // every row rewritten, as after an effect
+};
+
+// Redraw and rendering what it shows: the work a redraw makes after the given change.
+void redrawAt(benchmark::State& state, TImageScrollBox* view, Change change)
 {
     TDibGraphic* picture = view->GetGraphic();
+    TCanvas& canvas = *picture->Canvas();
     uint32_t colour = 0;
     for (auto _ : state) {
-        if (pixelsChanged)
-            picture->SetPixelRGB(17, 17, ++colour & 0xFFFFFF);
-        view->Redraw(pixelsChanged);
+        if (change == Change::Stroke) {
+            canvas.Brush()->SetColor(TColor(++colour & 0xFFFFFF));
+            canvas.Rectangle(20, 20, 420, 320);
+        } else if (change == Change::All) {
+            benchmark::DoNotOptimize(picture->Bits());
+        }
+        view->Redraw(change != Change::None);
         view->RenderVisible();
     }
     state.counters["client_w"] = view->ClientWidth();
@@ -99,39 +110,24 @@ void redrawAt(benchmark::State& state, TImageScrollBox* view, bool pixelsChanged
     state.SetBytesProcessed(state.iterations() * viewportBytes());
 }
 
-void BM_Redraw_Percent(benchmark::State& state)
+// Zoom percent 0 stands for fit-to-page.
+void showAt(TImageScrollBox* view, int zoom)
 {
-    TImageScrollBox* view = sharedView().view;
-    view->SetZoomPercent(static_cast<double>(state.range(0)));
-    redrawAt(state, view, false);
+    if (zoom > 0)
+        view->SetZoomPercent(zoom);
+    else
+        view->SetZoomMode(zmFitToPage);
 }
-BENCHMARK(BM_Redraw_Percent)->Arg(100)->Arg(250)->Arg(1600);
 
-void BM_Redraw_FitToPage(benchmark::State& state)
+void BM_Redraw(benchmark::State& state)
 {
     TImageScrollBox* view = sharedView().view;
-    view->SetZoomMode(zmFitToPage);
-    redrawAt(state, view, false);
+    showAt(view, static_cast<int>(state.range(0)));
+    redrawAt(state, view, static_cast<Change>(state.range(1)));
     view->SetZoomMode(zmPercent);
 }
-BENCHMARK(BM_Redraw_FitToPage);
-
-void BM_RedrawChanged_Percent(benchmark::State& state)
-{
-    TImageScrollBox* view = sharedView().view;
-    view->SetZoomPercent(static_cast<double>(state.range(0)));
-    redrawAt(state, view, true);
-}
-BENCHMARK(BM_RedrawChanged_Percent)->Arg(100)->Arg(250)->Arg(1600);
-
-void BM_RedrawChanged_FitToPage(benchmark::State& state)
-{
-    TImageScrollBox* view = sharedView().view;
-    view->SetZoomMode(zmFitToPage);
-    redrawAt(state, view, true);
-    view->SetZoomMode(zmPercent);
-}
-BENCHMARK(BM_RedrawChanged_FitToPage);
+// Zoom percent (0: fit to page) x change (0 none, 1 a stroke, 2 every row).
+BENCHMARK(BM_Redraw)->ArgsProduct({{100, 250, 1600, 0}, {0, 1, 2}});
 
 // The renderer alone on the fit-to-page window (36 %: 1440 x 1080 from the whole picture).
 void BM_RenderAveraged36(benchmark::State& state)

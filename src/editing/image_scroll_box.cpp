@@ -306,14 +306,18 @@ void TImageScrollBox::buildDisplayed(bool reloadGraphic)
     const int h = zoomedExtent(picture_.GetHeight(), zoomPercent_);
     displayedWidth_ = w;
     displayedHeight_ = h;
-    // What is on screen stays when neither the pixels nor the zoomed size changed: a redraw
-    // for the layout alone (a mode chosen again, centring) then costs no rendering.
+    // What is on screen stays while the source and the zoomed size do: a redraw for the
+    // layout alone (a mode chosen again, centring) renders nothing, and one after drawing
+    // renders only the rows the drawing touched. A change missed in between (someone else
+    // read the count) means rendering everything.
     const TDibGraphic& source = displaySource();
-    const ScreenKey key{&source, source.ChangeCount(), w, h};
-    if (reloadGraphic || !(key == screenKey_)) {
-        screenKey_ = key;
+    const uint64_t changes = source.ChangeCount();
+    const bool sameShape = screenKey_.source == &source && screenKey_.width == w && screenKey_.height == h;
+    if (!sameShape || changes - screenKey_.changes > 1)
         screenValid_ = false;
-    }
+    else if (changes != screenKey_.changes)
+        changedRows_.unite(source.RowsOfLastChange());
+    screenKey_ = ScreenKey{&source, changes, w, h};
 
     // Each bar shows exactly when the copy exceeds the client extent left beside the other.
     const int fullWidth = width() - 2 * frameWidth();
@@ -390,8 +394,11 @@ QRect TImageScrollBox::visibleWindow() const
 void TImageScrollBox::RenderVisible()
 {
     const QRect window = visibleWindow();
-    if (screenValid_ && window == screenWindow_)
+    if (screenValid_ && window == screenWindow_) {
+        renderChangedRows();
         return;
+    }
+    changedRows_ = gdi::RowRange{};
     screenWindow_ = window;
     screenValid_ = true;
     displayedValid_ = false;
@@ -405,6 +412,25 @@ void TImageScrollBox::RenderVisible()
                      reinterpret_cast<uint32_t*>(screen_.bits()), screen_.bytesPerLine() / 4);
 }
 
+void TImageScrollBox::renderChangedRows()
+{
+    if (changedRows_.empty())
+        return;
+    const TDibGraphic& source = displaySource();
+    const auto [first, last] = ZoomRenderer::zoomedRowsShowing(changedRows_.first, changedRows_.last,
+                                                               source.GetHeight(), displayedHeight_);
+    changedRows_ = gdi::RowRange{};
+    const int top = std::max(first, screenWindow_.top());
+    const int bottom = std::min(last, screenWindow_.bottom());
+    if (top > bottom || screen_.isNull())
+        return;
+    const QRect band(screenWindow_.left(), top, screenWindow_.width(), bottom - top + 1);
+    const ptrdiff_t stride = screen_.bytesPerLine() / 4;
+    renderer_.render(source, displayedWidth_, displayedHeight_, band,
+                     reinterpret_cast<uint32_t*>(screen_.bits()) + (top - screenWindow_.top()) * stride, stride);
+    displayedValid_ = false;
+}
+
 void TImageScrollBox::paintImage(QPainter& painter, const QRect& rect)
 {
     if (picture_.GetEmpty())
@@ -414,6 +440,8 @@ void TImageScrollBox::paintImage(QPainter& painter, const QRect& rect)
         return;
     if (!screenValid_ || !screenWindow_.contains(wanted))
         RenderVisible();
+    else
+        renderChangedRows();
     if (screenWindow_.contains(wanted)) {
         painter.drawImage(wanted.topLeft(), screen_, wanted.translated(-screenWindow_.topLeft()));
         return;
@@ -431,8 +459,7 @@ const TDibGraphic* TImageScrollBox::GetDisplayedGraphic()
         displayed_.FreeImage();
         return &displayed_;
     }
-    if (!screenValid_)
-        RenderVisible();
+    RenderVisible();
     if (!displayedValid_) {
         if (screen_.isNull()) {
             displayed_.FreeImage();
@@ -456,8 +483,7 @@ const TDibGraphic* TImageScrollBox::GetDisplayedGraphic()
 
 QPoint TImageScrollBox::DisplayedOrigin()
 {
-    if (!screenValid_)
-        RenderVisible();
+    RenderVisible();
     return screenWindow_.topLeft();
 }
 

@@ -122,8 +122,9 @@ public:
     std::function<void(TDibGraphic* graphic)> OnRedraw;
     std::function<void(const TRect& rect)> OnRubberbandChange;
 
-    // Renders the visible window into the screen cache now, unless it already holds that
-    // window as of the last redraw (painting does this when needed).
+    // Renders the visible window into the screen cache now as of the last redraw: all of it,
+    // or only the rows changed since, when the cache already holds that window (painting does
+    // this when needed).
     void RenderVisible();
 
 protected:
@@ -138,6 +139,7 @@ private:
     void setScrollBarsVisible(bool horizontal, bool vertical);
     void placeImage();
     QRect visibleWindow() const;
+    void renderChangedRows();
     void paintImage(QPainter& painter, const QRect& rect);
     void forwardMouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void forwardMouseMove(TShiftState shift, int x, int y);
@@ -174,6 +176,8 @@ private:
         bool operator==(const ScreenKey&) const = default;
     };
     ScreenKey screenKey_;
+    // Source rows changed since the screen was rendered, as redraws found them.
+    gdi::RowRange changedRows_;
     ZoomRenderer renderer_;
     QImage screen_;
     QRect screenWindow_;

@@ -10,6 +10,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#endif
 
 namespace {
 
@@ -62,7 +65,7 @@ using PickRow = void (*)(const uint8_t*, const int*, int, const uint32_t*, uint3
 
 // Consecutive 24-bit pixels to 0xFFRRGGBB: four at a time from three little-endian words
 // (b0 g0 r0 b1 | g1 r1 b2 g2 | r2 b3 g3 r3), then one by one.
-void copyRow24(const uint8_t* row, int count, uint32_t* out)
+void copyRow24Plain(const uint8_t* row, int count, uint32_t* out)
 {
     constexpr uint32_t alpha = 0xFF000000u;
     int i = 0;
@@ -78,6 +81,36 @@ void copyRow24(const uint8_t* row, int count, uint32_t* out)
         out[i] = alpha | (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
 }
 
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same with one byte shuffle per four pixels, on processors that have it.
+__attribute__((target("ssse3"))) void copyRow24Shuffled(const uint8_t* row, int count, uint32_t* out)
+{
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    int i = 0;
+    // Each load reads 16 bytes for 12, so the last four bytes of the row are left to the rest.
+    for (; i + 6 <= count; i += 4, row += 12) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(_mm_shuffle_epi8(bytes, spread), alpha));
+    }
+    copyRow24Plain(row, count - i, out + i);
+}
+#endif
+
+using CopyRow = void (*)(const uint8_t*, int, uint32_t*);
+
+CopyRow chooseCopyRow24()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("ssse3"))
+        return copyRow24Shuffled;
+#endif
+    return copyRow24Plain;
+}
+
+// Chosen once for the processor at hand.
+const CopyRow copyRow24 = chooseCopyRow24();
 
 PickRow pickerFor(int bitCount)
 {
@@ -418,6 +451,31 @@ void ZoomRenderer::renderAveraged(const TDibGraphic& source, int zoomedWidth, in
             row[i] = 0xFF000000u | (d.divide(r + half) << 16) | (d.divide(g + half) << 8) | d.divide(b + half);
         }
     }
+}
+
+std::pair<int, int> ZoomRenderer::zoomedRowsShowing(int sourceFirst, int sourceLast, int sourceHeight,
+                                                    int zoomedHeight)
+{
+    const int H = sourceHeight, h = zoomedHeight;
+    sourceFirst = std::max(sourceFirst, 0);
+    sourceLast = std::min(sourceLast, H - 1);
+    if (sourceFirst > sourceLast || h < 1)
+        return {0, -1};
+    // Zoomed row z shows source rows top(z) up to, not including, bottom(z).
+    auto top = [&](int64_t z) { return spanStart(z, H, h); };
+    auto bottom = [&](int64_t z) { return std::max(top(z + 1), top(z) + 1); };
+    // Start near the proportional row and step to the exact bounds; both move by a row or two.
+    int first = static_cast<int>(std::min<int64_t>(int64_t{sourceFirst} * h / H, h - 1));
+    while (first > 0 && bottom(first - 1) > sourceFirst)
+        --first;
+    while (first < h - 1 && bottom(first) <= sourceFirst)
+        ++first;
+    int last = static_cast<int>(std::min<int64_t>(int64_t{sourceLast + 1} * h / H, h - 1));
+    while (last > 0 && top(last) > sourceLast)
+        --last;
+    while (last < h - 1 && top(last + 1) <= sourceLast)
+        ++last;
+    return {first, last};
 }
 
 uint32_t ZoomRenderer::pixelAt(const TDibGraphic& source, int zoomedWidth, int zoomedHeight, int x, int y)

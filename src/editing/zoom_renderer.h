@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class TDibGraphic;
@@ -27,6 +28,10 @@ public:
 
     // Whether a source is shown by averaging (below 100 %) rather than picking pixels.
     static bool averages(const TDibGraphic& source);
+
+    // The zoomed rows first..last that show some source row of first..last, by either rule;
+    // first > last when none does.
+    static std::pair<int, int> zoomedRowsShowing(int sourceFirst, int sourceLast, int sourceHeight, int zoomedHeight);
 
 private:
     void renderPicked(const TDibGraphic& source, int zoomedWidth, int zoomedHeight, const QRect& window,

@@ -344,16 +344,19 @@ std::unique_ptr<TGraphic> TDibGraphic::Create() const
 uint64_t TDibGraphic::ChangeCount() const
 {
     // Both notes are taken, so that neither is left to count a second time later.
-    const bool picture = written_.exchange(false, std::memory_order_relaxed);
-    const bool surface = DibSection_ && DibSection_->takeWriteNote();
-    if (picture || surface)
+    gdi::RowRange rows = written_.take();
+    if (DibSection_)
+        rows.unite(DibSection_->takeWrittenRows());
+    if (!rows.empty()) {
         ++changeCount_;
+        rowsOfLastChange_ = rows;
+    }
     return changeCount_;
 }
 
 void TDibGraphic::FreeImage()
 {
-    noteWrite();
+    written_.noteAll();
     Canvas_.reset();
     converter_.reset();
     paletteHandle_.reset();
@@ -517,8 +520,8 @@ void TDibGraphic::SwapImage(TDibGraphic& other) noexcept
     swap(reader_, other.reader_);
     swap(writer_, other.writer_);
     swap(converter_, other.converter_);
-    noteWrite();
-    other.noteWrite();
+    written_.noteAll();
+    other.written_.noteAll();
     // A finder reads its palette through a pointer to the record that just changed hands.
     if (converter_)
         converter_->palette_ = &LogPalette_;

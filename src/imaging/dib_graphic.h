@@ -8,7 +8,6 @@
 
 #include <QString>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -190,7 +189,7 @@ public:
     // The writable accessors (rows, bits, pixels) count as a possible change of the pixels.
     uint8_t* Bits()
     {
-        noteWrite();
+        written_.noteAll();
         return Bits_;
     }
     const uint8_t* Bits() const { return Bits_; }
@@ -204,7 +203,7 @@ public:
     // Pixels: (0, 0) is the top-left; the caller keeps coordinates inside the picture.
     uint8_t* ScanLine(int32_t y)
     {
-        noteWrite();
+        written_.note(y);
         return row(y);
     }
     const uint8_t* ScanLine(int32_t y) const { return row(y); }
@@ -213,6 +212,10 @@ public:
     // new image, swap or assignment. What was rendered from the picture stays valid while
     // this number stays the same.
     uint64_t ChangeCount() const;
+    // The rows the change that made ChangeCount() its present value may have touched (all
+    // rows after a new image, swap or assignment). Whoever saw the count just before can
+    // redo only these rows; whoever missed a change does everything again.
+    gdi::RowRange RowsOfLastChange() const { return rowsOfLastChange_; }
     // Colours are 0x00RRGGBB.
     uint32_t GetPixelRGB(int32_t x, int32_t y) const
     {
@@ -314,13 +317,6 @@ private:
     {
         return Bits_ + static_cast<ptrdiff_t>(BitmapInfo_.bmiHeader.biHeight - 1 - y) * RowBytes_;
     }
-    // Checked first so that transforms writing rows on several threads do not keep taking the
-    // cache line.
-    void noteWrite()
-    {
-        if (!written_.load(std::memory_order_relaxed))
-            written_.store(true, std::memory_order_relaxed);
-    }
 
     void animationStep();
     void updateTimer();
@@ -343,6 +339,7 @@ private:
     PixelReader reader_ = nullptr;
     PixelWriter writer_ = nullptr;
     std::unique_ptr<TRgbToPaletteConverter> converter_;
-    mutable std::atomic<bool> written_{true};
+    mutable gdi::RowChangeNote written_;
     mutable uint64_t changeCount_ = 0;
+    mutable gdi::RowRange rowsOfLastChange_;
 };

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -278,19 +279,53 @@ TEST_F(ViewFixture, ShowsThePictureAsOfTheLastRedraw)
     EXPECT_EQ(shownAt(10, 10), 0xFF0000u) << "a redraw without reload shows what was drawn";
     EXPECT_EQ(clientPixel(grabClient(), 10, 10), 0xFF0000u);
 
-    // A write through a row taken before the last redraw is not noticed until a reload.
-    uint8_t* rows[] = {picture->ScanLine(100), picture->ScanLine(101)};
-    view->Redraw(false);
-    const uint32_t old = shownAt(60, 50);
-    for (uint8_t* row : rows)
-        for (int x = 120; x < 122; ++x) {
-            row[3 * x] = 0xFF; // blue
-            row[3 * x + 1] = row[3 * x + 2] = 0;
+}
+
+// After drawing, a redraw renders only the rows the drawing touched; whatever the drawing, the
+// zoom and the scrolling, the screen must then equal a fresh render of the whole window.
+TEST_F(ViewFixture, ScreenAfterDrawingAndRedrawsEqualsAFreshRender)
+{
+    std::mt19937 random(11);
+    auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (TImageFormat format : {ifTrueColor, ifColor256}) {
+        for (double zoom : {37.0, 100.0, 250.0, 0.0}) {
+            show(700, 500, format);
+            if (zoom > 0)
+                view->SetZoomPercent(zoom);
+            else
+                view->SetZoomMode(zmFitToPage);
+            TDibGraphic* picture = view->GetGraphic();
+            for (int step = 0; step < 12; ++step) {
+                const int x = below(700), y = below(500);
+                switch (below(3)) {
+                case 0:
+                    picture->Canvas()->Brush()->SetColor(TColor(random() & 0xFFFFFF));
+                    picture->Canvas()->FillRect(TRect{x, y, x + below(200), y + below(60)});
+                    break;
+                case 1:
+                    picture->SetPixelRGB(x, y, random() & 0xFFFFFF);
+                    break;
+                default:
+                    std::memset(picture->ScanLine(y), below(256), static_cast<size_t>(picture->RowBytes()));
+                    break;
+                }
+                if (below(4) == 0)
+                    view->SetHorzScrollPosition(below(view->horizontalScrollBar()->maximum() + 1));
+                view->Redraw(below(2) == 0);
+                const TDibGraphic* shown = view->GetDisplayedGraphic();
+                const QPoint origin = view->DisplayedOrigin();
+                const QRect window(origin, QSize(shown->GetWidth(), shown->GetHeight()));
+                std::vector<uint32_t> fresh(static_cast<size_t>(window.width()) * window.height());
+                ZoomRenderer().render(*picture, view->DisplayedSize().width(), view->DisplayedSize().height(), window,
+                                      fresh.data(), window.width());
+                int wrong = 0;
+                for (int wy = 0; wy < window.height(); ++wy)
+                    for (int wx = 0; wx < window.width(); ++wx)
+                        wrong += shown->GetPixelRGB(wx, wy) != (fresh[size_t(wy) * window.width() + wx] & 0xFFFFFF);
+                ASSERT_EQ(wrong, 0) << "format " << int(format) << ", zoom " << zoom << ", step " << step;
+            }
         }
-    view->Redraw(false);
-    EXPECT_EQ(shownAt(60, 50), old) << "nothing noted: the render is kept";
-    view->Redraw(true);
-    EXPECT_EQ(shownAt(60, 50), 0x0000FFu) << "a reload renders again";
+    }
 }
 
 TEST_F(ViewFixture, RedrawAfterAnErrorStillWorks)
@@ -350,6 +385,29 @@ INSTANTIATE_TEST_SUITE_P(Formats, RendererMatchesResize,
                                            RenderCase{"Gray16", ifGray16, 77, 39},
                                            RenderCase{"BlackWhite", ifBlackWhite, 91, 33}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The zoomed rows redone after a change: exactly those whose source span meets the changed rows.
+TEST(ZoomedRowsShowing, AreThoseWhoseSpansMeetTheSourceRows)
+{
+    std::mt19937 random(5);
+    for (auto [H, h] : {std::pair{500, 185}, {500, 1250}, {7, 1000}, {1000, 7}, {3000, 1094}, {1, 1}, {9, 9}}) {
+        for (int trial = 0; trial < 40; ++trial) {
+            const int a = static_cast<int>(random() % H), b = static_cast<int>(random() % H);
+            const int first = std::min(a, b), last = std::max(a, b);
+            int expectFirst = h, expectLast = -1;
+            for (int z = 0; z < h; ++z) {
+                const int top = static_cast<int>(int64_t{z} * H / h);
+                const int bottom = std::max(static_cast<int>(int64_t{z + 1} * H / h), top + 1);
+                if (top <= last && bottom > first) {
+                    expectFirst = std::min(expectFirst, z);
+                    expectLast = std::max(expectLast, z);
+                }
+            }
+            EXPECT_EQ(ZoomRenderer::zoomedRowsShowing(first, last, H, h), std::pair(expectFirst, expectLast))
+                << H << " -> " << h << ", rows " << first << ".." << last;
+        }
+    }
+}
 
 // Large reductions split their rows between two threads; the halves must meet seamlessly and
 // a renderer reused across zooms and windows must not keep stale tables or sums.

@@ -405,41 +405,44 @@ TEST(DibGraphic, SwapImageExchangesContentAndKeepsPictureState)
     EXPECT_EQ(empty.GetWidth(), 7);
 }
 
-// Renders of a picture are kept while its change count stays; so every way of writing must
-// move it, and reading must not, or renders would be thrown away for nothing.
+// Renders of a picture are kept while its change count stays, and only the rows of a change
+// are rendered again; so every way of writing must move the count and name at least the rows
+// written, and reading must not move it, or renders would be thrown away for nothing.
 TEST(DibGraphic, ChangeCountMovesOnEveryWayOfWritingAndOnlyThen)
 {
+    const gdi::RowRange all = gdi::RowRange::all();
+    const gdi::RowRange none;
     struct Case {
         const char* name;
-        bool writes;
+        gdi::RowRange rows; // empty: no change
         std::function<void(TDibGraphic&, TCanvas& heldCanvas)> action;
     };
     const std::vector<Case> cases = {
-        {"SetPixelRGB", true, [](TDibGraphic& p, TCanvas&) { p.SetPixelRGB(1, 1, 0x102030); }},
-        {"writable row", true, [](TDibGraphic& p, TCanvas&) { p.ScanLine(2)[0] = 7; }},
-        {"writable bits", true, [](TDibGraphic& p, TCanvas&) { p.Bits()[0] = 7; }},
-        {"canvas taken before", true, [](TDibGraphic&, TCanvas& c) { c.FillRect(TRect{0, 0, 3, 3}); }},
-        {"surface pixel", true, [](TDibGraphic& p, TCanvas&) { p.DibSection()->setRawPixel(0, 0, 5); }},
-        {"new image", true, [](TDibGraphic& p, TCanvas&) { p.NewImage(8, 4, ifTrueColor, nullptr, 96, 96); }},
-        {"free image", true, [](TDibGraphic& p, TCanvas&) { p.FreeImage(); }},
-        {"swap", true, [](TDibGraphic& p, TCanvas&) {
+        {"SetPixelRGB", {1, 1}, [](TDibGraphic& p, TCanvas&) { p.SetPixelRGB(1, 1, 0x102030); }},
+        {"writable row", {2, 2}, [](TDibGraphic& p, TCanvas&) { p.ScanLine(2)[0] = 7; }},
+        {"writable bits", all, [](TDibGraphic& p, TCanvas&) { p.Bits()[0] = 7; }},
+        {"canvas taken before", {1, 2}, [](TDibGraphic&, TCanvas& c) { c.FillRect(TRect{0, 1, 3, 3}); }},
+        {"surface pixel", {3, 3}, [](TDibGraphic& p, TCanvas&) { p.DibSection()->setRawPixel(0, 3, 5); }},
+        {"new image", all, [](TDibGraphic& p, TCanvas&) { p.NewImage(8, 4, ifTrueColor, nullptr, 96, 96); }},
+        {"free image", all, [](TDibGraphic& p, TCanvas&) { p.FreeImage(); }},
+        {"swap", all, [](TDibGraphic& p, TCanvas&) {
              TDibGraphic other;
              other.NewImage(8, 4, ifTrueColor, nullptr, 96, 96);
              (void)other.ChangeCount();
              p.SwapImage(other);
          }},
-        {"assign", true, [](TDibGraphic& p, TCanvas&) {
+        {"assign", all, [](TDibGraphic& p, TCanvas&) {
              TDibGraphic other;
              other.NewImage(2, 2, ifColor16, nullptr, 96, 96);
              p.AssignPicture(&other);
          }},
-        {"read pixels", false, [](TDibGraphic& p, TCanvas&) {
+        {"read pixels", none, [](TDibGraphic& p, TCanvas&) {
              const TDibGraphic& read = p;
              (void)read.GetPixelRGB(1, 1);
              (void)read.ScanLine(0)[0];
              (void)read.Bits()[0];
          }},
-        {"drawn elsewhere", false, [](TDibGraphic& p, TCanvas&) {
+        {"drawn elsewhere", none, [](TDibGraphic& p, TCanvas&) {
              TDibGraphic target;
              target.NewImage(8, 4, ifTrueColor, nullptr, 96, 96);
              p.Draw(*target.Canvas(), TRect{0, 0, 8, 4});
@@ -452,6 +455,11 @@ TEST(DibGraphic, ChangeCountMovesOnEveryWayOfWritingAndOnlyThen)
         const uint64_t before = picture.ChangeCount();
         EXPECT_EQ(picture.ChangeCount(), before) << c.name << ": nothing happened between two readings";
         c.action(picture, canvas);
-        EXPECT_EQ(picture.ChangeCount() != before, c.writes) << c.name;
+        const uint64_t after = picture.ChangeCount();
+        EXPECT_EQ(after, before + (c.rows.empty() ? 0 : 1)) << c.name;
+        if (!c.rows.empty()) {
+            EXPECT_EQ(picture.RowsOfLastChange().first, c.rows.first) << c.name;
+            EXPECT_EQ(picture.RowsOfLastChange().last, c.rows.last) << c.name;
+        }
     }
 }

@@ -39,7 +39,7 @@ DibSurface::DibSurface(int width, int height, int bitsPerPixel, std::span<const 
 
 void DibSurface::setColorTable(std::span<const RgbQuad> table)
 {
-    noteWrite();
+    written_.noteAll();
     const size_t capacity = isPalettised() ? (size_t{1} << bitsPerPixel_) : 0;
     colorTable_.assign(table.begin(), table.begin() + std::min(table.size(), capacity));
 }

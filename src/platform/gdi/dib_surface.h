@@ -2,12 +2,13 @@
 // The pixel memory of a device-independent bitmap: rows bottom-up, each padded to four bytes,
 // 1, 4, 8, 24 or 32 bits per pixel, with a colour table for the palettised depths.
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
+
+#include "platform/gdi/row_change_note.h"
 
 namespace gdi {
 
@@ -43,7 +44,7 @@ public:
     // First byte of the buffer: the bottom row. The writable accessors note a possible write.
     uint8_t* bits()
     {
-        noteWrite();
+        written_.noteAll();
         return bits_.get();
     }
     const uint8_t* bits() const { return bits_.get(); }
@@ -51,15 +52,15 @@ public:
     // Row y counted from the top (y = 0 is the top row, stored last).
     uint8_t* scanLine(int y)
     {
-        noteWrite();
+        written_.note(y);
         return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_;
     }
     const uint8_t* scanLine(int y) const { return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_; }
 
-    // Whether the pixels or colour table may have changed since the last call: any writable
-    // access counts, whoever made it (a device context drawing, a blit, a codec). Lets the
-    // owner of the surface keep renders of it until something could have changed.
-    bool takeWriteNote() const { return written_.exchange(false, std::memory_order_relaxed); }
+    // The rows whose pixels may have changed since the last call (all of them after a change
+    // of the colour table): any writable access counts, whoever made it (a device context
+    // drawing, a blit, a codec). Lets the owner keep renders of the surface until then.
+    RowRange takeWrittenRows() const { return written_.take(); }
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
@@ -72,13 +73,6 @@ public:
     void setColorTable(std::span<const RgbQuad> table);
 
 private:
-    // Checked first so that writers on several threads do not keep taking the cache line.
-    void noteWrite()
-    {
-        if (!written_.load(std::memory_order_relaxed))
-            written_.store(true, std::memory_order_relaxed);
-    }
-
     struct FreeDeleter {
         void operator()(uint8_t* p) const;
     };
@@ -89,7 +83,7 @@ private:
     int rowBytes_;
     std::unique_ptr<uint8_t[], FreeDeleter> bits_;
     std::vector<RgbQuad> colorTable_;
-    mutable std::atomic<bool> written_{true};
+    mutable RowChangeNote written_;
 };
 
 } // namespace gdi
