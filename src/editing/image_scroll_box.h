@@ -173,7 +173,6 @@ private:
         uint64_t changes = 0;
         int width = 0;
         int height = 0;
-        bool operator==(const ScreenKey&) const = default;
     };
     ScreenKey screenKey_;
     // Source rows changed since the screen was rendered, as redraws found them.
