@@ -12,7 +12,9 @@
 #include "platform/framework/image.h"
 #include "platform/gdi/device_context.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -435,3 +437,46 @@ TEST_F(FormMainTest, TextClickPlacesTheFieldAtTheMiddleOfTheWindow)
 }
 
 } // namespace
+
+// What the user sees of a drag: the preview reaches the zoomed screen only with a redraw (at
+// every tenth move), the release shows the final figure, and undo takes it off again.
+TEST_F(FormMainTest, ADraggedRectangleReachesTheZoomedScreenAsTheWindowRedraws)
+{
+    TFormMain* form = newPicture(400, 300);
+    TImageScrollBox* view = form->ImageScrollBox1;
+    view->SetZoomPercent(200);
+    form->RectangleButton->click();
+    QWidget* image = view->ImageControl();
+    auto send = [&](QEvent::Type type, QPoint picturePoint, Qt::MouseButton button, Qt::MouseButtons held) {
+        const QPointF at(picturePoint * 2);
+        QMouseEvent e(type, at, image->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(image, &e);
+    };
+    // The screen at a picture point, shown 2 x 2 from the zoomed top-left.
+    auto onScreen = [&](QPoint picturePoint) {
+        const TDibGraphic* shown = view->GetDisplayedGraphic();
+        const QPoint at = picturePoint * 2 - view->DisplayedOrigin();
+        return shown->GetPixelRGB(at.x(), at.y());
+    };
+    const QPoint leftEdge(20, 40);
+    ASSERT_EQ(onScreen(leftEdge), 0xFFFFFFu);
+
+    send(QEvent::MouseButtonPress, QPoint(20, 20), Qt::LeftButton, Qt::LeftButton);
+    int moves = 0;
+    for (; moves < 9; ++moves)
+        send(QEvent::MouseMove, QPoint(60 + moves, 60 + moves), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(form->GetGraphic()->GetPixelRGB(leftEdge.x(), leftEdge.y()), 0x000000u) << "the preview is drawn";
+    EXPECT_EQ(onScreen(leftEdge), 0xFFFFFFu) << "but not yet shown";
+    send(QEvent::MouseMove, QPoint(60 + moves, 60 + moves), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(onScreen(leftEdge), 0x000000u) << "shown at the tenth move";
+
+    send(QEvent::MouseButtonRelease, QPoint(120, 90), Qt::LeftButton, Qt::NoButton);
+    const TDibGraphic* picture = form->GetGraphic();
+    for (QPoint p : {leftEdge, QPoint(119, 50), QPoint(70, 89), QPoint(69, 69), QPoint(150, 150)})
+        EXPECT_EQ(onScreen(p), picture->GetPixelRGB(p.x(), p.y())) << p.x() << ", " << p.y();
+    EXPECT_EQ(onScreen(QPoint(119, 50)), 0x000000u) << "the final right edge";
+
+    form->Undo1->trigger();
+    EXPECT_EQ(onScreen(leftEdge), 0xFFFFFFu);
+    EXPECT_EQ(onScreen(QPoint(119, 50)), 0xFFFFFFu);
+}
