@@ -262,7 +262,13 @@ void ShadedCylinder(TCanvas& canvas, TPoint start, TPoint end)
     pen->SetColor(penColor);
 }
 
-void ShadedCone(TCanvas& canvas, TPoint start, TPoint end)
+namespace {
+
+// The cone's fan: two lines from the apex per 0.01 pixel of radius. With skipRepeats, a step
+// whose two lines and colour are those of the step before is left out when the pen copies:
+// each line then only sets pixels, so drawing the same pair again changes none. The fan has
+// about a hundred steps per pixel of radius and most repeat, so this saves nearly all lines.
+void paintConeFan(TCanvas& canvas, TPoint start, TPoint end, bool skipRepeats)
 {
     TPen* pen = canvas.Pen();
     const TColor penColor = pen->Color();
@@ -274,6 +280,14 @@ void ShadedCone(TCanvas& canvas, TPoint start, TPoint end)
     const double yc = double(start.y) + double(half(height));
     const double h = double(half(e));
     const int apexY = truncToInt(yc - h);
+    const bool skipping = skipRepeats && pen->Mode() == pmCopy;
+    struct Step {
+        TColor colour;
+        int y, right, left;
+        bool operator==(const Step&) const = default;
+    };
+    Step previous{};
+    bool drawnBefore = false;
     TColor body = canvas.Brush()->Color();
     // The radius steps in single precision, as the fan's density depends on it.
     for (float t = 0.0f; double(t) <= r; t += 0.01f) {
@@ -281,15 +295,25 @@ void ShadedCone(TCanvas& canvas, TPoint start, TPoint end)
         const double s = std::sqrt(std::fabs(std::trunc(r * r - td * td))) / 3.0;
         if (r > 0 && td < r)
             body = toTColor(shade(c, 3.0 * s / (1.25 * r)));
+        const Step step{body, truncToInt(yc + s + h), truncToInt(xc + td), truncToInt(xc - td)};
+        if (skipping && drawnBefore && step == previous)
+            continue;
+        previous = step;
+        drawnBefore = true;
         pen->SetColor(body);
-        const int y = truncToInt(yc + s + h);
         canvas.MoveTo(xc, apexY);
-        canvas.LineTo(truncToInt(xc + td), y);
+        canvas.LineTo(step.right, step.y);
         canvas.MoveTo(xc, apexY);
-        canvas.LineTo(truncToInt(xc - td), y);
+        canvas.LineTo(step.left, step.y);
     }
     pen->SetColor(penColor);
 }
+
+} // namespace
+
+void ShadedCone(TCanvas& canvas, TPoint start, TPoint end) { paintConeFan(canvas, start, end, true); }
+
+void ShadedConeEveryStep(TCanvas& canvas, TPoint start, TPoint end) { paintConeFan(canvas, start, end, false); }
 
 namespace {
 

@@ -206,3 +206,37 @@ TEST(ShadedBodies, JugIsBrightestOnItsAxis)
 }
 
 } // namespace
+
+// The cone leaves out fan steps that repeat the step before; the picture must be exactly the
+// one every step gives, for any size, direction, pen and brush.
+TEST(ShadedBodies, ConeWithoutRepeatedStepsPaintsEveryStepsPixels)
+{
+    struct Case {
+        TPoint start, end;
+        int penWidth;
+        TPenStyle style;
+        TColor brush;
+    };
+    const Case cases[] = {
+        {{5, 5}, {95, 70}, 1, psSolid, 0x4080C0},   {{3, 60}, {90, 2}, 1, psSolid, clWhite},
+        {{10, 4}, {70, 75}, 3, psSolid, 0x20E010},  {{2, 2}, {97, 77}, 1, psDash, 0x8040FF},
+        {{20, 10}, {60, 50}, 2, psDashDot, clBlack}, {{0, 0}, {99, 79}, 5, psSolid, 0xC0C0C0},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint32_t> painted[2];
+        for (int everyStep = 0; everyStep < 2; ++everyStep) {
+            TestHost host(100, 80);
+            TCanvas& canvas = host.canvas();
+            canvas.Brush()->SetColor(c.brush);
+            canvas.Pen()->SetWidth(c.penWidth);
+            canvas.Pen()->SetStyle(c.style);
+            canvas.Pen()->SetMode(pmCopy);
+            if (everyStep)
+                ShadedConeEveryStep(canvas, c.start, c.end);
+            else
+                ShadedCone(canvas, c.start, c.end);
+            painted[everyStep] = host.pixels();
+        }
+        EXPECT_EQ(painted[0], painted[1]) << "cone from " << c.start.x << ", " << c.start.y << ", pen " << c.penWidth;
+    }
+}
