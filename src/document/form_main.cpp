@@ -33,8 +33,10 @@
 #include <QToolButton>
 
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
+#include <span>
 
 #include <unistd.h>
 
@@ -89,6 +91,38 @@ void groupButtons(QObject* owner, const QList<QToolButton*>& buttons, bool allow
             }
         });
     }
+}
+
+// A tool button of a bar: its field, name, hint, glyph and click handler.
+struct ToolBarButton {
+    QToolButton** button;
+    const char* name;
+    const char* hint;
+    const char* glyphName;
+    void (TFormMain::*handler)();
+};
+
+// One row of the styles bar: a button per style, each stored in its field and clicked into
+// onClick, laid out from column 0 of row; returns the buttons in order.
+struct StyleButton {
+    QToolButton** field;
+    const char* name;
+    const char* hint;
+    const char* glyphName;
+};
+
+QList<QToolButton*> styleRow(QWidget* contents, QGridLayout* grid, int row, std::span<const StyleButton> styles,
+                             const std::function<void(QToolButton*)>& onClick)
+{
+    QList<QToolButton*> buttons;
+    for (const StyleButton& style : styles) {
+        QToolButton* button = toolButton(contents, style.name, QString::fromUtf8(style.hint), style.glyphName);
+        QObject::connect(button, &QToolButton::clicked, contents, forms::command([onClick, button] { onClick(button); }));
+        grid->addWidget(button, row, static_cast<int>(buttons.size()));
+        buttons.append(button);
+        *style.field = button;
+    }
+    return buttons;
 }
 
 // Bytes of memory still free for the taking.
@@ -389,14 +423,7 @@ void TFormMain::create3DBar()
     _3DBar1 = new QToolBar(QStringLiteral("Трёхмерные фигуры"), this);
     _3DBar1->setObjectName(QStringLiteral("_3DBar1"));
     _3DBar1->setToolTip(QStringLiteral("Цилиндр"));
-    struct Entry {
-        QToolButton** button;
-        const char* name;
-        const char* hint;
-        const char* glyphName;
-        void (TFormMain::*handler)();
-    };
-    const Entry entries[] = {
+    const ToolBarButton entries[] = {
         {&Plus1, "Plus1", "Трёхмерный плюс", "plus3d", &TFormMain::Plus1Click},
         {&Cube1, "Cube1", "Параллелепипед", "box3d", &TFormMain::Cube1Click},
         {&Circle1, "Circle1", "Эллипсоид", "ellipsoid3d", &TFormMain::Circle1Click},
@@ -407,7 +434,7 @@ void TFormMain::create3DBar()
         {&SpeedButton1, "SpeedButton1", "Кувшин", "jug3d", &TFormMain::SpeedButton1Click},
         {&Proug, "Proug", "Пружина", "spring3d", &TFormMain::ProugClick},
     };
-    for (const Entry& entry : entries) {
+    for (const ToolBarButton& entry : entries) {
         QToolButton* button = toolButton(_3DBar1, entry.name, QString::fromUtf8(entry.hint), entry.glyphName);
         // Without a hint of its own the button shows the bar's.
         if (button->toolTip().isEmpty())
@@ -482,14 +509,7 @@ void TFormMain::createToolPanel()
     grid->setContentsMargins(2, 2, 2, 2);
     grid->setSpacing(1);
 
-    struct Entry {
-        QToolButton** button;
-        const char* name;
-        const char* hint;
-        const char* glyphName;
-        void (TFormMain::*handler)();
-    };
-    const Entry entries[] = {
+    const ToolBarButton entries[] = {
         {&LineButton, "LineButton", "Прямая", "line", &TFormMain::LineButtonClick},
         {&RectangleButton, "RectangleButton", "Прямоугольник", "rectangle", &TFormMain::RectangleButtonClick},
         {&EllipseButton, "EllipseButton", "Овал", "ellipse", &TFormMain::EllipseButtonClick},
@@ -505,7 +525,7 @@ void TFormMain::createToolPanel()
     };
     QList<QToolButton*> group;
     int index = 0;
-    for (const Entry& entry : entries) {
+    for (const ToolBarButton& entry : entries) {
         QToolButton* button = toolButton(contents, entry.name, QString::fromUtf8(entry.hint), entry.glyphName);
         connect(button, &QToolButton::clicked, this, forms::command([this, h = entry.handler] { (this->*h)(); }));
         grid->addWidget(button, index / 2, index % 2);
@@ -573,31 +593,18 @@ void TFormMain::createStylesBar()
     Label3 = new QLabel(QStringLiteral("З  а  л  и  в  к  а"), contents);
     Label3->setObjectName(QStringLiteral("Label3"));
 
-    struct PenEntry {
-        QToolButton** button;
-        const char* name;
-        const char* hint;
-        const char* glyphName;
-        TPenStyle style;
+    const StyleButton pens[] = {
+        {&SolidPen, "SolidPen", "Обычная", "pen_solid"},
+        {&DashPen, "DashPen", "Пунктир", "pen_dash"},
+        {&DotPen, "DotPen", "Мелк. пунктир", "pen_dot"},
+        {&DashDotPen, "DashDotPen", "Пунктир с точкой", "pen_dashdot"},
+        {&DashDotDotPen, "DashDotDotPen", "Пунктир с 2 точками", "pen_dashdotdot"},
+        {&ClearPen, "ClearPen", "Нет", "pen_clear"},
     };
-    const PenEntry pens[] = {
-        {&SolidPen, "SolidPen", "Обычная", "pen_solid", psSolid},
-        {&DashPen, "DashPen", "Пунктир", "pen_dash", psDash},
-        {&DotPen, "DotPen", "Мелк. пунктир", "pen_dot", psDot},
-        {&DashDotPen, "DashDotPen", "Пунктир с точкой", "pen_dashdot", psDashDot},
-        {&DashDotDotPen, "DashDotDotPen", "Пунктир с 2 точками", "pen_dashdotdot", psDashDotDot},
-        {&ClearPen, "ClearPen", "Нет", "pen_clear", psClear},
-    };
-    QList<QToolButton*> penGroup;
-    int column = 0;
-    for (const PenEntry& entry : pens) {
-        QToolButton* button = toolButton(contents, entry.name, QString::fromUtf8(entry.hint), entry.glyphName);
-        connect(button, &QToolButton::clicked, this, forms::command([this, button] { SetPenStyle(button); }));
-        grid->addWidget(button, 1, column++);
-        penGroup.append(button);
+    const QList<QToolButton*> penGroup = styleRow(contents, grid, 1, pens, [this](QToolButton* b) { SetPenStyle(b); });
+    for (QToolButton* button : penGroup)
         penStyleButtons_.append(button);
-        *entry.button = button;
-    }
+    int column = static_cast<int>(penGroup.size());
     groupButtons(this, penGroup, false);
     SolidPen->setChecked(true);
 
@@ -627,34 +634,23 @@ void TFormMain::createStylesBar()
     penWidthLayout->addWidget(PenWidth);
     grid->addWidget(penWidthBox, 1, column++, 1, 2);
 
-    struct BrushEntry {
-        QToolButton** button;
-        const char* name;
-        const char* hint;
-        const char* glyphName;
-        TBrushStyle style;
+    const StyleButton brushes[] = {
+        {&SolidBrush, "SolidBrush", "Сплошная", "brush_solid"},
+        {&ClearBrush, "ClearBrush", "Нет", "brush_clear"},
+        {&HorizontalBrush, "HorizontalBrush", "Гор. линии", "brush_horizontal"},
+        {&VerticalBrush, "VerticalBrush", "Верт. линии", "brush_vertical"},
+        {&FDiagonalBrush, "FDiagonalBrush", "Диагональ 1", "brush_fdiagonal"},
+        {&BDiagonalBrush, "BDiagonalBrush", "Диагональ 2", "brush_bdiagonal"},
+        {&CrossBrush, "CrossBrush", "Решётка", "brush_cross"},
+        {&DiagCrossBrush, "DiagCrossBrush", "Решётка и диагонали", "brush_diagcross"},
     };
-    const BrushEntry brushes[] = {
-        {&SolidBrush, "SolidBrush", "Сплошная", "brush_solid", bsSolid},
-        {&ClearBrush, "ClearBrush", "Нет", "brush_clear", bsClear},
-        {&HorizontalBrush, "HorizontalBrush", "Гор. линии", "brush_horizontal", bsHorizontal},
-        {&VerticalBrush, "VerticalBrush", "Верт. линии", "brush_vertical", bsVertical},
-        {&FDiagonalBrush, "FDiagonalBrush", "Диагональ 1", "brush_fdiagonal", bsFDiagonal},
-        {&BDiagonalBrush, "BDiagonalBrush", "Диагональ 2", "brush_bdiagonal", bsBDiagonal},
-        {&CrossBrush, "CrossBrush", "Решётка", "brush_cross", bsCross},
-        {&DiagCrossBrush, "DiagCrossBrush", "Решётка и диагонали", "brush_diagcross", bsDiagCross},
-    };
-    QList<QToolButton*> brushGroup{ViewButton};
-    column = 0;
-    for (const BrushEntry& entry : brushes) {
-        QToolButton* button = toolButton(contents, entry.name, QString::fromUtf8(entry.hint), entry.glyphName);
-        connect(button, &QToolButton::clicked, this, forms::command([this, button] { SetBrushStyle(button); }));
-        grid->addWidget(button, 3, column++);
-        brushGroup.append(button);
+    const QList<QToolButton*> brushRow =
+        styleRow(contents, grid, 3, brushes, [this](QToolButton* b) { SetBrushStyle(b); });
+    for (QToolButton* button : brushRow)
         brushStyleButtons_.append(button);
-        *entry.button = button;
-    }
-    groupButtons(this, brushGroup, true);
+    column = static_cast<int>(brushRow.size());
+    // The pen's pick-from-picture button shares the brush styles' group.
+    groupButtons(this, QList<QToolButton*>{ViewButton} + brushRow, true);
     SolidBrush->setChecked(true);
 
     BrushColor = toolButton(contents, "BrushColor", QStringLiteral("Цвет заливки..."), "brush_color", false);
