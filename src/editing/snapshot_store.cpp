@@ -5,6 +5,7 @@
 #include "platform/gdi/dib_surface.h"
 
 #include <cstring>
+#include <utility>
 
 SnapshotStore::SnapshotStore(int slotCount) : slots_(static_cast<size_t>(slotCount)) {}
 
@@ -27,7 +28,8 @@ void SnapshotStore::store(int slot, const TDibGraphic& picture)
         target = std::make_unique<gdi::DibSurface>(width, height, 24);
     }
     if (source->bitsPerPixel() == 24) {
-        std::memcpy(target->bits(), source->bits(), source->imageBytes());
+        // Read through the constant surface, so that the copy does not count as a change.
+        std::memcpy(target->bits(), std::as_const(*source).bits(), source->imageBytes());
         return;
     }
     gdi::DeviceContext from(*source);

@@ -31,7 +31,10 @@ TEST_P(SnapshotStoreFormats, CopiesEveryPixelAsTrueColour)
             picture.SetPixelRGB(x, y, (x * 3 + y) % 4 == 0 ? 0xFFFFFF : 0x000000);
 
     SnapshotStore store(25);
+    const uint64_t changes = picture.ChangeCount();
     store.store(3, picture);
+    // Taking a snapshot only reads: the view keeps what it rendered of the picture.
+    EXPECT_EQ(picture.ChangeCount(), changes);
     ASSERT_NE(store.snapshot(3), nullptr);
     EXPECT_EQ(store.snapshot(3)->bitsPerPixel(), 24);
     for (int y = 0; y < 5; ++y)

@@ -6,6 +6,7 @@
 #include "platform/gdi/paint_internal.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdlib>
 
 namespace gdi {
@@ -705,7 +706,7 @@ ColorRef DeviceContext::GetPixel(int x, int y) const
     const Rect clip = drawClip();
     if (x < clip.left || y < clip.top || x >= clip.right || y >= clip.bottom)
         return CLR_INVALID;
-    return colorOfValue(detail::depthOps(surface_->bitsPerPixel()).get(surface_->scanLine(y), x));
+    return colorOfValue(detail::depthOps(surface_->bitsPerPixel()).get(std::as_const(*surface_).scanLine(y), x));
 }
 
 } // namespace gdi
