@@ -232,17 +232,33 @@ int ConeBaseY(TPoint start, TPoint end)
     return truncToInt(double(start.y) + double(half(h)) + double(half(e)));
 }
 
+namespace {
+
+// The measures the cylinder and the cone share: the half width r, the centre column xc, the
+// middle row yc and half the slanted height h.
+struct RoundBody {
+    double r;
+    int xc;
+    double yc;
+    double h;
+};
+
+RoundBody roundBody(TPoint start, TPoint end)
+{
+    const int64_t height = int64_t{end.y} - start.y;
+    const double r = double(half(int64_t{end.x} - start.x));
+    const int e = truncToInt(kSin45 * double(height));
+    return {r, truncToInt(start.x + r), double(start.y) + double(half(height)), double(half(e))};
+}
+
+} // namespace
+
 void ShadedCylinder(TCanvas& canvas, TPoint start, TPoint end)
 {
     TPen* pen = canvas.Pen();
     const TColor penColor = pen->Color();
     const Rgb c = channels(canvas.Brush()->Color());
-    const int64_t height = int64_t{end.y} - start.y;
-    const double r = double(half(int64_t{end.x} - start.x));
-    const int e = truncToInt(kSin45 * double(height));
-    const int xc = truncToInt(start.x + r);
-    const double yc = double(start.y) + double(half(height));
-    const double h = double(half(e));
+    const auto [r, xc, yc, h] = roundBody(start, end);
     const TColor rim = toTColor(shade(c, kCos45));
     TColor body = canvas.Brush()->Color();
     for (int64_t i = 0; double(i) <= r; ++i) {
@@ -273,12 +289,7 @@ void paintConeFan(TCanvas& canvas, TPoint start, TPoint end, bool skipRepeats)
     TPen* pen = canvas.Pen();
     const TColor penColor = pen->Color();
     const Rgb c = channels(canvas.Brush()->Color());
-    const int64_t height = int64_t{end.y} - start.y;
-    const double r = double(half(int64_t{end.x} - start.x));
-    const int e = truncToInt(kSin45 * double(height));
-    const int xc = truncToInt(start.x + r);
-    const double yc = double(start.y) + double(half(height));
-    const double h = double(half(e));
+    const auto [r, xc, yc, h] = roundBody(start, end);
     const int apexY = truncToInt(yc - h);
     const bool skipping = skipRepeats && pen->Mode() == pmCopy;
     struct Step {

@@ -254,7 +254,7 @@ void TImageScrollBox::Redraw(bool reloadGraphic)
     if (mouseHandler_ && (changed || reloadGraphic))
         mouseHandler_->BeforeResize();
 
-    buildDisplayed(reloadGraphic);
+    buildDisplayed();
 
     if (OnRedraw)
         OnRedraw(&picture_);
@@ -300,7 +300,7 @@ void TImageScrollBox::RecalcZoom()
     }
 }
 
-void TImageScrollBox::buildDisplayed(bool reloadGraphic)
+void TImageScrollBox::buildDisplayed()
 {
     const int w = zoomedExtent(picture_.GetWidth(), zoomPercent_);
     const int h = zoomedExtent(picture_.GetHeight(), zoomPercent_);

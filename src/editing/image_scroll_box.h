@@ -134,7 +134,7 @@ protected:
 private:
     friend class TImageControl;
 
-    void buildDisplayed(bool reloadGraphic);
+    void buildDisplayed();
     const TDibGraphic& displaySource() const;
     void setScrollBarsVisible(bool horizontal, bool vertical);
     void placeImage();
