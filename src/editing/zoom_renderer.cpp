@@ -81,7 +81,6 @@ void copyRow24Plain(const uint8_t* row, int count, uint32_t* out)
         out[i] = alpha | (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
 }
 
-
 #if defined(__x86_64__) || defined(__i386__)
 // The same with one byte shuffle per four pixels, on processors that have it.
 __attribute__((target("ssse3"))) void copyRow24Shuffled(const uint8_t* row, int count, uint32_t* out)
