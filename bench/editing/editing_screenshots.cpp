@@ -154,7 +154,8 @@ int main(int argc, char** argv)
 
     window.resize(660, 520);
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    if (!QTest::qWaitForWindowExposed(&window))
+        qWarning("the window was never exposed; the shots may be blank");
 
     TDibGraphic picture;
     paintScene(picture, 300, 200);

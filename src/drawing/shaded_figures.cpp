@@ -106,25 +106,27 @@ void shadedRing(TCanvas& canvas, TColor color, TPoint end, TPoint start, double 
         return;
     const Rgb c = channels(color);
     PixelWriter out(canvas);
-    const int64_t a2 = a * a, b2 = b * b;
-    for (int64_t i = 0; i <= a; ++i) {
-        for (int64_t j = 0; j <= i; ++j) {
-            const int64_t d = i * i + quotient(a2, j * j, b2);
-            if (d > a2)
-                break;
-            if (d > a2 * minRatio || minRatio == 0)
-                out.quad(cx, cy, i, j, shade(c, 1.0 - double(d) / double(a2)));
+    // Two passes: along the x half-axis (i a column offset), then along the y half-axis with
+    // the roles exchanged (i a row offset).
+    auto pass = [&](int64_t major, int64_t minor, bool alongY) {
+        const int64_t major2 = major * major, minor2 = minor * minor;
+        for (int64_t i = 0; i <= major; ++i) {
+            for (int64_t j = 0; j <= i; ++j) {
+                const int64_t d = i * i + quotient(major2, j * j, minor2);
+                if (d > major2)
+                    break;
+                if (d > major2 * minRatio || minRatio == 0) {
+                    const gdi::ColorRef shaded = shade(c, 1.0 - double(d) / double(major2));
+                    if (alongY)
+                        out.quad(cx, cy, j, i, shaded);
+                    else
+                        out.quad(cx, cy, i, j, shaded);
+                }
+            }
         }
-    }
-    for (int64_t i = 0; i <= b; ++i) {
-        for (int64_t j = 0; j <= i; ++j) {
-            const int64_t d = i * i + quotient(b2, j * j, a2);
-            if (d > b2)
-                break;
-            if (d > b2 * minRatio || minRatio == 0)
-                out.quad(cx, cy, j, i, shade(c, 1.0 - double(d) / double(b2)));
-        }
-    }
+    };
+    pass(a, b, false);
+    pass(b, a, true);
 }
 
 } // namespace

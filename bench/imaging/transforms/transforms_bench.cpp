@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <random>
 
 #include "imaging/transforms/color_depth.h"
@@ -41,66 +42,56 @@ void pixels(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * int64_t{Width} * Height);
 }
 
-void Brightness(benchmark::State& state)
+// Times change applied in place to a fresh copy of the photo each iteration.
+template <typename Change>
+void inPlace(benchmark::State& state, Change change)
 {
     TDibGraphic picture;
     for (auto _ : state) {
         picture.AssignPicture(&photo());
-        TBrightnessTransform().Apply(picture);
+        change(picture);
     }
     pixels(state);
+}
+
+// Times a transform that writes its result into a second picture.
+template <typename Transform>
+void onDest(benchmark::State& state)
+{
+    TDibGraphic dest;
+    for (auto _ : state)
+        Transform().ApplyOnDest(photo(), dest);
+    pixels(state);
+}
+
+void Brightness(benchmark::State& state)
+{
+    inPlace(state, [](TDibGraphic& p) { TBrightnessTransform().Apply(p); });
 }
 BENCHMARK(Brightness)->Unit(benchmark::kMillisecond);
 
 void BrightnessReference(benchmark::State& state)
 {
-    TDibGraphic picture;
-    for (auto _ : state) {
-        picture.AssignPicture(&photo());
-        reference::brightness(picture, 5);
-    }
-    pixels(state);
+    inPlace(state, [](TDibGraphic& p) { reference::brightness(p, 5); });
 }
 BENCHMARK(BrightnessReference)->Unit(benchmark::kMillisecond);
 
 void Contrast(benchmark::State& state)
 {
-    TDibGraphic picture;
-    for (auto _ : state) {
-        picture.AssignPicture(&photo());
-        TContrastTransform().Apply(picture);
-    }
-    pixels(state);
+    inPlace(state, [](TDibGraphic& p) { TContrastTransform().Apply(p); });
 }
 BENCHMARK(Contrast)->Unit(benchmark::kMillisecond);
 
 void Saturation(benchmark::State& state)
 {
-    TDibGraphic picture;
-    for (auto _ : state) {
-        picture.AssignPicture(&photo());
-        ChangeSaturation(picture, 0.125);
-    }
-    pixels(state);
+    inPlace(state, [](TDibGraphic& p) { ChangeSaturation(p, 0.125); });
 }
 BENCHMARK(Saturation)->Unit(benchmark::kMillisecond);
 
-void Sharpen(benchmark::State& state)
-{
-    TDibGraphic dest;
-    for (auto _ : state)
-        TSharpenTransform().ApplyOnDest(photo(), dest);
-    pixels(state);
-}
+void Sharpen(benchmark::State& state) { onDest<TSharpenTransform>(state); }
 BENCHMARK(Sharpen)->Unit(benchmark::kMillisecond);
 
-void Smooth(benchmark::State& state)
-{
-    TDibGraphic dest;
-    for (auto _ : state)
-        TSmoothTransform().ApplyOnDest(photo(), dest);
-    pixels(state);
-}
+void Smooth(benchmark::State& state) { onDest<TSmoothTransform>(state); }
 BENCHMARK(Smooth)->Unit(benchmark::kMillisecond);
 
 void Resize(benchmark::State& state)
@@ -118,31 +109,27 @@ void Resize(benchmark::State& state)
 // Filter -1 is the unfiltered stretch; 0 triangle, 4 Lanczos3, 5 Mitchell.
 BENCHMARK(Resize)->ArgsProduct({{-1, 0, 4, 5}, {50, 250}})->Unit(benchmark::kMillisecond);
 
+// The photo as the work image's surface the conversion reads.
+const gdi::DibSurface& drawnPhoto()
+{
+    static const std::unique_ptr<gdi::DibSurface> drawn = [] {
+        auto surface = std::make_unique<gdi::DibSurface>(Width, Height, 24);
+        for (int y = 0; y < Height; ++y)
+            std::copy_n(photo().ScanLine(y), Width * 3, surface->scanLine(y));
+        return surface;
+    }();
+    return *drawn;
+}
+
 void ConvertTo256Colours(benchmark::State& state)
 {
-    gdi::DibSurface drawn(Width, Height, 24);
-    for (int y = 0; y < Height; ++y)
-        std::copy_n(photo().ScanLine(y), Width * 3, drawn.scanLine(y));
-    TDibGraphic picture;
-    for (auto _ : state) {
-        picture.AssignPicture(&photo());
-        ConvertPictureFromSurface(picture, drawn, ifColor256);
-    }
-    pixels(state);
+    inPlace(state, [](TDibGraphic& p) { ConvertPictureFromSurface(p, drawnPhoto(), ifColor256); });
 }
 BENCHMARK(ConvertTo256Colours)->Unit(benchmark::kMillisecond);
 
 void ConvertTo256ColoursReference(benchmark::State& state)
 {
-    gdi::DibSurface drawn(Width, Height, 24);
-    for (int y = 0; y < Height; ++y)
-        std::copy_n(photo().ScanLine(y), Width * 3, drawn.scanLine(y));
-    TDibGraphic picture;
-    for (auto _ : state) {
-        picture.AssignPicture(&photo());
-        reference::convertFromSurface(picture, drawn, ifColor256);
-    }
-    pixels(state);
+    inPlace(state, [](TDibGraphic& p) { reference::convertFromSurface(p, drawnPhoto(), ifColor256); });
 }
 BENCHMARK(ConvertTo256ColoursReference)->Unit(benchmark::kMillisecond);
 
