@@ -2,23 +2,24 @@
 
 #include "document/new_bmp_form.h"
 #include "document/up_down.h"
+#include "document/window_figure_host.h"
 #include "drawing/color_grid.h"
-#include "drawing/figure_host.h"
 #include "editing/image_scroll_box.h"
 #include "editing/labeled_slider.h"
 #include "editing/slider.h"
 #include "imaging/dib_graphic.h"
 #include "platform/forms/error_display.h"
 #include "platform/forms/modal.h"
+#include "platform/framework/qcolor_conversion.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/exceptions.h"
 #include "platform/framework/image.h"
+#include "platform/framework/size_policy.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -34,11 +35,8 @@
 
 #include <cstring>
 #include <functional>
-#include <limits>
 #include <new>
 #include <span>
-
-#include <unistd.h>
 
 TFormMain* FormMain = nullptr;
 
@@ -125,25 +123,6 @@ QList<QToolButton*> styleRow(QWidget* contents, QGridLayout* grid, int row, std:
     return buttons;
 }
 
-// Bytes of memory still free for the taking.
-uint64_t availableMemory()
-{
-    QFile meminfo(QStringLiteral("/proc/meminfo"));
-    if (meminfo.open(QIODevice::ReadOnly)) {
-        while (!meminfo.atEnd()) {
-            const QByteArray line = meminfo.readLine();
-            if (line.startsWith("MemAvailable:")) {
-                const QList<QByteArray> parts = line.simplified().split(' ');
-                if (parts.size() >= 2)
-                    return parts[1].toULongLong() * 1024;
-            }
-        }
-    }
-    const long pages = sysconf(_SC_AVPHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    return pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
-}
-
 } // namespace
 
 TFormMain::TFormMain(QMdiArea* frameArea)
@@ -213,49 +192,6 @@ TDibGraphic* TFormMain::GetGraphic() const
 {
     return ImageScrollBox1->GetGraphic();
 }
-
-namespace {
-
-// What figure painting and the mouse protocol see of the window.
-class WindowFigureHost : public FigureHost {
-public:
-    explicit WindowFigureHost(TFormMain& window) : w_(window) {}
-
-    TDibGraphic* Picture() override { return w_.GetGraphic(); }
-    DrawingTool CurrentTool() const override { return w_.CurrentTool(); }
-    void SetModified() override { w_.Modified = true; }
-    std::optional<QString> TextEntry() const override
-    {
-        if (!w_.Toolbox.TextEdit)
-            return std::nullopt;
-        return w_.Toolbox.TextEdit->text();
-    }
-    void EndTextEntry() override
-    {
-        delete w_.Toolbox.TextEdit.data();
-        w_.Toolbox.TextEdit = nullptr;
-        w_.Toolbox.ChooseTool(dtLine);
-        w_.LineButton->setChecked(true);
-    }
-    void ShowBrushColor(TColor color) override { ShowIndicatorColor(w_.bkclr, color); }
-    void ShowPenColor(TColor color) override { ShowIndicatorColor(w_.colo, color); }
-    float ZoomPercent() const override { return w_.ImageScrollBox1->ZoomPercent(); }
-    TPoint ScrollPosition() const override
-    {
-        return TPoint{w_.ImageScrollBox1->HorzScrollPosition(), w_.ImageScrollBox1->VertScrollPosition()};
-    }
-    void SetHorzScrollPosition(int position) override { w_.ImageScrollBox1->SetHorzScrollPosition(position); }
-    void SetVertScrollPosition(int position) override { w_.ImageScrollBox1->SetVertScrollPosition(position); }
-    void Redraw() override { w_.ImageScrollBox1->Redraw(true); }
-    void SetStatusText(int panel, const QString& text) override { w_.SetPanelText(panel, text); }
-    void TakeSnapshot() override { w_.DrawBfr(); }
-    void UpdateWorkImage() override { w_.Image->Canvas()->Draw(0, 0, w_.GetGraphic()); }
-
-private:
-    TFormMain& w_;
-};
-
-} // namespace
 
 void TFormMain::createView()
 {
@@ -351,13 +287,13 @@ void TFormMain::createMenus()
 
     Color = new QMenu(QStringLiteral("&Цвет"), this);
     Color->setObjectName(QStringLiteral("Color"));
-    color2 = item(Color, QStringLiteral("&Монохромный"), "color2");
-    Gray16 = item(Color, QStringLiteral("&Cерый( 16 цветов) "), "Gray16");
-    Gray256 = item(Color, QStringLiteral("&Серый( 256 цветов)"), "Gray256");
-    Colors16 = item(Color, QStringLiteral("&16 цветов"), "Colors16");
-    Color256 = item(Color, QStringLiteral("&256 цветов "), "Color256");
-    RGB24 = item(Color, QStringLiteral("&24 бит"), "RGB24");
-    Obratyt1 = item(Color, QStringLiteral("&Обратить цвета"), "Obratyt1");
+    color2 = item(Color, QStringLiteral("&Монохромный"), "color2", &TFormMain::color2Click);
+    Gray16 = item(Color, QStringLiteral("&Cерый( 16 цветов) "), "Gray16", &TFormMain::Gray16Click);
+    Gray256 = item(Color, QStringLiteral("&Серый( 256 цветов)"), "Gray256", &TFormMain::Gray256Click);
+    Colors16 = item(Color, QStringLiteral("&16 цветов"), "Colors16", &TFormMain::Colors16Click);
+    Color256 = item(Color, QStringLiteral("&256 цветов "), "Color256", &TFormMain::Color256Click);
+    RGB24 = item(Color, QStringLiteral("&24 бит"), "RGB24", &TFormMain::RGB24Click);
+    Obratyt1 = item(Color, QStringLiteral("&Обратить цвета"), "Obratyt1", &TFormMain::Obratyt1Click);
 
     t1 = new QMenu(QStringLiteral("&Эффекты"), this);
     t1->setObjectName(QStringLiteral("t1"));
@@ -729,12 +665,8 @@ void TFormMain::setWorkImageSize(int width, int height)
         throw Exception(QStringLiteral("Ширина и высота рисунка должны быть больше нуля (введено %1 на %2)")
                             .arg(width)
                             .arg(height));
-    // The work image takes four bytes a pixel and the view's picture three; the rest of memory
-    // is left for the view's copies and the undo history.
-    const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-    const uint64_t needed = pixels * 7;
-    const bool rowsFit = static_cast<uint64_t>(width) * 4 <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
-    if (!rowsFit || needed > availableMemory() / 2)
+    // The work image takes four bytes a pixel and the view's picture three: both must fit.
+    if (!PictureSizePolicy::fits(width, height, 32) || !PictureSizePolicy::fits(width, height, 24))
         throw Exception(QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти")
                             .arg(width)
                             .arg(height));

@@ -4,11 +4,14 @@
 // handler does lives with the subsystem it belongs to (undo in editing, tools in drawing).
 
 #include "drawing/drawing_tool.h"
+#include "drawing/figure_host.h"
 #include "drawing/picture_mouse.h"
-#include "drawing/tool_dialogs.h"
+#include "platform/forms/color_dialog.h"
+#include "platform/forms/font_dialog.h"
 #include "drawing/tool_state.h"
 #include "editing/snapshot_store.h"
 #include "editing/undo_history.h"
+#include "imaging/commands/color_commands.h"
 #include "platform/forms/mdi_child.h"
 #include "platform/framework/graphics_types.h"
 
@@ -32,7 +35,6 @@ class QToolBar;
 class QToolButton;
 class TBitmap;
 class TCColorGrid;
-class FigureHost;
 class TDibGraphic;
 class TImage;
 class TImageScrollBox;
@@ -224,6 +226,8 @@ public:
 
     // The view's picture.
     TDibGraphic* GetGraphic() const;
+    // What figures and picture commands see of this window (RunPictureCommand runs over it).
+    FigureHost& Host() { return *figureHost_; }
     // The text of a status panel.
     QString PanelText(int panel) const;
     void SetPanelText(int panel, const QString& text);
@@ -273,6 +277,14 @@ public:
     void PenSizeChange();
     void CColorGrid1Change();
     void Font1Click() { ToolState::Font1Click(FontDialog1, this); }
+
+    void color2Click() { ConvertColorDepthCommand(Host(), ifBlackWhite); }
+    void Gray16Click() { ConvertColorDepthCommand(Host(), ifGray16); }
+    void Gray256Click() { ConvertColorDepthCommand(Host(), ifGray256); }
+    void Colors16Click() { ConvertColorDepthCommand(Host(), ifColor16); }
+    void Color256Click() { ConvertColorDepthCommand(Host(), ifColor256); }
+    void RGB24Click() { ConvertColorDepthCommand(Host(), ifTrueColor); }
+    void Obratyt1Click() { InvertColorsCommand(Host()); }
 
     // Press, drag and release on the picture (view coordinates); every button draws.
     void FormMouseDown(int x, int y) { pictureMouse_->MouseDown(x, y); }

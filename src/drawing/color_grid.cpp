@@ -1,5 +1,7 @@
 #include "drawing/color_grid.h"
 
+#include "platform/framework/qcolor_conversion.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,8 +18,6 @@ constexpr uint8_t kDefaultPalette[20][3] = {
     {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},
     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
 };
-
-QColor fromTColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 } // namespace
 
@@ -265,7 +265,7 @@ void TCColorGrid::DrawSquare(QPainter& p, int index, bool highlighted) const
     if (index < 0 || index >= kCellCount)
         return;
     QRect r = CellRect(index);
-    const QColor cell = fromTColor(colors_[index]);
+    const QColor cell = ColorToQColor(colors_[index]);
     const QPalette& pal = palette();
     if (ctl3D_) {
         p.fillRect(r, pal.color(QPalette::Button));

@@ -1,24 +1,18 @@
 #pragma once
-// What figure painting and the picture mouse protocol need of a picture window. The window
-// implements it; tests implement it over a bare picture.
+// What figure painting and the picture mouse protocol need of a picture window beyond what
+// every picture command needs. The window implements it; tests implement it over a bare picture.
 
 #include "drawing/drawing_tool.h"
+#include "imaging/picture_host.h"
 #include "platform/framework/graphics_types.h"
 
 #include <QString>
 
 #include <optional>
 
-class TDibGraphic;
-
-class FigureHost {
+class FigureHost : public PictureHost {
 public:
-    virtual ~FigureHost() = default;
-
-    // The picture drawn on; null while the window has none.
-    virtual TDibGraphic* Picture() = 0;
     virtual DrawingTool CurrentTool() const = 0;
-    virtual void SetModified() = 0;
 
     // The text field's current text, nothing when the window has no text field.
     virtual std::optional<QString> TextEntry() const { return std::nullopt; }
@@ -38,10 +32,4 @@ public:
     virtual TPoint ScrollPosition() const { return TPoint{0, 0}; }
     virtual void SetHorzScrollPosition(int /*position*/) {}
     virtual void SetVertScrollPosition(int /*position*/) {}
-    virtual void Redraw() {}
-    virtual void SetStatusText(int /*panel*/, const QString& /*text*/) {}
-    // Undo snapshot of the picture before a figure is started.
-    virtual void TakeSnapshot() {}
-    // Copies the picture onto the work image that Save, Print and Export read.
-    virtual void UpdateWorkImage() {}
 };

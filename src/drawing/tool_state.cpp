@@ -1,7 +1,9 @@
 #include "drawing/tool_state.h"
 
 #include "drawing/color_grid.h"
-#include "drawing/tool_dialogs.h"
+#include "platform/forms/color_dialog.h"
+#include "platform/forms/font_dialog.h"
+#include "platform/framework/qcolor_conversion.h"
 #include "imaging/dib_graphic.h"
 #include "platform/framework/canvas.h"
 

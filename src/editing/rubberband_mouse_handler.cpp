@@ -8,10 +8,9 @@
 
 #include "editing/image_scroll_box.h"
 #include "platform/framework/exceptions.h"
+#include "platform/framework/qcolor_conversion.h"
 
 namespace {
-
-QColor toQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 // On and off runs of the cosmetic pen styles, in pixels.
 constexpr int kDash[] = {18, 6};
@@ -120,8 +119,8 @@ void TRubberbandMouseHandler::paintBand(QPainter& painter)
     // image control.
     const QPoint offset = -QPoint(View->HorzScrollPosition(), View->VertScrollPosition()) - View->ImageControl()->pos();
     const QPoint corners[5] = {QPoint(X1, Y1), QPoint(X2, Y1), QPoint(X2, Y2), QPoint(X1, Y2), QPoint(X1, Y1)};
-    const QColor pen = toQColor(penColor_);
-    const QColor gap = toQColor(brushColor_);
+    const QColor pen = ColorToQColor(penColor_);
+    const QColor gap = ColorToQColor(brushColor_);
     const std::span<const int> runs = styleRuns(lineStyle_);
     // The style runs on across the four lines, as it does along one pen path; each line leaves
     // out its end point.

@@ -3,13 +3,12 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/icon.h"
+#include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
 #include "platform/gdi/device_context.h"
 
 #include <QCoreApplication>
 #include <QTimer>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -131,17 +130,6 @@ void write24(uint8_t* row, int32_t x, uint32_t v)
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
     p[2] = static_cast<uint8_t>(v >> 16);
-}
-
-// Bytes of physical memory: a picture larger than this cannot be held, so it is refused before
-// the allocator is asked (which may overcommit or abort instead of failing).
-uint64_t physicalMemoryBytes()
-{
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return std::numeric_limits<uint64_t>::max();
-    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
 }
 
 } // namespace
@@ -413,7 +401,7 @@ void TDibGraphic::NewImage(int32_t width, int32_t height, TImageFormat format, c
         SetXDpi(xDpi ? xDpi : kScreenDpi);
         SetYDpi(yDpi ? yDpi : kScreenDpi);
 
-        if (!sizeOk || static_cast<uint64_t>(h.biSizeImage) > physicalMemoryBytes())
+        if (!sizeOk || !PictureSizePolicy::fits(width, height, bits))
             throw EPictureError(QStringLiteral("CreateDibSection failed"));
         try {
             DibSection_ = std::make_unique<gdi::DibSurface>(width, height, bits,

@@ -3,9 +3,9 @@
 #include "app/about_box.h"
 #include "app/frame_form.h"
 #include "app/hact.h"
-#include "app/jpg_par.h"
+#include "platform/forms/jpg_par.h"
 #include "document/new_bmp_form.h"
-#include "app/trans_form.h"
+#include "platform/forms/trans_form.h"
 
 #include <QApplication>
 #include <QMdiArea>

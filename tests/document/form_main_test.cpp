@@ -350,6 +350,30 @@ TEST_F(FormMainTest, UndoWithASelectionFrameDropsTheSelectionRectangle)
     EXPECT_TRUE(form->SelectionFrameShown);
 }
 
+// The colour menu runs through the window's picture-command host: one undo step, Modified,
+// and the work image left holding the picture as it was before the conversion.
+TEST_F(FormMainTest, ColourMenuConvertsThePictureAsOneUndoStep)
+{
+    TFormMain* form = newPicture(6, 4);
+    stroke(form, 0xFF0000, 1);
+    form->Modified = false;
+    form->Colors16->trigger();
+    const TDibGraphic* picture = form->GetGraphic();
+    EXPECT_EQ(picture->ImageFormat(), ifColor16);
+    EXPECT_EQ(picture->GetPixelRGB(1, 0), 0xAA0000u);
+    EXPECT_TRUE(form->Modified);
+    EXPECT_EQ(form->Image->Canvas()->Pixels(1, 0), TColor(0x0000FF));
+
+    form->Obratyt1->trigger();
+    EXPECT_EQ(picture->GetPixelIndex(1, 0), 15u - 4u);
+    // The inversion took no snapshot: undo goes back to the one the conversion took, drawn
+    // into the picture's new format.
+    form->Undo1->trigger();
+    EXPECT_EQ(picture->ImageFormat(), ifColor16);
+    EXPECT_EQ(picture->GetPixelRGB(1, 0), 0xAA0000u);
+    EXPECT_EQ(picture->GetPixelRGB(0, 0), 0xFFFFFFu);
+}
+
 TEST_F(FormMainTest, ToolButtonsStoreTheirToolAndReleaseOnlyTheirOwnGroup)
 {
     TFormMain* form = TFormMain::Create(&area);

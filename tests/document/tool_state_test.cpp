@@ -2,7 +2,9 @@
 // answered through the modal seam.
 
 #include "drawing/color_grid.h"
-#include "drawing/tool_dialogs.h"
+#include "platform/forms/color_dialog.h"
+#include "platform/forms/font_dialog.h"
+#include "platform/framework/qcolor_conversion.h"
 #include "drawing/tool_state.h"
 #include "modal_script.h"
 #include "platform/framework/canvas.h"

@@ -42,21 +42,25 @@ void setMaxBytes(uint64_t bytes)
     overrideBytes.store(bytes, std::memory_order_relaxed);
 }
 
+bool fits(int64_t width, int64_t height, int bitsPerPixel)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    // Both sides below 2^31 keep every product below 2^64 until the final multiplication.
+    if (width > std::numeric_limits<int32_t>::max() || height > std::numeric_limits<int32_t>::max())
+        return false;
+    const uint64_t rowBytes = ((static_cast<uint64_t>(width) * static_cast<uint64_t>(bitsPerPixel) + 31) / 32) * 4;
+    if (rowBytes > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
+        return false;
+    return rowBytes <= maxBytes() / static_cast<uint64_t>(height);
+}
+
 void check(int64_t width, int64_t height, int bitsPerPixel)
 {
     if (width <= 0 || height <= 0)
         throw EInvalidGraphic(QStringLiteral("Invalid bitmap: size %1 x %2").arg(width).arg(height));
-    const auto tooLarge = [&] {
-        return EInvalidGraphic(QStringLiteral("Picture too large: %1 x %2 pixels").arg(width).arg(height));
-    };
-    // Both sides below 2^31 keep every product below 2^64 until the final multiplication.
-    if (width > std::numeric_limits<int32_t>::max() || height > std::numeric_limits<int32_t>::max())
-        throw tooLarge();
-    const uint64_t rowBytes = ((static_cast<uint64_t>(width) * static_cast<uint64_t>(bitsPerPixel) + 31) / 32) * 4;
-    if (rowBytes > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
-        throw tooLarge();
-    if (rowBytes > maxBytes() / static_cast<uint64_t>(height))
-        throw tooLarge();
+    if (!fits(width, height, bitsPerPixel))
+        throw EInvalidGraphic(QStringLiteral("Picture too large: %1 x %2 pixels").arg(width).arg(height));
 }
 
 } // namespace PictureSizePolicy

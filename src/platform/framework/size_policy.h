@@ -1,6 +1,7 @@
 #pragma once
-// One size policy for every picture reader: header dimensions are checked against it before
-// anything is allocated, so a lying header cannot ask for gigabytes.
+// One size and memory policy for every picture: readers check header dimensions against it
+// before anything is allocated, so a lying header cannot ask for gigabytes, and new pictures and
+// work images are refused by the same rule instead of failing half-way through an allocation.
 
 #include <cstdint>
 
@@ -11,6 +12,10 @@ namespace PictureSizePolicy {
 uint64_t maxBytes();
 // Tests and fuzzers lower it; 0 restores the default.
 void setMaxBytes(uint64_t bytes);
+
+// Whether width x height at bitsPerPixel (rows padded to four bytes) fits the policy; false
+// when either side is not positive.
+bool fits(int64_t width, int64_t height, int bitsPerPixel);
 
 // Raises EInvalidGraphic when width x height at bitsPerPixel (rows padded to four bytes)
 // does not fit the policy, or when either side is not positive.

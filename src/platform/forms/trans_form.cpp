@@ -1,4 +1,4 @@
-#include "app/trans_form.h"
+#include "platform/forms/trans_form.h"
 
 TTransForm* TransForm = nullptr;
 

@@ -1,25 +1,14 @@
-#include "drawing/tool_dialogs.h"
+#include "platform/forms/color_dialog.h"
 
 #include "platform/forms/modal.h"
+#include "platform/framework/qcolor_conversion.h"
 
 #include <QColorDialog>
-#include <QFontDialog>
 
 const std::array<TColor, 16> TColorDialog::InitialCustomColors = {
     0xFF8484, 0xDBDCA7, 0xB7EC97, 0xDECDA5, 0xA0E2B6, 0x8CEFF7, 0xE8B09B, 0xE699EA,
     0x97ECD9, 0xEA99D8, 0xD8ABC7, 0xD9F58D, 0xB4A2E1, 0xB5DBA8, 0xFD9B86, 0xC0B7CC,
 };
-
-QColor ColorToQColor(TColor color)
-{
-    const gdi::ColorRef rgb = ColorToRGB(color);
-    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-
-TColor QColorToColor(const QColor& color)
-{
-    return static_cast<TColor>(color.red() | (color.green() << 8) | (color.blue() << 16));
-}
 
 bool TColorDialog::Execute(QWidget* parent)
 {
@@ -34,23 +23,5 @@ bool TColorDialog::Execute(QWidget* parent)
     Color = QColorToColor(dialog.selectedColor().isValid() ? dialog.selectedColor() : dialog.currentColor());
     for (int i = 0; i < static_cast<int>(CustomColors.size()); ++i)
         CustomColors[static_cast<size_t>(i)] = QColorToColor(QColorDialog::customColor(i));
-    return true;
-}
-
-TFontDialog::TFontDialog()
-{
-    Font.SetHeight(-13);
-}
-
-bool TFontDialog::Execute(QWidget* parent)
-{
-    QFontDialog dialog(Font.ToQFont(), parent);
-    dialog.setOption(QFontDialog::DontUseNativeDialog);
-    if (forms::Modal::exec(dialog) != QDialog::Accepted)
-        return false;
-    const TColor color = Font.Color();
-    Font.AssignQFont(dialog.selectedFont());
-    // The dialog has no colour of its own to offer; the font keeps its colour.
-    Font.SetColor(color);
     return true;
 }

@@ -1,4 +1,4 @@
-#include "app/jpg_par.h"
+#include "platform/forms/jpg_par.h"
 
 TJPGPar* JPGPar = nullptr;
 

@@ -1,0 +1,95 @@
+#include "document/window_figure_host.h"
+
+#include "document/form_main.h"
+#include "editing/image_scroll_box.h"
+#include "platform/framework/canvas.h"
+#include "platform/framework/image.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+TDibGraphic* WindowFigureHost::Picture()
+{
+    return w_.GetGraphic();
+}
+
+void WindowFigureHost::SetModified()
+{
+    w_.Modified = true;
+}
+
+void WindowFigureHost::TakeSnapshot()
+{
+    w_.DrawBfr();
+}
+
+TImage* WindowFigureHost::WorkImage()
+{
+    return w_.Image.get();
+}
+
+void WindowFigureHost::UpdateWorkImage()
+{
+    w_.Image->Canvas()->Draw(0, 0, w_.GetGraphic());
+}
+
+void WindowFigureHost::Redraw()
+{
+    w_.ImageScrollBox1->Redraw(true);
+}
+
+void WindowFigureHost::SetStatusText(int panel, const QString& text)
+{
+    w_.SetPanelText(panel, text);
+}
+
+DrawingTool WindowFigureHost::CurrentTool() const
+{
+    return w_.CurrentTool();
+}
+
+std::optional<QString> WindowFigureHost::TextEntry() const
+{
+    if (!w_.Toolbox.TextEdit)
+        return std::nullopt;
+    return w_.Toolbox.TextEdit->text();
+}
+
+void WindowFigureHost::EndTextEntry()
+{
+    delete w_.Toolbox.TextEdit.data();
+    w_.Toolbox.TextEdit = nullptr;
+    w_.Toolbox.ChooseTool(dtLine);
+    w_.LineButton->setChecked(true);
+}
+
+void WindowFigureHost::ShowBrushColor(TColor color)
+{
+    ShowIndicatorColor(w_.bkclr, color);
+}
+
+void WindowFigureHost::ShowPenColor(TColor color)
+{
+    ShowIndicatorColor(w_.colo, color);
+}
+
+float WindowFigureHost::ZoomPercent() const
+{
+    return w_.ImageScrollBox1->ZoomPercent();
+}
+
+TPoint WindowFigureHost::ScrollPosition() const
+{
+    return TPoint{w_.ImageScrollBox1->HorzScrollPosition(), w_.ImageScrollBox1->VertScrollPosition()};
+}
+
+void WindowFigureHost::SetHorzScrollPosition(int position)
+{
+    w_.ImageScrollBox1->SetHorzScrollPosition(position);
+}
+
+void WindowFigureHost::SetVertScrollPosition(int position)
+{
+    w_.ImageScrollBox1->SetVertScrollPosition(position);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// What figures, the mouse protocol and every picture command see of a picture window.
+
+#include "drawing/figure_host.h"
+
+class TFormMain;
+
+class WindowFigureHost : public FigureHost {
+public:
+    explicit WindowFigureHost(TFormMain& window) : w_(window) {}
+
+    // PictureHost
+    TDibGraphic* Picture() override;
+    void SetModified() override;
+    void TakeSnapshot() override;
+    TImage* WorkImage() override;
+    void UpdateWorkImage() override;
+    void Redraw() override;
+    void SetStatusText(int panel, const QString& text) override;
+
+    // FigureHost
+    DrawingTool CurrentTool() const override;
+    std::optional<QString> TextEntry() const override;
+    void EndTextEntry() override;
+    void ShowBrushColor(TColor color) override;
+    void ShowPenColor(TColor color) override;
+    float ZoomPercent() const override;
+    TPoint ScrollPosition() const override;
+    void SetHorzScrollPosition(int position) override;
+    void SetVertScrollPosition(int position) override;
+
+private:
+    TFormMain& w_;
+};

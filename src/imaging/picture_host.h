@@ -1,0 +1,28 @@
+#pragma once
+// What every picture command needs of a picture window: the picture, the undo snapshot, the
+// work image that files are written from, the Modified flag, the redraw and the status panels.
+// The window implements it; tests implement it over a bare picture.
+
+#include <QString>
+
+class TDibGraphic;
+class TImage;
+
+class PictureHost {
+public:
+    virtual ~PictureHost() = default;
+
+    // The view's picture; null while the window has none.
+    virtual TDibGraphic* Picture() = 0;
+    virtual void SetModified() = 0;
+
+    // Undo snapshot of the picture before it changes.
+    virtual void TakeSnapshot() {}
+    // The hidden work image that Save, Print and Export read; null where there is none.
+    virtual TImage* WorkImage() { return nullptr; }
+    // Copies the picture onto the work image.
+    virtual void UpdateWorkImage() {}
+    // Shows the picture's pixels, palette and size anew.
+    virtual void Redraw() {}
+    virtual void SetStatusText(int /*panel*/, const QString& /*text*/) {}
+};
