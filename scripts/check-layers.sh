@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Fails when a file under src/ includes a header from a room above its own, so that the
+# dependencies keep pointing downward: app -> document/drawing/editing -> imaging -> platform.
+# Tests, benchmarks and fuzzers may include anything and are not checked.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# A room, then the rooms its files may include besides its own. A room named here also stands
+# for the folders under it that are not rooms of their own ("imaging" allows imaging/transforms).
+# A file belongs to the longest room that holds its folder.
+rooms='
+platform/gdi
+platform/framework  platform/gdi
+platform/forms      platform/gdi platform/framework
+platform            platform/gdi platform/framework
+imaging             platform
+imaging/transforms  platform imaging
+editing             platform imaging
+drawing             platform imaging
+document            platform imaging editing drawing
+app                 platform imaging editing drawing document
+'
+
+grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]+/' src --include='*.h' --include='*.cpp' |
+awk -v rooms="$rooms" '
+  BEGIN {
+    n = split(rooms, lines, "\n")
+    for (i = 1; i <= n; i++) {
+      k = split(lines[i], words, /[ \t]+/)
+      if (k == 0 || words[1] == "") continue
+      known[words[1]] = 1
+      for (j = 2; j <= k; j++) allowed[words[1], words[j]] = 1
+    }
+  }
+  # The longest room that holds the path, or "" when no room does.
+  function roomOf(path,   best, r) {
+    best = ""
+    for (r in known)
+      if ((path == r || index(path, r "/") == 1) && length(r) > length(best)) best = r
+    return best
+  }
+  function mayInclude(from, to,   r) {
+    if (from == to) return 1
+    for (r in known)
+      if (allowed[from, r] && (to == r || index(to, r "/") == 1)) return 1
+    return 0
+  }
+  {
+    file = $0; sub(/:.*/, "", file)
+    line = $0; sub(/^[^:]*:/, "", line); sub(/:.*/, "", line)
+    header = $0; sub(/^[^"]*"/, "", header); sub(/".*/, "", header)
+    folder = file; sub(/^src\//, "", folder); sub(/\/[^\/]*$/, "", folder)
+    from = roomOf(folder)
+    if (from == "") {
+      if (!(folder in unknown)) print file ": the folder src/" folder " is in no room of scripts/check-layers.sh"
+      unknown[folder] = 1; bad++
+      next
+    }
+    to = roomOf(header)
+    if (to == "" || mayInclude(from, to)) next
+    print file ":" line ": includes " header ", but " from " may not depend on " to
+    bad++
+  }
+  END {
+    if (bad) { print "layering: " bad " include(s) against the room order (app -> document/drawing/editing -> imaging -> platform)"; exit 1 }
+  }
+'
