@@ -1,6 +1,7 @@
 #include "drawing/figure_painter.h"
 #include "drawing_test_host.h"
-#include "reference_bmp.h"
+#include "reference_bitmap.h"
+#include "reference_cases.h"
 
 #include "drawing/tool_state.h"
 #include "platform/gdi/device_context.h"
@@ -10,6 +11,28 @@
 #include <QRegularExpression>
 
 namespace {
+
+// A case of the reference corpus as its directive lines; empty when there is no such case.
+QStringList referenceCase(const QString& name)
+{
+    QStringList lines;
+    if (const ReferenceCase* c = findReferenceCase(name.toStdString()))
+        for (const ReferenceLine& line : c->lines)
+            lines << QString::fromStdString(line.text());
+    return lines;
+}
+
+std::optional<ReferenceBitmap> referencePicture(const QString& name)
+{
+    return readReferenceBitmap(referencePicturePath(name.toStdString()));
+}
+
+// "#rrggbb" as a canvas colour (red lowest).
+int32_t referenceColor(const QString& token)
+{
+    const uint32_t rgb = token.mid(1).toUInt(nullptr, 16);
+    return static_cast<int32_t>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
+}
 
 TImageFormat formatForDepth(int bpp)
 {
@@ -28,9 +51,10 @@ void expectPicture(const TestHost& host, const ReferenceBitmap& expected, const 
     const std::vector<uint32_t> actual = host.pixels();
     int wrong = 0;
     for (size_t i = 0; i < actual.size(); ++i) {
-        if (actual[i] != expected.rgb[i] && ++wrong <= 3)
-            ADD_FAILURE() << name.toStdString() << ": pixel (" << i % expected.width << ", " << i / expected.width
-                          << ") is " << std::hex << actual[i] << ", expected " << expected.rgb[i];
+        const int x = static_cast<int>(i % expected.width), y = static_cast<int>(i / expected.width);
+        if (actual[i] != expected.rgbAt(x, y) && ++wrong <= 3)
+            ADD_FAILURE() << name.toStdString() << ": pixel (" << x << ", " << y << ") is " << std::hex << actual[i]
+                          << ", expected " << expected.rgbAt(x, y);
     }
     EXPECT_EQ(wrong, 0) << name.toStdString();
 }
@@ -94,7 +118,7 @@ TEST_P(EditorReference, FinalPaintMatchesReference)
     const int width = host->canvas().Pen()->Width();
     host->tool = GetParam().tool;
     PaintFigure(*host, true, gdi::R2_COPYPEN, s, e);
-    const auto expected = readReferenceBitmap(referencePath(name));
+    const auto expected = referencePicture(name);
     ASSERT_TRUE(expected);
     expectPicture(*host, *expected, name);
     EXPECT_EQ(host->canvas().Pen()->Width(), width);
@@ -138,7 +162,7 @@ TEST(Pencil, DragMatchesReference)
     for (const TPoint p : {TPoint{9, 6}, TPoint{12, 12}, TPoint{12, 12}, TPoint{-3, 14}, TPoint{0, 20}, TPoint{31, 23}})
         host->mouse.MouseMove(p.x, p.y);
     host->mouse.MouseUp(40, 2);
-    const auto expected = readReferenceBitmap(referencePath(QStringLiteral("editor_pencil_24")));
+    const auto expected = referencePicture(QStringLiteral("editor_pencil_24"));
     ASSERT_TRUE(expected);
     expectPicture(*host, *expected, QStringLiteral("editor_pencil_24"));
     EXPECT_EQ(host->canvas().PenPos().x, 40);
@@ -191,7 +215,7 @@ TEST(Fill, FillsTheAreaOfThePixelsColour)
         canvas.Brush()->SetColor(brush);
         host->tool = dtFill;
         PaintFigure(*host, true, gdi::R2_COPYPEN, TPoint{0, 0}, TPoint{24, 8});
-        const auto expected = readReferenceBitmap(referencePath(QString::fromLatin1(name)));
+        const auto expected = referencePicture(QString::fromLatin1(name));
         ASSERT_TRUE(expected);
         expectPicture(*host, *expected, QString::fromLatin1(name));
     }

@@ -1,12 +1,13 @@
 #include "case_runner.h"
 
+#include "reference_cases.h"
+
 #include "platform/gdi/device_context.h"
 
 #include <QString>
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -18,34 +19,6 @@ std::string lower(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
-}
-
-bool isColourToken(const std::string& line, size_t at)
-{
-    if (line[at] != '#' || at + 7 > line.size())
-        return false;
-    for (size_t i = 1; i <= 6; ++i)
-        if (!std::isxdigit(static_cast<unsigned char>(line[at + i])))
-            return false;
-    return at + 7 == line.size() || std::isspace(static_cast<unsigned char>(line[at + 7]));
-}
-
-std::vector<std::string> tokenize(const std::string& line)
-{
-    std::vector<std::string> t;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i])))
-            ++i;
-        if (i >= line.size() || line[i] == ';' || (line[i] == '#' && !isColourToken(line, i)))
-            break;
-        size_t e = i;
-        while (e < line.size() && !std::isspace(static_cast<unsigned char>(line[e])))
-            ++e;
-        t.push_back(line.substr(i, e - i));
-        i = e;
-    }
-    return t;
 }
 
 struct Failure : std::runtime_error {
@@ -526,55 +499,30 @@ void put32(std::vector<uint8_t>& b, uint32_t v)
     put16(b, v & 0xFFFFu);
     put16(b, v >> 16);
 }
-uint32_t get32(const std::vector<uint8_t>& b, size_t at)
-{
-    return uint32_t{b[at]} | (uint32_t{b[at + 1]} << 8) | (uint32_t{b[at + 2]} << 16) | (uint32_t{b[at + 3]} << 24);
-}
-
 } // namespace
 
 bool runCases(const std::string& text, const std::function<void(CaseOutput&)>& done, std::string& error)
 {
-    Runner runner;
-    bool inCase = false;
-    auto finish = [&]() {
-        if (inCase && runner.hasSurface())
-            done(runner.output());
-        inCase = false;
-    };
-    std::istringstream in(text);
-    std::string line;
     int lineNo = 0;
     try {
-        while (std::getline(in, line)) {
-            ++lineNo;
-            const std::vector<std::string> t = tokenize(line);
-            if (t.empty())
-                continue;
-            const std::string op = lower(t[0]);
-            if (op == "case") {
-                if (t.size() < 2)
-                    throw Failure("case needs a name");
-                finish();
-                runner.start(t[1]);
-                inCase = true;
-            } else if (op == "dib") {
-                if (!inCase)
-                    throw Failure("dib before case");
-                runner.dib(t);
-            } else if (op == "end") {
-                finish();
-            } else if (op == "note" || op == "expect_equal") {
-                continue;
-            } else {
-                if (!inCase)
-                    throw Failure("operation outside a case");
-                runner.run(lineNo, t);
+        const std::vector<ReferenceCase> cases = parseReferenceCases(text);
+        Runner runner;
+        for (const ReferenceCase& c : cases) {
+            runner.start(c.name);
+            for (const ReferenceLine& line : c.lines) {
+                lineNo = line.number;
+                const std::string op = lower(line.tokens[0]);
+                if (op == "dib")
+                    runner.dib(line.tokens);
+                else if (op != "note" && op != "expect_equal")
+                    runner.run(lineNo, line.tokens);
             }
+            if (runner.hasSurface())
+                done(runner.output());
         }
-        finish();
     } catch (const std::exception& e) {
-        error = "line " + std::to_string(lineNo) + ": " + e.what();
+        // The parser names the line itself; a failure while running names the line it was on.
+        error = lineNo ? "line " + std::to_string(lineNo) + ": " + e.what() : e.what();
         return false;
     }
     return true;
@@ -616,31 +564,6 @@ std::vector<uint8_t> encodeBmp(const DibSurface& s)
     }
     b.insert(b.end(), s.bits(), s.bits() + image);
     return b;
-}
-
-std::unique_ptr<DibSurface> decodeBmp(const std::vector<uint8_t>& b)
-{
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || get32(b, 14) != 40)
-        return nullptr;
-    const auto width = static_cast<int32_t>(get32(b, 18));
-    const auto height = static_cast<int32_t>(get32(b, 22));
-    const int bpp = b[28] | (b[29] << 8);
-    const uint32_t colours = get32(b, 46);
-    const uint32_t offBits = get32(b, 10);
-    if (width <= 0 || height <= 0 || width > 1 << 16 || height > 1 << 16 || colours > 256)
-        return nullptr;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
-        return nullptr;
-    if (54 + size_t{4} * colours > b.size())
-        return nullptr;
-    std::vector<RgbQuad> table;
-    for (uint32_t i = 0; i < colours; ++i)
-        table.push_back(RgbQuad{b[54 + 4 * i], b[55 + 4 * i], b[56 + 4 * i], 0});
-    auto s = std::make_unique<DibSurface>(width, height, bpp, table);
-    if (offBits > b.size() || b.size() - offBits < s->imageBytes())
-        return nullptr;
-    std::memcpy(s->bits(), b.data() + offBits, s->imageBytes());
-    return s;
 }
 
 } // namespace gdi::replay

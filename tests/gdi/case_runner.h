@@ -25,7 +25,4 @@ bool runCases(const std::string& text, const std::function<void(CaseOutput&)>& d
 // depth's full size), bottom-up rows.
 std::vector<uint8_t> encodeBmp(const DibSurface& surface);
 
-// A surface read back from such a file (the reference's own output); nullptr if malformed.
-std::unique_ptr<DibSurface> decodeBmp(const std::vector<uint8_t>& bytes);
-
 } // namespace gdi::replay

@@ -4,6 +4,7 @@
 // list never goes stale).
 
 #include "case_runner.h"
+#include "reference_bitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +79,8 @@ TEST(GdiReference, EveryCaseMatchesThePlatformPixels)
         std::string(text.begin(), text.end()),
         [&](gdi::replay::CaseOutput& out) {
             ++total;
-            const auto expected = gdi::replay::decodeBmp(readFile(dir / "out" / (out.name + ".bmp")));
-            const long diff = expected ? differingPixels(*out.surface, *expected) : -1;
+            const auto expected = readReferenceBitmap((dir / "out" / (out.name + ".bmp")).string());
+            const long diff = expected ? differingPixels(*out.surface, *expected->toSurface()) : -1;
             if (out.returns != expectedReturns[out.name])
                 returnMismatches.push_back(out.name);
             const bool known = kKnownDifferences.count(out.name) != 0;

@@ -1,7 +1,6 @@
 // Figures, wide pens and flood fills against the reference pictures, plus the properties the
 // painter relies on (sorted spans, one visit per outline pixel, inverted boxes).
 
-#include "reference_bmp.h"
 #include "reference_replay.h"
 
 #include "platform/gdi/dib_surface.h"
@@ -12,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -42,9 +42,9 @@ std::string groupOf(const std::string& name)
 std::vector<std::string> caseGroups()
 {
     std::set<std::string> groups;
-    for (const auto& [name, c] : referenceCases())
-        if (isGeometryCase(name))
-            groups.insert(groupOf(name));
+    for (const ReferenceCase& c : referenceCorpusCases())
+        if (isGeometryCase(c.name))
+            groups.insert(groupOf(c.name));
     return {groups.begin(), groups.end()};
 }
 
@@ -63,13 +63,15 @@ TEST_P(GeometryReferenceCases, MatchReferencePixels)
     // PICTAVO_GEOMETRY_STRICT=1 reports the known differences as failures, with their maps.
     const bool strict = std::getenv("PICTAVO_GEOMETRY_STRICT") != nullptr;
     int cases = 0;
-    for (const auto& [name, c] : referenceCases()) {
+    for (const ReferenceCase& c : referenceCorpusCases()) {
+        const std::string& name = c.name;
         if (!isGeometryCase(name) || groupOf(name) != GetParam())
             continue;
         ++cases;
         SCOPED_TRACE(name);
-        const ReferenceBitmap expected = readReferenceBitmap(referenceDir() + "/out/" + name + ".bmp");
-        ASSERT_GT(expected.width, 0) << "reference picture missing for " << name;
+        const std::optional<ReferenceBitmap> found = readReferenceBitmap(referencePicturePath(name));
+        ASSERT_TRUE(found) << "reference picture missing for " << name;
+        const ReferenceBitmap& expected = *found;
         const ReplayResult replay = replayCase(c, expected);
         ASSERT_TRUE(replay.supported) << "replay cannot do " << replay.unsupportedReason;
         int count = 0;
@@ -96,8 +98,9 @@ namespace {
 // colours do not matter here: every pixel it changed is brush area.
 TEST(GeometryReferenceBrush, EllipseWithoutPenCoversItsOutline)
 {
-    const ReferenceBitmap picture = readReferenceBitmap(referenceDir() + "/out/patbrush_dib_24.bmp");
-    ASSERT_GT(picture.width, 0);
+    const std::optional<ReferenceBitmap> found = readReferenceBitmap(referencePicturePath("patbrush_dib_24"));
+    ASSERT_TRUE(found);
+    const ReferenceBitmap& picture = *found;
     const Rect box{21, 1, 39, 23};
     SpanList painted;
     for (int y = 0; y < picture.height; ++y)

@@ -5,13 +5,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <map>
 #include <sstream>
 
 using namespace gdi;
 using namespace gdi::geometry;
-
-std::string referenceDir() { return PICTAVO_GDI_REFERENCE_DIR; }
 
 namespace {
 
@@ -22,50 +20,6 @@ std::string lower(std::string s)
     return s;
 }
 
-std::vector<std::string> tokenize(const std::string& line)
-{
-    std::vector<std::string> out;
-    std::istringstream in(line);
-    std::string t;
-    while (in >> t) {
-        if (t[0] == ';' || (t[0] == '#' && (t.size() != 7 || !std::isxdigit(static_cast<unsigned char>(t[1])))))
-            break;
-        out.push_back(t);
-    }
-    return out;
-}
-
-} // namespace
-
-const std::map<std::string, ReferenceCase>& referenceCases()
-{
-    static const std::map<std::string, ReferenceCase> cases = [] {
-        std::map<std::string, ReferenceCase> all;
-        std::ifstream in(referenceDir() + "/cases.txt");
-        std::string line;
-        ReferenceCase* current = nullptr;
-        while (std::getline(in, line)) {
-            auto tokens = tokenize(line);
-            if (tokens.empty())
-                continue;
-            const std::string op = lower(tokens[0]);
-            if (op == "case") {
-                const std::string name = lower(tokens.at(1));
-                current = &all[name];
-                current->name = name;
-            } else if (op == "end") {
-                current = nullptr;
-            } else if (current && op != "note") {
-                current->lines.push_back(tokens);
-            }
-        }
-        return all;
-    }();
-    return cases;
-}
-
-namespace {
-
 class Replayer {
 public:
     Replayer(const ReferenceBitmap& reference) : reference_(reference) {}
@@ -73,8 +27,9 @@ public:
     ReplayResult run(const ReferenceCase& c)
     {
         ReplayResult result;
-        for (const auto& t : c.lines) {
-            if (!step(t)) {
+        for (const ReferenceLine& line : c.lines) {
+            const std::vector<std::string>& t = line.tokens;
+            if (lower(t[0]) != "note" && !step(t)) {
                 result.supported = false;
                 result.unsupportedReason = t[0];
                 return result;

@@ -3,20 +3,10 @@
 // hatched brushes, solid pens, every mix mode on stored values), so its pixels can be compared
 // with the picture the reference made.
 
-#include "reference_bmp.h"
+#include "reference_bitmap.h"
+#include "reference_cases.h"
 
-#include <map>
 #include <string>
-#include <vector>
-
-struct ReferenceCase {
-    std::string name;
-    std::vector<std::vector<std::string>> lines;   // tokens of each directive
-};
-
-// Every case of the corpus, by lower-case name.
-const std::map<std::string, ReferenceCase>& referenceCases();
-std::string referenceDir();
 
 struct ReplayResult {
     bool supported = true;
