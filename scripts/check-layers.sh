@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Fails when a file under src/ includes a header from a room above its own, so that the
 # dependencies keep pointing downward: app -> document/drawing/editing -> imaging -> platform.
-# Tests, benchmarks and fuzzers may include anything and are not checked.
+# Tests, benchmarks and fuzzers may include anything and are not checked. Checks the checkout
+# it lies in, or the one named as its argument.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "${1:-$(dirname "$0")/..}"
 
 # A room, then the rooms its files may include besides its own. A room named here also stands
 # for the folders under it that are not rooms of their own ("imaging" allows imaging/transforms).
