@@ -14,7 +14,7 @@
 
 namespace {
 
-class PictureHost : public FigureHost {
+class ScreenshotHost : public FigureHost {
 public:
     TDibGraphic picture;
     DrawingTool tool = dtLine;
@@ -32,7 +32,7 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("drawing.png");
-    PictureHost host;
+    ScreenshotHost host;
     const int cell = 150, columns = 6, springColumn = cell * columns;
     host.picture.NewImage(cell * columns + 110, cell * 5, ifTrueColor, nullptr, 0, 0);
     TCanvas& canvas = *host.picture.Canvas();
