@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config      # toolchain
   qt6-base-dev qt6-base-dev-tools       # Qt 6 Widgets, Gui, PrintSupport, Test and moc/rcc
   qt6-qpa-plugins libgl-dev             # the xcb platform plugin; OpenGL headers Qt's CMake asks for
+  qt6-translations-l10n                 # Qt's own Russian texts: standard buttons, colour and font dialogs
   libjpeg-dev libtiff-dev libpng-dev zlib1g-dev   # picture codecs
   libuemf-dev                           # enhanced metafile records
   libsane-dev                           # scanning through SANE

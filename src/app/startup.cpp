@@ -9,6 +9,10 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <memory>
 
 static void initialiseResources()
 {
@@ -20,11 +24,29 @@ static void initialiseResources()
     Q_UNUSED(registered);
 }
 
+static void installQtTranslations()
+{
+    // The interface is Russian whatever the system's language: Qt's own buttons and dialogs
+    // ("Да", "Отмена", the colour and font dialogs) speak it too. Without the catalogue they stay
+    // English and nothing else changes.
+    QCoreApplication* application = QCoreApplication::instance();
+    const QString name = QStringLiteral("qtbase_ru");
+    if (application->findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    translator->setObjectName(name);
+    translator->setParent(application);
+    QCoreApplication::installTranslator(translator.release());
+}
+
 namespace startup {
 
 void initialiseApplication()
 {
     initialiseResources();
+    installQtTranslations();
     // The name, not the display name: Qt would append a display name to every window's caption.
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/frame_icon.png")));

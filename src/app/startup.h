@@ -16,7 +16,8 @@ namespace startup {
 // The application title: the frame's caption and the title of the program's message boxes.
 inline constexpr auto ApplicationTitle = "Пиктаво";
 
-// Sets the application's title and icon; call once the application object exists.
+// Sets the application's title and icon and gives Qt's own buttons and dialogs their Russian
+// texts; call once the application object exists.
 void initialiseApplication();
 
 // Creates FrameForm, NewBMPForm, AboutBox, JPGPar, HACT and TransForm in that order and sets the

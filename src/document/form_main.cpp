@@ -1,6 +1,8 @@
 #include "document/form_main.h"
 
+#include "document/clipping_box.h"
 #include "document/new_bmp_form.h"
+#include "document/status_panel.h"
 #include "document/up_down.h"
 #include "document/window_figure_host.h"
 #include "drawing/color_grid.h"
@@ -21,8 +23,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -506,7 +510,8 @@ void TFormMain::createToolPanel()
     grid->addWidget(TrackBar2, row + 2, 0, 1, 2, Qt::AlignHCenter);
     grid->setRowStretch(row + 2, 1);
 
-    Panel1->addWidget(contents);
+    // In a short window the panel clips its lower end rather than pile its controls up.
+    Panel1->addWidget(new ClippingBox(contents, Qt::Vertical));
     addToolBar(Qt::LeftToolBarArea, Panel1);
     // The left ruler stands in its own column beside the tool panel, next to the picture.
     addToolBarBreak(Qt::LeftToolBarArea);
@@ -604,7 +609,17 @@ void TFormMain::createStylesBar()
     CColorGrid1->setObjectName(QStringLiteral("CColorGrid1"));
     CColorGrid1->setToolTip(QStringLiteral("Палитра (цвет пера - левая кнопка мыши, заливки - правая)"));
     CColorGrid1->SetGridOrdering(go8x2);
-    CColorGrid1->setFixedSize(176, 44);
+    CColorGrid1->setFixedSize(256, 56);
+    // White background before the change event is wired: the window starts with a black pen on
+    // a white brush, and the first left click changes only the pen.
+    CColorGrid1->SetBackgroundIndex(15);
+    // Used with the mouse only: no focus, no focus frame.
+    CColorGrid1->SetTabStop(false);
+    // The FG/BG marks in the metric twin of the classic Times face, bold, 13 pixels.
+    QFont labelFont(QStringLiteral("Liberation Serif"));
+    labelFont.setPixelSize(13);
+    labelFont.setBold(true);
+    CColorGrid1->setFont(labelFont);
     CColorGrid1->OnChange = forms::command([this](TCColorGrid*) { CColorGrid1Change(); });
     grid->addWidget(CColorGrid1, 0, 11, 4, 1, Qt::AlignVCenter);
 
@@ -631,15 +646,27 @@ void TFormMain::createStatusBar()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    // Each panel is sized for its longest text: positions of six digits with a sign (a view of a
+    // zoomed picture reaches them), sides of five digits.
+    const QString widestTexts[] = {
+        QStringLiteral("Нажато: (-000000, -000000)"),
+        QStringLiteral("Позиция: (-000000, -000000)"),
+        QStringLiteral("Размер:00000 Х 00000"),
+        QString(),
+    };
+    auto* strip = new QWidget;
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
     for (size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto* panel = new QLabel(StatusBar1);
+        auto* panel = new StatusPanel(StatusPanelWidths[i], widestTexts[i], strip);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setFixedWidth(StatusPanelWidths[i]);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        StatusBar1->addWidget(panel);
+        row->addWidget(panel);
         StatusPanels[i] = panel;
     }
+    row->addStretch(1);
+    // A window narrower than the panels clips the last ones; none is squeezed.
+    StatusBar1->addWidget(new ClippingBox(strip, Qt::Horizontal), 1);
     setStatusBar(StatusBar1);
 }
 

@@ -29,6 +29,8 @@ TCColorGrid::TCColorGrid(QWidget* parent) : QWidget(parent)
     }
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    // The right button chooses the background colour; it must not also open a parent's menu.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     SetTabStop(true);
     UpdateCellSizes(false);
 }

@@ -8,7 +8,11 @@
 #include "platform/forms/trans_form.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -32,4 +36,18 @@ TEST(Startup, FormsExistOnlyTheSplashShowsUntilTheFrameIsShown)
     }
     EXPECT_EQ(FrameForm, nullptr);
     EXPECT_EQ(HACT, nullptr);
+}
+
+// Qt's own buttons and dialogs speak the interface's language, as the platform's would.
+TEST(Startup, QtsOwnButtonsAndDialogsSpeakRussian)
+{
+    startup::initialiseApplication();
+    QMessageBox query(QMessageBox::Information, QStringLiteral("Пиктаво"), QStringLiteral("Сохранить рисунок?"),
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    auto caption = [&](QMessageBox::StandardButton which) { return query.button(which)->text().remove(u'&'); };
+    EXPECT_EQ(caption(QMessageBox::Yes), QStringLiteral("Да"));
+    EXPECT_EQ(caption(QMessageBox::No), QStringLiteral("Нет"));
+    EXPECT_EQ(caption(QMessageBox::Cancel), QStringLiteral("Отмена"));
+    EXPECT_EQ(QColorDialog().windowTitle(), QStringLiteral("Выбор цвета"));
+    EXPECT_EQ(QFontDialog().windowTitle(), QStringLiteral("Выбор шрифта"));
 }

@@ -4,7 +4,9 @@
 #include "document/form_main.h"
 #include "document/new_bmp_form.h"
 #include "document/up_down.h"
+#include "drawing/color_grid.h"
 #include "editing/image_scroll_box.h"
+#include "editing/slider.h"
 #include "imaging/dib_graphic.h"
 #include "modal_script.h"
 #include "platform/framework/bitmap.h"
@@ -13,6 +15,8 @@
 #include "platform/gdi/device_context.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QLabel>
@@ -22,10 +26,13 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 
 namespace {
@@ -120,7 +127,7 @@ TEST_F(FormMainTest, ANewWindowStartsAsTheFormSaysAndIsFormMain)
     for (QToolBar* hidden : {form->PenBar, form->_3DBar1})
         EXPECT_FALSE(hidden->isVisibleTo(form)) << hidden->objectName().toStdString();
     for (size_t i = 0; i < form->StatusPanels.size(); ++i)
-        EXPECT_EQ(form->StatusPanels[i]->width(), TFormMain::StatusPanelWidths[i]);
+        EXPECT_GE(form->StatusPanels[i]->width(), TFormMain::StatusPanelWidths[i]);
 
     QStringList menus;
     for (const forms::MenuItem& item : form->mergedMenus()) {
@@ -458,6 +465,141 @@ TEST_F(FormMainTest, TextClickPlacesTheFieldAtTheMiddleOfTheWindow)
     ASSERT_NE(form->Toolbox.TextEdit, nullptr);
     EXPECT_EQ(form->Toolbox.TextEdit->pos(), QPoint(form->width() / 2, form->height() / 2));
     EXPECT_EQ(form->CurrentTool(), dtText);
+}
+
+// Lets posted layout requests run, as the event loop would between two user actions.
+void settleLayouts()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::processEvents();
+}
+
+void click(QWidget* widget, Qt::MouseButton button, QPoint at)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), widget->mapToGlobal(QPointF(at)), button, button,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), widget->mapToGlobal(QPointF(at)), button,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+// The grid starts black on white, so a first left click changes only the pen; it is used with
+// the mouse only, and a right click sets the brush without opening the bars' menu.
+TEST_F(FormMainTest, PaletteGridPicksPenAndBrushAndTakesNoFocusOrMenu)
+{
+    TFormMain* form = newPicture(40, 30);
+    form->PenBar->show();
+    settleLayouts();
+    TCColorGrid* grid = form->CColorGrid1;
+    EXPECT_EQ(grid->size(), QSize(256, 56));
+    EXPECT_EQ(grid->GridOrdering(), go8x2);
+    EXPECT_EQ(grid->ForegroundIndex(), 0);
+    EXPECT_EQ(grid->BackgroundIndex(), 15);
+    EXPECT_EQ(grid->focusPolicy(), Qt::NoFocus);
+    TCanvas* canvas = form->GetGraphic()->Canvas();
+
+    QWidget* focusedBefore = QApplication::focusWidget();
+    click(grid, Qt::LeftButton, grid->CellRect(9).center());
+    EXPECT_EQ(canvas->Pen()->Color(), 0x0000FFu) << "red pen";
+    EXPECT_EQ(canvas->Brush()->Color(), 0xFFFFFFu) << "the brush stays white";
+    EXPECT_FALSE(grid->hasFocus());
+    EXPECT_EQ(QApplication::focusWidget(), focusedBefore);
+
+    QObject watch;
+    bool menuOpened = false;
+    QTimer::singleShot(0, &watch, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            menuOpened = true;
+            popup->close();
+        }
+    });
+    const QPoint blue = grid->CellRect(12).center();
+    click(grid, Qt::RightButton, blue);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, blue, grid->mapToGlobal(blue));
+    QApplication::sendEvent(grid, &request);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(menuOpened);
+    EXPECT_EQ(canvas->Brush()->Color(), 0xFF0000u) << "blue brush";
+    EXPECT_EQ(canvas->Pen()->Color(), 0x0000FFu);
+}
+
+// In the frame's font every status text fits its panel: the widths hold the usual values
+// without moving, and longer values widen their panel instead of losing their end.
+TEST_F(FormMainTest, StatusTextsFitTheirPanels)
+{
+    QFont frameFont(QStringLiteral("DejaVu Sans"));
+    frameFont.setPixelSize(13);
+    frameFont.setBold(true);
+    area.setFont(frameFont);
+    TFormMain* form = TFormMain::Create(&area);
+    settleLayouts();
+    std::array<int, 4> widths{};
+    for (size_t i = 0; i < widths.size(); ++i)
+        widths[i] = form->StatusPanels[i]->width();
+
+    struct Case {
+        int panel;
+        QString text;
+        bool usual;
+    };
+    const Case cases[] = {
+        {0, QStringLiteral("Нажато: (271, 175)"), true},
+        {1, QStringLiteral("Позиция: (271, 175)"), true},
+        {1, QStringLiteral("Позиция: (-123456, -999999)"), true},
+        {2, QStringLiteral("Размер:651 Х 1324"), true},
+        {2, QStringLiteral("Размер:88888 Х 99999"), true},
+        {0, QString::asprintf("Нажато: (%d, %d)", INT_MIN, INT_MIN), false},
+        {1, QString::asprintf("Позиция: (%d, %d)", INT_MIN, INT_MAX), false},
+        {2, QStringLiteral("Размер:%1 Х %1").arg(INT_MAX), false},
+    };
+    for (const Case& c : cases) {
+        QLabel* panel = form->StatusPanels[static_cast<size_t>(c.panel)];
+        form->SetPanelText(c.panel, c.text);
+        settleLayouts();
+        // The label's own measure of the room its text needs.
+        EXPECT_GE(panel->width(), panel->QLabel::sizeHint().width()) << c.text.toStdString();
+        if (c.usual) {
+            EXPECT_EQ(panel->width(), widths[static_cast<size_t>(c.panel)]) << c.text.toStdString();
+        }
+    }
+}
+
+// A window tiled short keeps its tile and its tool panel's controls apart: the panel's lower
+// end is clipped and the wheel brings it into view.
+TEST_F(FormMainTest, AShortWindowClipsItsToolPanelInsteadOfPilingUpItsControls)
+{
+    TFormMain* form = TFormMain::Create(&area);
+    QMdiSubWindow* window = area.subWindowList().first();
+    window->showNormal();
+    window->setGeometry(0, 0, 700, 220);
+    settleLayouts();
+    EXPECT_EQ(window->height(), 220);
+
+    QList<QWidget*> controls{form->colo, form->bkclr, form->CheckBox1, form->TrackBar2};
+    for (QToolButton* button : {form->LineButton, form->RectangleButton, form->EllipseButton, form->RoundRectButton,
+                                form->PenBut, form->Penn, form->IButton, form->Sel, form->Text, form->Vydelenie,
+                                form->Pencil1, form->Fill})
+        controls.append(button);
+    auto placeOf = [&](QWidget* control) { return QRect(control->mapTo(form->Panel1, QPoint(0, 0)), control->size()); };
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        for (qsizetype j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(placeOf(controls[i]).intersects(placeOf(controls[j])))
+                << controls[i]->objectName().toStdString() << " and " << controls[j]->objectName().toStdString();
+    }
+    EXPECT_EQ(form->LineButton->size(), QSize(26, 26));
+    EXPECT_GT(placeOf(form->TrackBar2).bottom(), form->Panel1->height()) << "the slider's end is clipped";
+
+    QWidget* box = form->TrackBar2->parentWidget()->parentWidget();
+    const int sliderTop = placeOf(form->TrackBar2).top();
+    const QPointF inside(box->width() / 2, box->height() / 2);
+    QWheelEvent wheel(inside, box->mapToGlobal(inside), QPoint(), QPoint(0, -120 * 20), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box, &wheel);
+    EXPECT_LT(placeOf(form->TrackBar2).top(), sliderTop);
+    EXPECT_LE(placeOf(form->TrackBar2).bottom(), box->mapTo(form->Panel1, QPoint(0, box->height() - 1)).y())
+        << "scrolled to its end, the slider is in view";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "drawing/color_grid.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -75,6 +76,27 @@ TEST_F(WindowGrid, LeftPicksForegroundOtherButtonsBackground)
     release(Qt::LeftButton, centreOf(9));
     EXPECT_EQ(changes, 2);
     EXPECT_FALSE(grid.hasFocus()) << "the window's grid is not a tab stop";
+}
+
+// The right button is how the grid picks the background: its context-menu request must not
+// reach a parent, whose menu would open and swallow the next click.
+TEST_F(WindowGrid, ARightClickOpensNoMenuOfAParent)
+{
+    struct MenuWatcher : QObject {
+        int menus = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            menus += event->type() == QEvent::ContextMenu;
+            return false;
+        }
+    } watcher;
+    host.installEventFilter(&watcher);
+    press(Qt::RightButton, centreOf(12));
+    release(Qt::RightButton, centreOf(12));
+    QContextMenuEvent request(QContextMenuEvent::Mouse, centreOf(12), grid.mapToGlobal(centreOf(12)));
+    QApplication::sendEvent(&grid, &request);
+    EXPECT_EQ(watcher.menus, 0);
+    EXPECT_EQ(grid.BackgroundIndex(), 12);
 }
 
 TEST_F(WindowGrid, ForegroundOnTheBackgroundCellShowsFBThere)
