@@ -6,9 +6,11 @@
 #include "document/up_down.h"
 #include "document/window_figure_host.h"
 #include "drawing/color_grid.h"
+#include "editing/canvas_size.h"
 #include "editing/image_scroll_box.h"
 #include "editing/labeled_slider.h"
 #include "editing/slider.h"
+#include "editing/zoom_commands.h"
 #include "imaging/dib_graphic.h"
 #include "platform/forms/error_display.h"
 #include "platform/forms/modal.h"
@@ -154,6 +156,7 @@ TFormMain::TFormMain(QMdiArea* frameArea)
     createToolPanel();
     createStylesBar();
     createStatusBar();
+    connectViewCommands();
     SaveDialog1 = new QFileDialog(this);
     SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
@@ -173,6 +176,10 @@ TFormMain::TFormMain(QMdiArea* frameArea)
 
     // 4. The selection backup.
     SelectionBackup = std::make_unique<TBitmap>();
+    selection_ = std::make_unique<Selection>(
+        static_cast<WindowFigureHost&>(*figureHost_),
+        SelectionFields{SelectionRect, SelectionFrameShown, NewSelectionPending, SelectAllArmed, *SelectionBackup,
+                        PressPoint, PointerPoint, ButtonReleased});
 
     // 5.
     TrackBar1->SetPageSize(1);
@@ -228,8 +235,14 @@ void TFormMain::createMenus()
     auto item = [this](QMenu* menu, const QString& caption, const char* name, void (TFormMain::*handler)() = nullptr) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
-        if (handler)
-            connect(action, &QAction::triggered, this, forms::command([this, handler] { (this->*handler)(); }));
+        if (handler) {
+            connect(action, &QAction::triggered, this, forms::command([this, action, handler] {
+                // Qt ticks a checkable item before reporting it; the handlers set the tick.
+                if (action->isCheckable())
+                    action->setChecked(!action->isChecked());
+                (this->*handler)();
+            }));
+        }
         return action;
     };
     auto separator = [](QMenu* menu, const char* name) {
@@ -262,26 +275,26 @@ void TFormMain::createMenus()
     Redo1 = item(Edit1, QStringLiteral("Повторить"), "Redo1", &TFormMain::Redo1Click);
     Redo1->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
     Sep3 = separator(Edit1, "Sep3");
-    Cut1 = item(Edit1, QStringLiteral("&Вырезать"), "Cut1");
+    Cut1 = item(Edit1, QStringLiteral("&Вырезать"), "Cut1", &TFormMain::Cut1Click);
     Cut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    Copy1 = item(Edit1, QStringLiteral("&Копировать"), "Copy1");
+    Copy1 = item(Edit1, QStringLiteral("&Копировать"), "Copy1", &TFormMain::Copy1Click);
     Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     Paste1 = item(Edit1, QStringLiteral("&Вставить"), "Paste1", &TFormMain::Paste1Click);
     Paste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-    Delete = item(Edit1, QStringLiteral("&Удалить"), "Delete");
+    Delete = item(Edit1, QStringLiteral("&Удалить"), "Delete", &TFormMain::DeleteClick);
     Delete->setShortcut(QKeySequence(Qt::Key_Delete));
-    SelectAll = item(Edit1, QStringLiteral("&Выделить всё"), "SelectAll");
+    SelectAll = item(Edit1, QStringLiteral("&Выделить всё"), "SelectAll", &TFormMain::SelectAllClick);
 
     ViewItem = new QMenu(QStringLiteral("&Вид"), this);
     ViewItem->setObjectName(QStringLiteral("ViewItem"));
-    Tools = item(ViewItem, QStringLiteral("&Инструменты"), "Tools");
-    Styles = item(ViewItem, QStringLiteral("&Стили"), "Styles");
-    _3DFigures = item(ViewItem, QStringLiteral("&Трёхмерные фигуры"), "_3DFigures");
-    Scale = item(ViewItem, QStringLiteral("&Масштаб"), "Scale");
-    Rulers = item(ViewItem, QStringLiteral("&Линейки"), "Rulers");
+    Tools = item(ViewItem, QStringLiteral("&Инструменты"), "Tools", &TFormMain::ToolsClick);
+    Styles = item(ViewItem, QStringLiteral("&Стили"), "Styles", &TFormMain::StylesClick);
+    _3DFigures = item(ViewItem, QStringLiteral("&Трёхмерные фигуры"), "_3DFigures", &TFormMain::_3DFiguresClick);
+    Scale = item(ViewItem, QStringLiteral("&Масштаб"), "Scale", &TFormMain::ScaleClick);
+    Rulers = item(ViewItem, QStringLiteral("&Линейки"), "Rulers", &TFormMain::RulersClick);
     Sep6 = separator(ViewItem, "Sep6");
-    AntiAliasing = item(ViewItem, QStringLiteral("&Сглаживание"), "AntiAliasing");
-    Centered = item(ViewItem, QStringLiteral("По центру"), "Centered");
+    AntiAliasing = item(ViewItem, QStringLiteral("&Сглаживание"), "AntiAliasing", &TFormMain::AntiAliasingClick);
+    Centered = item(ViewItem, QStringLiteral("По центру"), "Centered", &TFormMain::CenteredClick);
     Sep5 = separator(ViewItem, "Sep5");
     Font1 = item(ViewItem, QStringLiteral("&Шрифт"), "Font1", &TFormMain::Font1Click);
     for (QAction* check : {Tools, Styles, _3DFigures, Scale, Rulers, AntiAliasing, Centered})
@@ -323,10 +336,10 @@ void TFormMain::createMenus()
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Actual = item(PopupMenu1, QStringLiteral("&1:1"), "Actual");
-    InWidth = item(PopupMenu1, QStringLiteral("По& ширине"), "InWidth");
-    InHeight = item(PopupMenu1, QStringLiteral("По &высоте "), "InHeight");
-    ByPage = item(PopupMenu1, QStringLiteral("Вся& страница"), "ByPage");
+    Actual = item(PopupMenu1, QStringLiteral("&1:1"), "Actual", &TFormMain::ActualClick);
+    InWidth = item(PopupMenu1, QStringLiteral("По& ширине"), "InWidth", &TFormMain::InWidthClick);
+    InHeight = item(PopupMenu1, QStringLiteral("По &высоте "), "InHeight", &TFormMain::InHeightClick);
+    ByPage = item(PopupMenu1, QStringLiteral("Вся& страница"), "ByPage", &TFormMain::ByPageClick);
     Sep12 = item(PopupMenu1, QString(), "Sep12");
     Sep11 = item(PopupMenu1, QString(), "Sep11");
 }
@@ -507,7 +520,9 @@ void TFormMain::createToolPanel()
     TrackBar2->SetPosition(913);
     TrackBar2->SetPageSize(1);
     TrackBar2->setMinimumHeight(140);
-    grid->addWidget(TrackBar2, row + 2, 0, 1, 2, Qt::AlignHCenter);
+    // A column of its own beside the buttons: hiding it makes the panel that much narrower.
+    TrackBar2->setFixedWidth(ViewOptions::HiddenSlidersNarrowing - grid->horizontalSpacing());
+    grid->addWidget(TrackBar2, 0, 2, row + 3, 1, Qt::AlignHCenter);
     grid->setRowStretch(row + 2, 1);
 
     // In a short window the panel clips its lower end rather than pile its controls up.
@@ -860,6 +875,59 @@ void TFormMain::SaveAs1Click()
     Modified = false;
 }
 
+// ---- Canvas size, zoom and view ----
+
+void TFormMain::connectViewCommands()
+{
+    viewOptions_ = std::make_unique<ViewOptions>(ViewControls{
+        Tools, Styles, _3DFigures, Scale, Rulers, AntiAliasing, Centered, Panel1, PenBar, _3DBar1, ScaleBar, ToolBar1,
+        ToolBar2, GroupBox1, TrackBar1, TrackBar2, CheckBox1, ImageScrollBox1});
+    TrackBar1->OnChange = forms::command([this](TSlider*) { TrackBar1Change(); });
+    TrackBar2->OnChange = forms::command([this](TSlider*) { TrackBar2Change(); });
+    connect(CheckBox1, &QCheckBox::clicked, this, forms::command([this] { CheckBox1Click(); }));
+    connect(ScaleEdit, &QLineEdit::textChanged, this, forms::command([this] { ScaleEditChange(); }));
+}
+
+void TFormMain::TrackBar1Change()
+{
+    ChangePictureWidth(static_cast<WindowFigureHost&>(*figureHost_), *TrackBar1);
+}
+
+void TFormMain::TrackBar2Change()
+{
+    ChangePictureHeight(static_cast<WindowFigureHost&>(*figureHost_), *TrackBar2);
+}
+
+void TFormMain::ScaleEditChange()
+{
+    ApplyZoomPercent(*ImageScrollBox1, ScaleUpDown->Position(), *LabeledSlider1, *LabeledSlider2);
+}
+
+void TFormMain::fitZoom(TZoomMode mode)
+{
+    ScaleUpDown->SetPosition(FitZoom(*ImageScrollBox1, mode));
+}
+
+void TFormMain::ActualClick()
+{
+    fitZoom(zmOriginalSize);
+}
+
+void TFormMain::InWidthClick()
+{
+    fitZoom(zmFitWidth);
+}
+
+void TFormMain::InHeightClick()
+{
+    fitZoom(zmFitHeight);
+}
+
+void TFormMain::ByPageClick()
+{
+    fitZoom(zmFullPage);
+}
+
 // ---- Tools ----
 
 void TFormMain::VydelenieClick()
@@ -904,7 +972,10 @@ void TFormMain::CColorGrid1Change()
 
 void TFormMain::storeSnapshot(int slot)
 {
-    UndoImages.store(slot, *GetGraphic());
+    // Slots hold the picture without the selection frame, so that undo never brings a frame
+    // into the work image; the frames are noted and shown again on the picture by the restore.
+    selection_->WithoutFrame([&] { UndoImages.store(slot, *GetGraphic()); });
+    snapshotFrames_.at(static_cast<size_t>(slot)) = selection_->FramesInPicture();
 }
 
 void TFormMain::prepareWorkImage()
@@ -915,6 +986,7 @@ void TFormMain::prepareWorkImage()
 void TFormMain::restoreSnapshot(int slot)
 {
     UndoImages.restoreInto(slot, *Image, *GetGraphic());
+    selection_->PixelsRestored(snapshotFrames_.at(static_cast<size_t>(slot)));
     ImageScrollBox1->Redraw(true);
 }
 

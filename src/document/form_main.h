@@ -11,6 +11,9 @@
 #include "drawing/tool_state.h"
 #include "editing/snapshot_store.h"
 #include "editing/undo_history.h"
+#include "editing/image_scroll_box.h"
+#include "editing/selection.h"
+#include "editing/view_options.h"
 #include "imaging/commands/color_commands.h"
 #include "platform/forms/mdi_child.h"
 #include "platform/framework/graphics_types.h"
@@ -20,6 +23,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QButtonGroup;
@@ -258,6 +262,12 @@ public:
     void SelClick() { Toolbox.ChooseTool(dtEraser); }
     void RaspClick() { Toolbox.ChooseTool(dtPickBrushColor); }
     void Paste1Click() { Toolbox.ChooseTool(dtPaste); }
+    void Cut1Click() { selection_->Cut1Click(); }
+    void Copy1Click() { selection_->Copy1Click(); }
+    void DeleteClick() { selection_->DeleteClick(); }
+    void SelectAllClick() { selection_->SelectAllClick(); }
+    // The selection frame, the selection tool and paste mode.
+    Selection& SelectionTool() { return *selection_; }
     void ViewButtonClick() { Toolbox.ChooseTool(dtPickPenColor); }
     void VydelenieClick();
     void Plus1Click() { Toolbox.ChooseTool(dtPlus3D); }
@@ -285,6 +295,23 @@ public:
     void Color256Click() { ConvertColorDepthCommand(Host(), ifColor256); }
     void RGB24Click() { ConvertColorDepthCommand(Host(), ifTrueColor); }
     void Obratyt1Click() { InvertColorsCommand(Host()); }
+
+    // Canvas size, zoom and view options.
+    void TrackBar1Change();
+    void TrackBar2Change();
+    void CheckBox1Click() { viewOptions_->CheckBox1Click(); }
+    void ScaleEditChange();
+    void ActualClick();
+    void InWidthClick();
+    void InHeightClick();
+    void ByPageClick();
+    void ToolsClick() { viewOptions_->ToolsClick(); }
+    void StylesClick() { viewOptions_->StylesClick(); }
+    void _3DFiguresClick() { viewOptions_->_3DFiguresClick(); }
+    void ScaleClick() { viewOptions_->ScaleClick(); }
+    void RulersClick() { viewOptions_->RulersClick(); }
+    void AntiAliasingClick() { viewOptions_->AntiAliasingClick(); }
+    void CenteredClick() { viewOptions_->CenteredClick(); }
 
     // Press, drag and release on the picture (view coordinates); every button draws.
     void FormMouseDown(int x, int y) { pictureMouse_->MouseDown(x, y); }
@@ -330,6 +357,9 @@ private:
     // that are not positive or that memory cannot hold; on refusal nothing has changed.
     void setWorkImageSize(int width, int height);
     void placeRulerCorner();
+    // The zoom commands end by handing the truncated zoom to the up-down.
+    void fitZoom(TZoomMode mode);
+    void connectViewCommands();
 
     QMdiArea* frameArea_ = nullptr;
     QList<QObject*> penStyleButtons_;
@@ -337,6 +367,10 @@ private:
     bool closing_ = false;
     std::unique_ptr<FigureHost> figureHost_;
     std::unique_ptr<PictureMouse> pictureMouse_;
+    std::unique_ptr<ViewOptions> viewOptions_;
+    std::unique_ptr<Selection> selection_;
+    // The frames each undo slot's picture showed when it was taken; the slots hold it without.
+    std::array<std::vector<TRect>, UndoHistory::SlotCount> snapshotFrames_;
 };
 
 // The picture window created last; only the command that creates a window reads it.

@@ -27,8 +27,12 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)),
 void TUpDown::SetBuddy(QLineEdit* buddy)
 {
     buddy_ = buddy;
-    if (buddy_)
-        buddy_->setText(QString::number(position_));
+    if (!buddy_)
+        return;
+    buddy_->setText(QString::number(position_));
+    // A number in range typed into the buddy becomes the position; anything else leaves the
+    // position it had, which is what the up-down reports then.
+    connect(buddy_, &QLineEdit::textChanged, this, [this] { position_ = Position(); });
 }
 
 void TUpDown::SetRange(int min, int max)

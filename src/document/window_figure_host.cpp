@@ -29,9 +29,10 @@ TImage* WindowFigureHost::WorkImage()
     return w_.Image.get();
 }
 
+// Files, exports and prints are written from the work image: it never receives the frame.
 void WindowFigureHost::UpdateWorkImage()
 {
-    w_.Image->Canvas()->Draw(0, 0, w_.GetGraphic());
+    w_.SelectionTool().WithoutFrame([this] { w_.Image->Canvas()->Draw(0, 0, w_.GetGraphic()); });
 }
 
 void WindowFigureHost::Redraw()
@@ -92,4 +93,39 @@ void WindowFigureHost::SetHorzScrollPosition(int position)
 void WindowFigureHost::SetVertScrollPosition(int position)
 {
     w_.ImageScrollBox1->SetVertScrollPosition(position);
+}
+
+void WindowFigureHost::Redraw(bool reload)
+{
+    w_.ImageScrollBox1->Redraw(reload);
+}
+
+void WindowFigureHost::ShowPictureSize()
+{
+    w_.ShowPictureSize();
+}
+
+void WindowFigureHost::WithoutSelectionFrame(const std::function<void()>& change)
+{
+    w_.SelectionTool().WithoutFrame(change);
+}
+
+void WindowFigureHost::EraseSelectionFrame()
+{
+    w_.SelectionTool().EraseFrame();
+}
+
+void WindowFigureHost::PaintSelection(int /*mode*/, TPoint /*start*/, TPoint /*end*/, DrawingTool tool)
+{
+    // Both work from the window's press and pointer points, not the figure's.
+    if (tool == dtSelect)
+        w_.SelectionTool().SelectionStep();
+    else if (tool == dtPaste)
+        w_.SelectionTool().PasteStep();
+}
+
+void WindowFigureHost::ChooseSelectTool()
+{
+    w_.Toolbox.ChooseTool(dtSelect);
+    w_.Vydelenie->setChecked(true);
 }

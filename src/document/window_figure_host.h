@@ -1,11 +1,14 @@
 #pragma once
-// What figures, the mouse protocol and every picture command see of a picture window.
+// What figures, the mouse protocol, the selection, the size sliders and every picture command
+// see of a picture window.
 
 #include "drawing/figure_host.h"
+#include "editing/canvas_size.h"
+#include "editing/selection.h"
 
 class TFormMain;
 
-class WindowFigureHost : public FigureHost {
+class WindowFigureHost : public FigureHost, public CanvasSizeHost, public SelectionHost {
 public:
     explicit WindowFigureHost(TFormMain& window) : w_(window) {}
 
@@ -28,6 +31,16 @@ public:
     TPoint ScrollPosition() const override;
     void SetHorzScrollPosition(int position) override;
     void SetVertScrollPosition(int position) override;
+    void EraseSelectionFrame() override;
+    void PaintSelection(int mode, TPoint start, TPoint end, DrawingTool tool) override;
+
+    // CanvasSizeHost (the picture, work image and Modified are PictureHost's)
+    void Redraw(bool reload) override;
+    void ShowPictureSize() override;
+    void WithoutSelectionFrame(const std::function<void()>& change) override;
+
+    // SelectionHost
+    void ChooseSelectTool() override;
 
 private:
     TFormMain& w_;
