@@ -1,9 +1,10 @@
-// Dragging on a big picture, against the cost of one viewport copy, and the final paint of
-// each shaded body.
+// Dragging on a big picture, against the cost of one viewport copy, the final paint of each
+// shaded body, and the cone's fan against its every-step reference.
 
 #include "drawing/figure_host.h"
 #include "drawing/figure_painter.h"
 #include "drawing/picture_mouse.h"
+#include "drawing/shaded_cone.h"
 #include "editing/image_scroll_box.h"
 #include "imaging/dib_graphic.h"
 #include "platform/framework/canvas.h"
@@ -106,6 +107,22 @@ BENCHMARK(BM_FinalBody)
     ->Arg(dtJug3D)
     ->Arg(dtSpring3D)
     ->Unit(benchmark::kMillisecond);
+
+// The cone's fan alone at 1000 x 1000, as painted and with every one of its steps drawn.
+void BM_ConeFan(benchmark::State& state)
+{
+    auto picture = whitePicture(1200, 1200);
+    TCanvas& canvas = *picture->Canvas();
+    canvas.Brush()->SetColor(0x3070D0);
+    const bool everyStep = state.range(0) != 0;
+    for (auto _ : state) {
+        if (everyStep)
+            ShadedConeEveryStep(canvas, TPoint{100, 100}, TPoint{1100, 1100});
+        else
+            ShadedCone(canvas, TPoint{100, 100}, TPoint{1100, 1100});
+    }
+}
+BENCHMARK(BM_ConeFan)->ArgName("everyStep")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

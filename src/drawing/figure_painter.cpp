@@ -1,13 +1,12 @@
 #include "drawing/figure_painter.h"
 
 #include "drawing/figure_host.h"
-#include "drawing/shaded_figures.h"
+#include "drawing/shaded_case.h"
 #include "drawing/tool_state.h"
 #include "imaging/dib_graphic.h"
 #include "platform/framework/canvas.h"
 #include "platform/gdi/device_context.h"
 
-#include <array>
 #include <cmath>
 
 namespace {
@@ -39,75 +38,6 @@ void steppedBand(TCanvas& canvas, Draw draw)
         draw(k);
     }
     pen->SetWidth(width);
-}
-
-void outlineOnly(TCanvas& canvas, TPoint s, TPoint e)
-{
-    TBrush* brush = canvas.Brush();
-    const TBrushStyle style = brush->Style();
-    brush->SetStyle(bsClear);
-    canvas.Ellipse(s.x, s.y, e.x, e.y);
-    brush->SetStyle(style);
-}
-
-void focusFrame(TCanvas& canvas, TPoint s, TPoint e) { canvas.DrawFocusRect(TRect{s.x, s.y, e.x, e.y}); }
-
-void paintBody(DrawingTool tool, TDibGraphic& picture, TCanvas& canvas, TPoint s, TPoint e, int boxPenWidth)
-{
-    const TColor c = canvas.Brush()->Color();
-    switch (tool) {
-    case dtPlus3D: ShadedPlus(canvas, c, e, s); break;
-    case dtEllipsoid3D: ShadedEllipsoid(canvas, c, e, s); break;
-    case dtTorus3D: ShadedTorus(canvas, c, e, s); break;
-    case dtFrame3D: ShadedFrame(canvas, c, e, s); break;
-    case dtBox3D: ShadedBox(canvas, s, e, boxPenWidth); break;
-    case dtCylinder3D: ShadedCylinder(canvas, s, e); break;
-    case dtCone3D: ShadedCone(canvas, s, e); break;
-    case dtJug3D: ShadedJug(picture, c, s, e); break;
-    case dtSpring3D: ShadedSpring(picture, c, s, e); break;
-    default: break;
-    }
-}
-
-void paintShaded(DrawingTool tool, TDibGraphic& picture, TCanvas& canvas, bool finalPaint, TPoint s, TPoint e)
-{
-    TPen* pen = canvas.Pen();
-    TBrush* brush = canvas.Brush();
-    const TColor penColor = pen->Color();
-    const int penWidth = pen->Width();
-    const TColor brushColor = brush->Color();
-
-    switch (tool) {
-    case dtPlus3D:
-    case dtEllipsoid3D:
-    case dtCylinder3D: canvas.Ellipse(s.x, s.y, e.x, e.y); break;
-    case dtBox3D:
-        pen->SetWidth(1);
-        canvas.Rectangle(s.x, s.y, e.x, e.y);
-        break;
-    case dtTorus3D:
-    case dtFrame3D: outlineOnly(canvas, s, e); break;
-    case dtCone3D: {
-        const int r = half(e.x - s.x);
-        const int xc = s.x + r;
-        const int yb = ConeBaseY(s, e);
-        const std::array<TPoint, 4> outline{TPoint{xc, s.y + 20}, TPoint{xc + r, yb}, TPoint{xc - r, yb},
-                                            TPoint{xc, s.y + 20}};
-        canvas.Polygon(outline);
-        break;
-    }
-    case dtJug3D:
-    case dtSpring3D: focusFrame(canvas, s, e); break;
-    default: break;
-    }
-
-    if (finalPaint) {
-        // The jug and spring repaint the picture through its pixels; the canvas keeps its tools.
-        paintBody(tool, picture, canvas, s, e, penWidth);
-    }
-    pen->SetColor(penColor);
-    pen->SetWidth(penWidth);
-    brush->SetColor(brushColor);
 }
 
 } // namespace
@@ -182,6 +112,6 @@ void PaintFigure(FigureHost& host, bool finalPaint, int mode, TPoint s, TPoint e
     case dtFrame3D:
     case dtCone3D:
     case dtJug3D:
-    case dtSpring3D: paintShaded(tool, *picture, canvas, finalPaint, s, e); break;
+    case dtSpring3D: PaintShadedCase(tool, *picture, canvas, finalPaint, s, e); break;
     }
 }

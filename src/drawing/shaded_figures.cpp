@@ -1,5 +1,6 @@
 #include "drawing/shaded_figures.h"
 
+#include "drawing/shading.h"
 #include "drawing/tool_state.h"
 #include "imaging/dib_graphic.h"
 #include "platform/framework/canvas.h"
@@ -12,53 +13,11 @@
 #include <numbers>
 #include <vector>
 
+using namespace shading;
+
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-// The bodies' slant uses sin and cos of 45 taken as radians; the look depends on it.
-const double kSin45 = std::sin(45.0);
-const double kCos45 = std::cos(45.0);
-
-int64_t half(int64_t v) { return v / 2; }
-
-// Truncation toward zero that stays defined for any real: out-of-range values saturate.
-int truncToInt(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    if (v >= 2147483647.0)
-        return INT_MAX;
-    if (v <= -2147483648.0)
-        return INT_MIN;
-    return static_cast<int>(v);
-}
-
-struct Rgb {
-    uint32_t r, g, b;
-};
-
-// The brush colour's three low bytes, red lowest.
-Rgb channels(TColor color)
-{
-    const auto v = static_cast<uint32_t>(color);
-    return {v & 0xFFu, (v >> 8) & 0xFFu, (v >> 16) & 0xFFu};
-}
-
-uint32_t scaled(uint32_t channel, double f) { return static_cast<uint32_t>(truncToInt(channel * f)) & 0xFFu; }
-
-// shade(f) as a device colour, red in the lowest byte.
-gdi::ColorRef shade(const Rgb& c, double f)
-{
-    return scaled(c.r, f) | (scaled(c.g, f) << 8) | (scaled(c.b, f) << 16);
-}
-
-// shade(f) as a picture colour, blue in the lowest byte.
-uint32_t shadeRgb(const Rgb& c, double f)
-{
-    return (scaled(c.r, f) << 16) | (scaled(c.g, f) << 8) | scaled(c.b, f);
-}
-
-TColor toTColor(gdi::ColorRef c) { return static_cast<TColor>(c); }
 
 // (p × q) div s for squares, exact also past 64-bit products.
 int64_t quotient(int64_t p, int64_t q, int64_t s)
@@ -209,6 +168,7 @@ void ShadedBox(TCanvas& canvas, TPoint start, TPoint end, int penWidth)
 {
     TBrush* brush = canvas.Brush();
     const TColor color = brush->Color();
+    const TBrushStyle style = brush->Style();
     const Rgb c = channels(color);
     const int depth = truncToInt(3.0 * penWidth);
     const auto exact = [&](int num, int den) {
@@ -217,6 +177,7 @@ void ShadedBox(TCanvas& canvas, TPoint start, TPoint end, int penWidth)
     const int sx = start.x, sy = start.y, ex = end.x, ey = end.y;
     const std::array<TPoint, 4> top{TPoint{ex, sy}, TPoint{sx, sy}, TPoint{sx + depth, sy - depth},
                                     TPoint{ex + depth, sy - depth}};
+    // A colour set on a clear brush makes it solid: the faces are filled under any style.
     brush->SetColor(exact(4, 5));
     canvas.Polygon(top);
     const std::array<TPoint, 4> side{TPoint{ex, sy}, TPoint{ex + depth, sy - depth}, TPoint{ex + depth, ey - depth},
@@ -224,36 +185,9 @@ void ShadedBox(TCanvas& canvas, TPoint start, TPoint end, int penWidth)
     brush->SetColor(exact(2, 3));
     canvas.Polygon(side);
     brush->SetColor(color);
+    brush->SetStyle(style);
     canvas.Pen()->SetWidth(penWidth);
 }
-
-int ConeBaseY(TPoint start, TPoint end)
-{
-    const int64_t h = int64_t{end.y} - start.y;
-    const int e = truncToInt(kSin45 * double(h));
-    return truncToInt(double(start.y) + double(half(h)) + double(half(e)));
-}
-
-namespace {
-
-// The measures the cylinder and the cone share: the half width r, the centre column xc, the
-// middle row yc and half the slanted height h.
-struct RoundBody {
-    double r;
-    int xc;
-    double yc;
-    double h;
-};
-
-RoundBody roundBody(TPoint start, TPoint end)
-{
-    const int64_t height = int64_t{end.y} - start.y;
-    const double r = double(half(int64_t{end.x} - start.x));
-    const int e = truncToInt(kSin45 * double(height));
-    return {r, truncToInt(start.x + r), double(start.y) + double(half(height)), double(half(e))};
-}
-
-} // namespace
 
 void ShadedCylinder(TCanvas& canvas, TPoint start, TPoint end)
 {
@@ -279,54 +213,6 @@ void ShadedCylinder(TCanvas& canvas, TPoint start, TPoint end)
     }
     pen->SetColor(penColor);
 }
-
-namespace {
-
-// The cone's fan: two lines from the apex per 0.01 pixel of radius. With skipRepeats, a step
-// whose two lines and colour are those of the step before is left out when the pen copies:
-// each line then only sets pixels, so drawing the same pair again changes none. The fan has
-// about a hundred steps per pixel of radius and most repeat, so this saves nearly all lines.
-void paintConeFan(TCanvas& canvas, TPoint start, TPoint end, bool skipRepeats)
-{
-    TPen* pen = canvas.Pen();
-    const TColor penColor = pen->Color();
-    const Rgb c = channels(canvas.Brush()->Color());
-    const auto [r, xc, yc, h] = roundBody(start, end);
-    const int apexY = truncToInt(yc - h);
-    const bool skipping = skipRepeats && pen->Mode() == pmCopy;
-    struct Step {
-        TColor colour;
-        int y, right, left;
-        bool operator==(const Step&) const = default;
-    };
-    Step previous{};
-    bool drawnBefore = false;
-    TColor body = canvas.Brush()->Color();
-    // The radius steps in single precision, as the fan's density depends on it.
-    for (float t = 0.0f; double(t) <= r; t += 0.01f) {
-        const double td = double(t);
-        const double s = std::sqrt(std::fabs(std::trunc(r * r - td * td))) / 3.0;
-        if (r > 0 && td < r)
-            body = toTColor(shade(c, 3.0 * s / (1.25 * r)));
-        const Step step{body, truncToInt(yc + s + h), truncToInt(xc + td), truncToInt(xc - td)};
-        if (skipping && drawnBefore && step == previous)
-            continue;
-        previous = step;
-        drawnBefore = true;
-        pen->SetColor(body);
-        canvas.MoveTo(xc, apexY);
-        canvas.LineTo(step.right, step.y);
-        canvas.MoveTo(xc, apexY);
-        canvas.LineTo(step.left, step.y);
-    }
-    pen->SetColor(penColor);
-}
-
-} // namespace
-
-void ShadedCone(TCanvas& canvas, TPoint start, TPoint end) { paintConeFan(canvas, start, end, true); }
-
-void ShadedConeEveryStep(TCanvas& canvas, TPoint start, TPoint end) { paintConeFan(canvas, start, end, false); }
 
 namespace {
 

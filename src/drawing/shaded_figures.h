@@ -19,15 +19,9 @@ void ShadedFrame(TCanvas& canvas, TColor color, TPoint end, TPoint start);
 // gets the pen width the outline step found.
 void ShadedBox(TCanvas& canvas, TPoint start, TPoint end, int penWidth);
 void ShadedCylinder(TCanvas& canvas, TPoint start, TPoint end);
-void ShadedCone(TCanvas& canvas, TPoint start, TPoint end);
-// The cone's fan with every one of its steps drawn, also those that repeat the lines of the
-// step before: the reference the cone's skipping of repeats is checked against.
-void ShadedConeEveryStep(TCanvas& canvas, TPoint start, TPoint end);
+// The cone is in shaded_cone.h.
 
 // Bodies written pixel by pixel into the picture; ScratchPicture ends up holding a copy of
 // the result.
 void ShadedJug(TDibGraphic& picture, TColor color, TPoint start, TPoint end);
 void ShadedSpring(TDibGraphic& picture, TColor color, TPoint start, TPoint end);
-
-// The cone outline's corner row and the shared sin(45 rad) height factor.
-int ConeBaseY(TPoint start, TPoint end);

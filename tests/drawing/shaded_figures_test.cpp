@@ -1,4 +1,5 @@
 #include "drawing/figure_painter.h"
+#include "drawing/shaded_cone.h"
 #include "drawing/shaded_figures.h"
 #include "drawing/tool_state.h"
 #include "drawing_test_host.h"
