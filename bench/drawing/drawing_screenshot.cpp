@@ -81,6 +81,11 @@ int main(int argc, char** argv)
         {dtJug3D, clBlack, clWhite, 1, psSolid, bsSolid, false},
         {dtSpring3D, clBlack, 0x30D0FF, 1, psSolid, bsSolid, false},
         {dtSpring3D, clBlack, clWhite, 1, psSolid, bsSolid, false},
+        // The clear brush through whole drags: outlines stay unfilled, the box's faces filled.
+        {dtBox3D, clBlack, 0x40A0E0, 3, psSolid, bsClear, false},
+        {dtCylinder3D, clBlack, 0x20C020, 1, psSolid, bsClear, false},
+        {dtCone3D, clBlack, 0x4040FF, 1, psDash, bsClear, false},
+        {dtTorus3D, clBlack, 0xFF6020, 1, psSolid, bsClear, false},
     };
     int index = 0;
     for (const Figure& f : figures) {
