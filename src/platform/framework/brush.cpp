@@ -1,6 +1,7 @@
 #include "platform/framework/brush.h"
 
 #include "platform/framework/bitmap.h"
+#include "platform/gdi/device_context.h"
 
 TBrush::TBrush() = default;
 TBrush::~TBrush() = default;
@@ -16,6 +17,7 @@ void TBrush::Assign(TPersistent* source)
         } else {
             bitmap_.reset();
         }
+        tile_ = brush->tile_;
         Changed();
         return;
     }
@@ -49,5 +51,33 @@ void TBrush::SetBitmap(TBitmap* value)
     } else {
         bitmap_.reset();
     }
+    tile_.reset();
     Changed();
+}
+
+std::shared_ptr<const gdi::ColorTile> TBrush::Tile() const
+{
+    if (tile_ || !bitmap_ || bitmap_->Empty())
+        return tile_;
+    const gdi::DibSurface* surface = bitmap_->Surface();
+    if (!surface)
+        return nullptr;
+    auto tile = std::make_shared<gdi::ColorTile>();
+    tile->width = surface->width();
+    tile->height = surface->height();
+    tile->colours.reserve(static_cast<size_t>(tile->width) * static_cast<size_t>(tile->height));
+    const std::vector<gdi::RgbQuad>& table = surface->colorTable();
+    for (int y = 0; y < tile->height; ++y)
+        for (int x = 0; x < tile->width; ++x) {
+            const uint32_t raw = surface->rawPixel(x, y);
+            if (!surface->isPalettised())
+                tile->colours.push_back(gdi::RGB(static_cast<uint8_t>(raw >> 16), static_cast<uint8_t>(raw >> 8),
+                                                 static_cast<uint8_t>(raw)));
+            else if (raw < table.size())
+                tile->colours.push_back(gdi::RGB(table[raw].red, table[raw].green, table[raw].blue));
+            else
+                tile->colours.push_back(gdi::RGB(0, 0, 0));
+        }
+    tile_ = std::move(tile);
+    return tile_;
 }

@@ -8,6 +8,10 @@
 
 class TBitmap;
 
+namespace gdi {
+struct ColorTile;
+}
+
 class TBrush : public TGraphicsObject {
 public:
     TBrush();
@@ -24,9 +28,13 @@ public:
     // brush keeps its own copy, so the caller's bitmap may go away.
     TBitmap* Bitmap() const { return bitmap_.get(); }
     void SetBitmap(TBitmap* value);
+    // The pattern bitmap's pixels as colours, each in its own colour; made once per bitmap, so
+    // draw on a pattern bitmap only before handing it to the brush. Null without a bitmap.
+    std::shared_ptr<const gdi::ColorTile> Tile() const;
 
 private:
     TColor color_ = clWhite;
     TBrushStyle style_ = bsSolid;
     std::unique_ptr<TBitmap> bitmap_;
+    mutable std::shared_ptr<const gdi::ColorTile> tile_;
 };

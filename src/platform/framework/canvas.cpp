@@ -30,59 +30,11 @@ int gdiPenStyle(TPenStyle style)
     return gdi::PS_SOLID;
 }
 
-gdi::ColorRef colorOf(const gdi::RgbQuad& q)
-{
-    return gdi::RGB(q.red, q.green, q.blue);
-}
-
-unsigned luminance(gdi::ColorRef c)
-{
-    return gdi::GetRValue(c) * 299u + gdi::GetGValue(c) * 587u + gdi::GetBValue(c) * 114u;
-}
-
-// The raster layer's pattern brushes are 8 x 8 and two-coloured: the top-left tile of the
-// bitmap, split into its darker and lighter pixels, each painted in their average colour.
-gdi::Brush patternBrush(TBitmap& bitmap)
-{
-    const gdi::DibSurface& s = *bitmap.Surface();
-    std::array<gdi::ColorRef, 64> tile{};
-    unsigned total = 0;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) {
-            const uint32_t raw = s.rawPixel(x % s.width(), y % s.height());
-            const gdi::ColorRef c = s.isPalettised()
-                ? (raw < s.colorTable().size() ? colorOf(s.colorTable()[raw]) : 0)
-                : gdi::RGB(static_cast<uint8_t>(raw >> 16), static_cast<uint8_t>(raw >> 8), static_cast<uint8_t>(raw));
-            tile[y * 8 + x] = c;
-            total += luminance(c);
-        }
-    const unsigned mean = total / 64;
-    std::array<uint8_t, 8> bits{};
-    uint64_t sum[2][3] = {};
-    unsigned count[2] = {};
-    for (int i = 0; i < 64; ++i) {
-        const int light = luminance(tile[i]) > mean ? 1 : 0;
-        if (light)
-            bits[i / 8] |= static_cast<uint8_t>(0x80u >> (i % 8));
-        sum[light][0] += gdi::GetRValue(tile[i]);
-        sum[light][1] += gdi::GetGValue(tile[i]);
-        sum[light][2] += gdi::GetBValue(tile[i]);
-        ++count[light];
-    }
-    gdi::ColorRef average[2] = {0, 0};
-    for (int k = 0; k < 2; ++k)
-        if (count[k])
-            average[k] = gdi::RGB(static_cast<uint8_t>(sum[k][0] / count[k]), static_cast<uint8_t>(sum[k][1] / count[k]),
-                                  static_cast<uint8_t>(sum[k][2] / count[k]));
-    if (!count[1])
-        average[1] = average[0];
-    return gdi::Brush::dibPattern(bits, average[0], average[1]);
-}
-
 gdi::Brush gdiBrush(TBrush& brush)
 {
-    if (TBitmap* bitmap = brush.Bitmap(); bitmap && !bitmap->Empty())
-        return patternBrush(*bitmap);
+    // A pattern bitmap is painted as it is, every pixel in its own colour.
+    if (std::shared_ptr<const gdi::ColorTile> tile = brush.Tile())
+        return gdi::Brush::colorTile(std::move(tile));
     const gdi::ColorRef color = ColorToRGB(brush.Color());
     switch (brush.Style()) {
     case bsSolid:

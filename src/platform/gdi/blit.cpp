@@ -597,9 +597,9 @@ bool DeviceContext::blit(int xDestIn, int yDestIn, int widthDestIn, int heightDe
         if (index != 0xCC && index != 0x33)
             dstOps.readRow(drow, dx0, n, d.data());
         if (pattern) {
-            const detail::AndXor* cells = brush.cells[(y - brushOrg_.y) & 7];
             for (int i = 0; i < n; ++i)
-                p[static_cast<size_t>(i)] = brush.null ? 0 : brush.solid ? brush.solidOp.x : cells[(dx0 + i - brushOrg_.x) & 7].x;
+                p[static_cast<size_t>(i)] =
+                    brush.null ? 0 : brush.solid ? brush.solidOp.x : brush.opAt(dx0 + i, y, brushOrg_).x;
         }
         detail::combineRow(index, mask, pattern ? p.data() : nullptr, s.data(), d.data(), n);
         if (allColumns) {

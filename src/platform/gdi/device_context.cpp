@@ -289,14 +289,39 @@ RealBrush DeviceContext::realise(const Brush& brush, int rop2) const
         return rb;
     }
     case BS_DIBPATTERNPT:
-        rb.null = false;
-        for (int r = 0; r < 8; ++r)
-            for (int c = 0; c < 8; ++c)
-                rb.cells[r][c] = mix(penBrushValue(brush.tile[static_cast<size_t>(8 * r + c)]));
+        if (brush.tile && brush.tile->width > 0 && brush.tile->height > 0)
+            realiseTile(*brush.tile, rb, mix);
         return rb;
     default:
         return rb;
     }
+}
+
+template <typename Mix>
+void DeviceContext::realiseTile(const ColorTile& tile, RealBrush& rb, const Mix& mix) const
+{
+    rb.null = false;
+    rb.tileWidth = tile.width;
+    rb.tileHeight = tile.height;
+    rb.tileOps.resize(tile.colours.size());
+    const uint32_t mask = detail::valueMask(surface_->bitsPerPixel());
+    bool stores = true;
+    // On two colours a picture is matched pixel by pixel too, not by the monochrome brush rule
+    // that paints every colour but the background in one of the two.
+    const bool mono = surface_->bitsPerPixel() == 1;
+    for (size_t i = 0; i < tile.colours.size(); ++i) {
+        rb.tileOps[i] = mix(mono ? nearestValue(tile.colours[i]) : penBrushValue(tile.colours[i]));
+        stores = stores && (rb.tileOps[i].a & mask) == 0;
+    }
+    // 32-bit pixels keep their fourth byte, so only 8 and 24 bits can be copied as bytes.
+    const int bpp = surface_->bitsPerPixel();
+    if (!stores || (bpp != 8 && bpp != 24))
+        return;
+    const size_t pixel = static_cast<size_t>(bpp / 8);
+    rb.tileBytes.resize(rb.tileOps.size() * pixel);
+    for (size_t i = 0; i < rb.tileOps.size(); ++i)
+        for (size_t k = 0; k < pixel; ++k)
+            rb.tileBytes[i * pixel + k] = static_cast<uint8_t>(rb.tileOps[i].x >> (8 * k));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -140,6 +140,14 @@ struct Pen {
     friend bool operator==(const Pen&, const Pen&) = default;
 };
 
+// The pixels of a colour-tile brush, any size, row by row with the top row first.
+struct ColorTile {
+    int width = 0;
+    int height = 0;
+    std::vector<ColorRef> colours;
+    friend bool operator==(const ColorTile&, const ColorTile&) = default;
+};
+
 // A brush. Pattern bits are 8 rows, top first, most significant bit = leftmost pixel.
 // BS_PATTERN (a monochrome bitmap) paints set bits in the DC's background colour and clear bits
 // in its text colour; BS_DIBPATTERN (a 1-bpp DIB) paints bit value 0 in colors[0] and 1 in
@@ -150,7 +158,9 @@ struct Brush {
     int hatch = HS_HORIZONTAL;
     std::array<uint8_t, 8> pattern{};
     std::array<RgbQuad, 2> colors{};
-    std::array<ColorRef, 64> tile{}; // BS_DIBPATTERNPT: row by row, top row first
+    // BS_DIBPATTERNPT: shared, since a texture can be as big as a photo and brushes are copied
+    // into every device context that paints with them.
+    std::shared_ptr<const ColorTile> tile{};
 
     static Brush solid(ColorRef c) { return Brush{BS_SOLID, c}; }
     static Brush null() { return Brush{BS_NULL, 0}; }
@@ -169,14 +179,24 @@ struct Brush {
         b.colors[1] = RgbQuad{GetBValue(c1), GetGValue(c1), GetRValue(c1), 0};
         return b;
     }
-    // A brush from an 8x8 picture of any colours, each matched like a solid brush's colour.
-    static Brush colorTile(const std::array<ColorRef, 64>& colours)
+    // A brush from a picture of any colours, repeated from the brush origin as it is; each pixel
+    // is matched like a solid brush's colour. An empty tile paints nothing.
+    static Brush colorTile(std::shared_ptr<const ColorTile> tile)
     {
         Brush b{BS_DIBPATTERNPT, 0};
-        b.tile = colours;
+        b.tile = std::move(tile);
         return b;
     }
-    friend bool operator==(const Brush&, const Brush&) = default;
+    static Brush colorTile(const std::array<ColorRef, 64>& colours)
+    {
+        return colorTile(std::make_shared<const ColorTile>(ColorTile{8, 8, {colours.begin(), colours.end()}}));
+    }
+    friend bool operator==(const Brush& a, const Brush& b)
+    {
+        const bool sameTile = a.tile == b.tile || (a.tile && b.tile && *a.tile == *b.tile);
+        return sameTile && a.style == b.style && a.color == b.color && a.hatch == b.hatch && a.pattern == b.pattern &&
+               a.colors == b.colors;
+    }
 };
 
 // A font as LOGFONT describes it. height follows lfHeight: negative = character (em) height in
@@ -352,6 +372,8 @@ private:
     Rect drawClip() const;
     detail::AndXor mixFor(uint32_t value) const;
     detail::RealBrush realise(const Brush& brush, int rop2) const;
+    template <typename Mix>
+    void realiseTile(const ColorTile& tile, detail::RealBrush& rb, const Mix& mix) const;
     void fillSpans(const SpanList& spans, const detail::RealBrush& brush);
     void fillRectClipped(const Rect& rect, const detail::RealBrush& brush);
     void penSpans(const SpanList& spans);

@@ -5,17 +5,44 @@
 #include "platform/gdi/pixel_ops.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace gdi::detail {
 
 // A brush turned into stored-value operations for one surface, mix mode and set of colours.
 // cells[row][col] is the operation for brush-space pixel (col, row); brush space starts at the
 // brush origin.
+// A colour tile of any size keeps its operations in tileOps (tileWidth per row) instead; where
+// every operation simply stores a value on a byte-aligned surface, tileBytes holds the stored
+// rows so that spans are copied.
 struct RealBrush {
     bool null = true;
     bool solid = false;
     AndXor solidOp;
     AndXor cells[8][8];
+    int tileWidth = 0;
+    int tileHeight = 0;
+    std::vector<AndXor> tileOps;
+    std::vector<uint8_t> tileBytes;
+
+    bool tiled() const { return tileWidth > 0; }
+    // The operation for surface pixel (x, y).
+    const AndXor& opAt(int x, int y, Point origin) const
+    {
+        if (!tiled())
+            return cells[(y - origin.y) & 7][(x - origin.x) & 7];
+        return tileOps[static_cast<size_t>(tileRow(y, origin)) * tileWidth + tileColumn(x, origin)];
+    }
+    int tileRow(int y, Point origin) const { return floorMod(int64_t{y} - origin.y, tileHeight); }
+    int tileColumn(int x, Point origin) const { return floorMod(int64_t{x} - origin.x, tileWidth); }
+
+private:
+    static int floorMod(int64_t v, int n)
+    {
+        const int64_t r = v % n;
+        return static_cast<int>(r < 0 ? r + n : r);
+    }
 };
 
 // Tests switch the blit fast rows off to compare them with the general routine.
@@ -57,7 +84,11 @@ public:
             return;
         x0 = std::max(x0, clip_.left);
         x1 = std::min(x1, clip_.right);
-        if (x0 < x1)
+        if (x0 >= x1)
+            return;
+        if (b.tiled())
+            tileSpan(y, x0, x1, b, origin);
+        else
             ops_.patternSpan(surface_.scanLine(y), x0, x1, b.cells[(y - origin.y) & 7], -origin.x);
     }
 
@@ -70,6 +101,37 @@ public:
     }
 
 private:
+    void tileSpan(int y, int x0, int x1, const RealBrush& b, Point origin)
+    {
+        const int row = b.tileRow(y, origin);
+        const int first = b.tileColumn(x0, origin);
+        uint8_t* line = surface_.scanLine(y);
+        if (b.tileBytes.empty()) {
+            ops_.tileSpan(line, x0, x1, &b.tileOps[static_cast<size_t>(row) * b.tileWidth], b.tileWidth, first);
+            return;
+        }
+        const size_t pixel = static_cast<size_t>(surface_.bitsPerPixel() / 8);
+        const uint8_t* tileRow = &b.tileBytes[static_cast<size_t>(row) * b.tileWidth * pixel];
+        uint8_t* out = line + static_cast<size_t>(x0) * pixel;
+        const size_t total = static_cast<size_t>(x1 - x0) * pixel;
+        const size_t period = static_cast<size_t>(b.tileWidth) * pixel;
+        // One period from the tile (in two pieces when it starts inside), then the row doubles
+        // itself: every copy is a whole number of periods long.
+        const size_t head = std::min(total, period - first * pixel);
+        std::memcpy(out, tileRow + first * pixel, head);
+        size_t done = head;
+        if (done < total) {
+            const size_t rest = std::min(total - done, first * pixel);
+            std::memcpy(out + done, tileRow, rest);
+            done += rest;
+        }
+        while (done < total) {
+            const size_t n = std::min(done, total - done);
+            std::memcpy(out + done, out, n);
+            done += n;
+        }
+    }
+
     DibSurface& surface_;
     const DepthOps& ops_;
     Rect clip_;

@@ -166,6 +166,18 @@ void patternSpan(uint8_t* row, int x0, int x1, const AndXor* ops, int phase)
 }
 
 template <int Bpp>
+void tileSpan(uint8_t* row, int x0, int x1, const AndXor* ops, int width, int first)
+{
+    int i = first;
+    for (int x = x0; x < x1; ++x) {
+        const AndXor& op = ops[i];
+        Pixel<Bpp>::put(row, x, (Pixel<Bpp>::get(row, x) & op.a) ^ op.x);
+        if (++i == width)
+            i = 0;
+    }
+}
+
+template <int Bpp>
 void readRow(const uint8_t* row, int x0, int n, uint32_t* out)
 {
     if constexpr (Bpp == 8) {
@@ -187,7 +199,7 @@ void writeRow(uint8_t* row, int x0, int n, const uint32_t* in)
 template <int Bpp>
 constexpr DepthOps makeOps(void (*solid)(uint8_t*, int, int, AndXor))
 {
-    return DepthOps{&Pixel<Bpp>::get, &Pixel<Bpp>::put, solid, &patternSpan<Bpp>, &readRow<Bpp>, &writeRow<Bpp>};
+    return DepthOps{&Pixel<Bpp>::get, &Pixel<Bpp>::put, solid, &patternSpan<Bpp>, &tileSpan<Bpp>, &readRow<Bpp>, &writeRow<Bpp>};
 }
 
 const DepthOps kOps1 = makeOps<1>(&solidSpanPacked<1>);

@@ -64,6 +64,8 @@ struct DepthOps {
     void (*solidSpan)(uint8_t* row, int x0, int x1, AndXor op);
     // Pixel x takes ops[(x + phase) & 7].
     void (*patternSpan)(uint8_t* row, int x0, int x1, const AndXor* ops, int phase);
+    // Pixel x0 takes ops[first], the next ops[first + 1], and so on, wrapping at width.
+    void (*tileSpan)(uint8_t* row, int x0, int x1, const AndXor* ops, int width, int first);
     // Stored values of pixels x0..x0+n-1 into/out of a plain array.
     void (*readRow)(const uint8_t* row, int x0, int n, uint32_t* out);
     void (*writeRow)(uint8_t* row, int x0, int n, const uint32_t* in);
