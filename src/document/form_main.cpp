@@ -314,14 +314,14 @@ void TFormMain::createMenus()
 
     t1 = new QMenu(QStringLiteral("&Эффекты"), this);
     t1->setObjectName(QStringLiteral("t1"));
-    Texture1 = item(t1, QStringLiteral("&Текстура"), "Texture1");
+    Texture1 = item(t1, QStringLiteral("&Текстура"), "Texture1", &TFormMain::Texture1Click);
     Sep4 = separator(t1, "Sep4");
-    TransColor = item(t1, QStringLiteral("&Яркость"), "TransColor");
-    Contrast = item(t1, QStringLiteral("&Контраст"), "Contrast");
-    Sharp = item(t1, QStringLiteral("&Резкость"), "Sharp");
-    AntiAlias = item(t1, QStringLiteral("&Выравнивание"), "AntiAlias");
-    Sat = item(t1, QStringLiteral("Насыщенность"), "Sat");
-    Trns = item(t1, QStringLiteral("&Преобразование"), "Trns");
+    TransColor = item(t1, QStringLiteral("&Яркость"), "TransColor", &TFormMain::TransColorClick);
+    Contrast = item(t1, QStringLiteral("&Контраст"), "Contrast", &TFormMain::ContrastClick);
+    Sharp = item(t1, QStringLiteral("&Резкость"), "Sharp", &TFormMain::SharpClick);
+    AntiAlias = item(t1, QStringLiteral("&Выравнивание"), "AntiAlias", &TFormMain::AntiAliasClick);
+    Sat = item(t1, QStringLiteral("Насыщенность"), "Sat", &TFormMain::SatClick);
+    Trns = item(t1, QStringLiteral("&Преобразование"), "Trns", &TFormMain::TrnsClick);
 
     MainMenu1 = {{File1, 0}, {Edit1, 0}, {ViewItem, 0}, {Color, 0}, {t1, 0}};
     // The shortcuts work while the window has the focus, whether or not its menus are merged.

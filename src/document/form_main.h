@@ -7,6 +7,7 @@
 #include "drawing/figure_host.h"
 #include "drawing/picture_mouse.h"
 #include "platform/forms/color_dialog.h"
+#include "platform/forms/file_dialog.h"
 #include "platform/forms/font_dialog.h"
 #include "drawing/tool_state.h"
 #include "editing/snapshot_store.h"
@@ -98,6 +99,8 @@ public:
     QFileDialog* SaveDialog1 = nullptr;
     TColorDialog ColorDialog1;
     TFontDialog FontDialog1;
+    forms::FileDialogSettings OpPictDlg{QStringLiteral("Открыть текстуру..."),
+                                        QStringLiteral("Точечные рисунки (*.bmp)|*.bmp"), 1, {}, {}, {}};
 
     // ---- Menus (all five in merge group 0) ----
     QMenu* File1 = nullptr;
@@ -312,6 +315,15 @@ public:
     void RulersClick() { viewOptions_->RulersClick(); }
     void AntiAliasingClick() { viewOptions_->AntiAliasingClick(); }
     void CenteredClick() { viewOptions_->CenteredClick(); }
+
+    // "&Эффекты": each asks first and changes nothing when cancelled.
+    void TransColorClick();
+    void ContrastClick();
+    void SharpClick();
+    void AntiAliasClick();
+    void SatClick();
+    void Texture1Click();
+    void TrnsClick();
 
     // Press, drag and release on the picture (view coordinates); every button draws.
     void FormMouseDown(int x, int y) { pictureMouse_->MouseDown(x, y); }

@@ -45,6 +45,11 @@ void WindowFigureHost::SetStatusText(int panel, const QString& text)
     w_.SetPanelText(panel, text);
 }
 
+void WindowFigureHost::ShowProgress(int percent)
+{
+    progress_.Show(w_.StatusBar1, percent);
+}
+
 DrawingTool WindowFigureHost::CurrentTool() const
 {
     return w_.CurrentTool();

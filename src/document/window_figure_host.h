@@ -2,6 +2,7 @@
 // What figures, the mouse protocol, the selection, the size sliders and every picture command
 // see of a picture window.
 
+#include "document/status_progress.h"
 #include "drawing/figure_host.h"
 #include "editing/canvas_size.h"
 #include "editing/selection.h"
@@ -20,6 +21,8 @@ public:
     void UpdateWorkImage() override;
     void Redraw() override;
     void SetStatusText(int panel, const QString& text) override;
+    void ShowProgress(int percent) override;
+    void HideProgress() override { progress_.Hide(); }
 
     // FigureHost
     DrawingTool CurrentTool() const override;
@@ -44,4 +47,5 @@ public:
 
 private:
     TFormMain& w_;
+    StatusProgress progress_;
 };

@@ -25,4 +25,7 @@ public:
     // Shows the picture's pixels, palette and size anew.
     virtual void Redraw() {}
     virtual void SetStatusText(int /*panel*/, const QString& /*text*/) {}
+    // Long work's progress, 0..100, shown while it runs (the window keeps repainting), and its end.
+    virtual void ShowProgress(int /*percent*/) {}
+    virtual void HideProgress() {}
 };

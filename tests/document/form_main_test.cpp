@@ -369,7 +369,8 @@ TEST_F(FormMainTest, ColourMenuConvertsThePictureAsOneUndoStep)
     EXPECT_EQ(picture->ImageFormat(), ifColor16);
     EXPECT_EQ(picture->GetPixelRGB(1, 0), 0xAA0000u);
     EXPECT_TRUE(form->Modified);
-    EXPECT_EQ(form->Image->Canvas()->Pixels(1, 0), TColor(0x0000FF));
+    // The work image, which Save writes, takes the converted picture.
+    EXPECT_EQ(form->Image->Canvas()->Pixels(1, 0), TColor(0x0000AA));
 
     form->Obratyt1->trigger();
     EXPECT_EQ(picture->GetPixelIndex(1, 0), 15u - 4u);

@@ -1,0 +1,200 @@
+// The "&Цвет" and "&Эффекты" commands on a 4000 x 3000 picture inside a picture window (undo
+// snapshot, change, work image, redraw), each beside its change alone on a copy; and a
+// texture-brush fill of the whole picture beside a memset of its bytes.
+
+#include "document/form_main.h"
+#include "document/new_bmp_form.h"
+#include "imaging/commands/color_commands.h"
+#include "imaging/commands/effect_commands.h"
+#include "imaging/dib_graphic.h"
+#include "imaging/transforms/color_depth_command.h"
+#include "imaging/transforms/convolution_transform.h"
+#include "imaging/transforms/lightness_transforms.h"
+#include "imaging/transforms/saturation.h"
+#include "platform/forms/modal.h"
+#include "platform/framework/bitmap.h"
+#include "platform/framework/brush.h"
+#include "platform/framework/canvas.h"
+#include "platform/framework/image.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <random>
+
+namespace {
+
+constexpr int Width = 4000;
+constexpr int Height = 3000;
+
+void paintPhoto(TDibGraphic& picture, int width, int height)
+{
+    picture.NewImage(width, height, ifTrueColor, nullptr, 0, 0);
+    std::mt19937 random(3);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = picture.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const int noise = static_cast<int>(random() % 9) - 4;
+            row[3 * x] = static_cast<uint8_t>(std::clamp(x * 255 / width + noise, 0, 255));
+            row[3 * x + 1] = static_cast<uint8_t>(std::clamp(y * 255 / height + noise, 0, 255));
+            row[3 * x + 2] = static_cast<uint8_t>(std::clamp((x + y) * 255 / (width + height) - noise, 0, 255));
+        }
+    }
+}
+
+const TDibGraphic& photo()
+{
+    static TDibGraphic picture;
+    if (picture.GetEmpty())
+        paintPhoto(picture, Width, Height);
+    return picture;
+}
+
+// One picture window holding the photo, made once.
+TFormMain& window()
+{
+    static TNewBMPForm sizeDialog;
+    static TFormMain* form = [] {
+        NewBMPForm = &sizeDialog;
+        forms::Modal::ScopedHandler answer([](QDialog& dialog) {
+            NewBMPForm->WidthEdit->setText(QString::number(Width));
+            NewBMPForm->HeightEdit->setText(QString::number(Height));
+            dialog.accept();
+        });
+        TFormMain* made = TFormMain::NewPicture(nullptr, nullptr);
+        made->resize(1000, 700);
+        made->show();
+        return made;
+    }();
+    return *form;
+}
+
+using Command = std::function<void(PictureHost&)>;
+using Change = std::function<void(TDibGraphic&, TImage&)>;
+
+void inWindow(benchmark::State& state, const Command& command)
+{
+    TFormMain& form = window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.GetGraphic()->Assign(const_cast<TDibGraphic*>(&photo()));
+        state.ResumeTiming();
+        command(form.Host());
+    }
+}
+
+void alone(benchmark::State& state, const Change& change)
+{
+    TDibGraphic picture;
+    TImage work;
+    work.Picture()->Bitmap()->SetPixelFormat(pf32bit);
+    work.Picture()->Bitmap()->SetSize(Width, Height);
+    for (auto _ : state) {
+        state.PauseTiming();
+        picture.Assign(const_cast<TDibGraphic*>(&photo()));
+        state.ResumeTiming();
+        change(picture, work);
+    }
+}
+
+template <typename Transform>
+Change transform(std::function<void(Transform&)> setUp)
+{
+    return [setUp](TDibGraphic& picture, TImage&) {
+        Transform t;
+        setUp(t);
+        t.Apply(picture);
+    };
+}
+
+void registerPair(const char* name, Command command, Change change)
+{
+    benchmark::RegisterBenchmark((std::string(name) + "/command").c_str(),
+                                 [command](benchmark::State& s) { inWindow(s, command); })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(4);
+    benchmark::RegisterBenchmark((std::string(name) + "/alone").c_str(),
+                                 [change](benchmark::State& s) { alone(s, change); })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(4);
+}
+
+void registerAll()
+{
+    registerPair("Brightness", [](PictureHost& h) { BrightnessCommand(h, 20); },
+                 transform<TBrightnessTransform>([](TBrightnessTransform& t) { t.SetAmount(20); }));
+    registerPair("Contrast", [](PictureHost& h) { ContrastCommand(h, true); },
+                 transform<TContrastTransform>([](TContrastTransform& t) { t.Enhance = true; }));
+    registerPair("Sharpen", [](PictureHost& h) { SharpenCommand(h, 30); },
+                 transform<TSharpenTransform>([](TSharpenTransform& t) { t.Strength = 30; }));
+    registerPair("Smooth", [](PictureHost& h) { SmoothCommand(h, 30); },
+                 transform<TSmoothTransform>([](TSmoothTransform& t) { t.Strength = 30; }));
+    registerPair("Saturation", [](PictureHost& h) { SaturationCommand(h, 80); },
+                 [](TDibGraphic& p, TImage&) { ChangeSaturation(p, SaturationChange(80)); });
+    const std::pair<const char*, TImageFormat> formats[] = {
+        {"ToBlackWhite", ifBlackWhite}, {"ToGray16", ifGray16},   {"ToGray256", ifGray256},
+        {"ToColor16", ifColor16},       {"ToColor256", ifColor256}, {"ToTrueColor", ifTrueColor},
+    };
+    for (const auto& [name, format] : formats) {
+        const TImageFormat f = format;
+        registerPair(name, [f](PictureHost& h) { ConvertColorDepthCommand(h, f); },
+                     [f](TDibGraphic& p, TImage& work) { ConvertColorDepth(p, work, f); });
+    }
+    registerPair("Invert", [](PictureHost& h) { InvertColorsCommand(h); }, [](TDibGraphic& p, TImage&) {
+        TCanvas& canvas = *p.Canvas();
+        canvas.SetCopyMode(cmNotSrcCopy);
+        const TRect whole{0, 0, p.GetWidth(), p.GetHeight()};
+        canvas.CopyRect(whole, &canvas, whole);
+    });
+}
+
+// A 256 x 256 photo as the brush, filling the whole true-colour picture.
+void BM_TextureFill(benchmark::State& state)
+{
+    TDibGraphic picture;
+    picture.NewImage(Width, Height, ifTrueColor, nullptr, 0, 0);
+    TDibGraphic tilePhoto;
+    paintPhoto(tilePhoto, 256, 256);
+    TBitmap texture;
+    texture.SetPixelFormat(pf24bit);
+    texture.SetSize(256, 256);
+    tilePhoto.Draw(*texture.Canvas(), TRect{0, 0, 256, 256});
+    picture.Canvas()->Brush()->SetBitmap(&texture);
+    for (auto _ : state)
+        picture.Canvas()->FillRect(TRect{0, 0, Width, Height});
+    state.SetBytesProcessed(state.iterations() * int64_t{picture.RowBytes()} * Height);
+}
+BENCHMARK(BM_TextureFill)->Unit(benchmark::kMillisecond);
+
+void BM_TextureFillMemset(benchmark::State& state)
+{
+    TDibGraphic picture;
+    picture.NewImage(Width, Height, ifTrueColor, nullptr, 0, 0);
+    const size_t bytes = static_cast<size_t>(picture.RowBytes()) * Height;
+    int value = 0;
+    for (auto _ : state) {
+        std::memset(picture.Bits(), ++value, bytes);
+        benchmark::DoNotOptimize(picture.Bits());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_TextureFillMemset)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,124 @@
+#include "imaging/commands/effect_commands.h"
+
+#include "imaging/commands/command_progress.h"
+#include "imaging/picture_command.h"
+#include "imaging/transforms/convolution_transform.h"
+#include "imaging/transforms/lightness_transforms.h"
+#include "imaging/transforms/saturation.h"
+#include "platform/framework/bitmap.h"
+#include "platform/framework/brush.h"
+#include "platform/framework/canvas.h"
+#include "platform/framework/pen.h"
+#include "platform/gdi/device_context.h"
+
+#include <vector>
+
+namespace {
+
+// The user's pen and brush live on the picture's canvas, which a transform may replace; they
+// are put back on whatever canvas the picture has afterwards.
+class CanvasToolsKept {
+public:
+    explicit CanvasToolsKept(TDibGraphic& picture) : picture_(picture)
+    {
+        if (TCanvas* canvas = picture.Canvas()) {
+            pen_.Assign(canvas->Pen());
+            brush_.Assign(canvas->Brush());
+            kept_ = true;
+        }
+    }
+    ~CanvasToolsKept()
+    {
+        TCanvas* canvas = picture_.Canvas();
+        if (!kept_ || !canvas)
+            return;
+        canvas->Pen()->Assign(&pen_);
+        canvas->Brush()->Assign(&brush_);
+    }
+    CanvasToolsKept(const CanvasToolsKept&) = delete;
+    CanvasToolsKept& operator=(const CanvasToolsKept&) = delete;
+
+private:
+    TDibGraphic& picture_;
+    TPen pen_;
+    TBrush brush_;
+    bool kept_ = false;
+};
+
+void runTransform(PictureHost& host, TImageTransform& transform)
+{
+    RunPictureCommand(host, {}, [&](TDibGraphic& picture) {
+        if (picture.GetEmpty())
+            return;
+        CommandProgress progress(host, picture);
+        progress.Follow(transform);
+        CanvasToolsKept tools(picture);
+        transform.Apply(picture);
+    });
+}
+
+} // namespace
+
+void BrightnessCommand(PictureHost& host, int amount)
+{
+    TBrightnessTransform transform;
+    transform.SetAmount(amount);
+    runTransform(host, transform);
+}
+
+void ContrastCommand(PictureHost& host, bool enhance)
+{
+    TContrastTransform transform;
+    transform.Enhance = enhance;
+    runTransform(host, transform);
+}
+
+void SharpenCommand(PictureHost& host, int strength)
+{
+    TSharpenTransform transform;
+    transform.Strength = static_cast<uint8_t>(strength);
+    runTransform(host, transform);
+}
+
+void SmoothCommand(PictureHost& host, int strength)
+{
+    TSmoothTransform transform;
+    transform.Strength = static_cast<uint8_t>(strength);
+    runTransform(host, transform);
+}
+
+void SaturationCommand(PictureHost& host, int sliderPosition)
+{
+    RunPictureCommand(host, {}, [&](TDibGraphic& picture) {
+        if (picture.GetEmpty())
+            return;
+        CommandProgress progress(host, picture);
+        ChangeSaturation(picture, SaturationChange(sliderPosition));
+    });
+}
+
+void TextureCommand(PictureHost& host, const QString& fileName)
+{
+    TDibGraphic* picture = host.Picture();
+    if (!picture || !picture->Canvas())
+        return;
+    TBitmap texture;
+    texture.LoadFromFile(fileName);
+    picture->Canvas()->Brush()->SetBitmap(&texture);
+}
+
+bool PixelReadCommand(PictureHost& host)
+{
+    TDibGraphic* picture = host.Picture();
+    if (!picture)
+        return true;
+    bool read = false;
+    if (const gdi::DibSurface* surface = picture->DibSection(); surface && picture->MemoryDC()) {
+        gdi::BitmapInfo info = gdi::BitmapInfo::describe(*surface);
+        std::vector<uint8_t> bits(static_cast<size_t>(surface->rowBytes()) * static_cast<size_t>(surface->height()));
+        read = picture->MemoryDC()->GetDIBits(0, static_cast<unsigned>(surface->height()), bits.data(), info,
+                                              gdi::DIB_RGB_COLORS) != 0;
+    }
+    host.Redraw();
+    return read;
+}
