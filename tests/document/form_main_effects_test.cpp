@@ -11,6 +11,8 @@
 #include "platform/framework/image.h"
 
 #include <QAction>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSlider>
@@ -141,4 +143,18 @@ TEST_F(FormMainEffectsTest, TextureIsChosenThroughTheOpenPictureDialog)
     ASSERT_NE(picture->Canvas()->Brush()->Bitmap(), nullptr);
     EXPECT_FALSE(form->Modified);
     EXPECT_FALSE(form->Undo1->isEnabled());
+}
+
+// On a big picture the status bar shows the work's progress while it runs, and hides it after.
+TEST_F(FormMainEffectsTest, ABigPictureShowsProgressInTheStatusBar)
+{
+    picture->NewImage(1200, 900, ifTrueColor, nullptr, 72, 72);
+    ModalScript script;
+    script.then(slideAndPress(20, QStringLiteral("Да")));
+    form->TransColor->trigger();
+    const QProgressBar* indicator = form->StatusBar1->findChild<QProgressBar*>(QStringLiteral("Progress"));
+    ASSERT_NE(indicator, nullptr);
+    EXPECT_EQ(indicator->value(), 100);
+    EXPECT_FALSE(indicator->isVisible());
+    EXPECT_TRUE(form->Modified);
 }
