@@ -8,9 +8,11 @@
 #include "document/form_main.h"
 #include "document/new_bmp_form.h"
 #include "editing/image_scroll_box.h"
+#include "imaging/commands/effect_commands.h"
 #include "imaging/dib_graphic.h"
 #include "platform/forms/modal.h"
 #include "platform/framework/bitmap.h"
+#include "platform/framework/brush.h"
 #include "platform/framework/canvas.h"
 
 #include <QAbstractButton>
@@ -143,6 +145,8 @@ int main(int argc, char** argv)
         forms::Modal::ScopedHandler answer(grabAndAnswer(QStringLiteral("texture"), 0));
         form->Texture1->trigger();
     }
+    // The dialog above is only pictured; the texture itself is loaded directly.
+    TextureCommand(form->Host(), outDir + QStringLiteral("/texture.bmp"));
     form->GetGraphic()->Canvas()->Rectangle(30, 30, 380, 230);
     form->ImageScrollBox1->Redraw(true);
     settle();
