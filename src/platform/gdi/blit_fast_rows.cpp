@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace gdi::detail {
 namespace {
 
@@ -51,30 +55,72 @@ void copyRowMapped(const CopyRow& r)
 
 // 24-bit pixels into 32-bit ones; the fourth byte of each destination pixel is not part of the
 // colour and keeps its value.
+void copyRow24To32Plain(const uint8_t* s, uint8_t* d, int count)
+{
+    for (int i = 0; i < count; ++i, s += 3, d += 4)
+        std::memcpy(d, s, 3);
+}
+
+// 32-bit pixels into 24-bit ones.
+void copyRow32To24Plain(const uint8_t* s, uint8_t* d, int count)
+{
+    for (int i = 0; i < count; ++i, s += 4, d += 3)
+        std::memcpy(d, s, 3);
+}
+
+#if defined(__x86_64__)
+// Whole pictures go through these on every undo and redo; a byte shuffle moves four pixels at
+// a time, where the processor has one.
+const bool kHasShuffle = __builtin_cpu_supports("ssse3");
+
+__attribute__((target("ssse3"))) void copyRow24To32Shuffled(const uint8_t* s, uint8_t* d, int count, size_t sourceBytes)
+{
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i fourth = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    int i = 0;
+    // Each 16-byte read takes four pixels and the first bytes of the next; it stays in the row.
+    for (; i + 4 <= count && 3 * static_cast<size_t>(i) + 16 <= sourceBytes; i += 4) {
+        const __m128i colours = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * i)), spread);
+        __m128i* out = reinterpret_cast<__m128i*>(d + 4 * i);
+        _mm_storeu_si128(out, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(out), fourth), colours));
+    }
+    copyRow24To32Plain(s + 3 * i, d + 4 * i, count - i);
+}
+
+__attribute__((target("ssse3"))) void copyRow32To24Shuffled(const uint8_t* s, uint8_t* d, int count)
+{
+    const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int i = 0;
+    // Each 16-byte write carries four pixels and four bytes the next write replaces, so the last
+    // group is left to the plain loop.
+    for (; i + 8 <= count; i += 4) {
+        const __m128i packed = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * i)), pack);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 3 * i), packed);
+    }
+    copyRow32To24Plain(s + 4 * i, d + 3 * i, count - i);
+}
+#endif
+
 void copyRow24To32(const CopyRow& r)
 {
     const uint8_t* s = r.source + 3 * static_cast<size_t>(r.sourceX);
     uint8_t* d = r.dest + 4 * static_cast<size_t>(r.destX);
-    const size_t sourceEnd = r.sourceRowBytes - 3 * static_cast<size_t>(r.sourceX);
-    int i = 0;
-    // A 4-byte read of the last pixel could pass the end of the source row.
-    for (; i < r.count && 3 * static_cast<size_t>(i) + 4 <= sourceEnd; ++i)
-        store32(d + 4 * i, (load32(s + 3 * i) & 0x00FFFFFFu) | (load32(d + 4 * i) & 0xFF000000u));
-    for (; i < r.count; ++i)
-        std::memcpy(d + 4 * i, s + 3 * i, 3);
+#if defined(__x86_64__)
+    if (kHasShuffle)
+        return copyRow24To32Shuffled(s, d, r.count, r.sourceRowBytes - 3 * static_cast<size_t>(r.sourceX));
+#endif
+    copyRow24To32Plain(s, d, r.count);
 }
 
-// 32-bit pixels into 24-bit ones: whole 4-byte writes whose fourth byte the next pixel
-// overwrites, the last pixel by its three bytes.
 void copyRow32To24(const CopyRow& r)
 {
     const uint8_t* s = r.source + 4 * static_cast<size_t>(r.sourceX);
     uint8_t* d = r.dest + 3 * static_cast<size_t>(r.destX);
-    int i = 0;
-    for (; i + 1 < r.count; ++i)
-        store32(d + 3 * i, load32(s + 4 * i));
-    if (i < r.count)
-        std::memcpy(d + 3 * i, s + 4 * i, 3);
+#if defined(__x86_64__)
+    if (kHasShuffle)
+        return copyRow32To24Shuffled(s, d, r.count);
+#endif
+    copyRow32To24Plain(s, d, r.count);
 }
 
 struct FastRow {
