@@ -1,6 +1,7 @@
 #include "editing/zoom_renderer.h"
 
 #include "imaging/dib_graphic.h"
+#include "platform/gdi/packed_rows.h"
 
 #include <algorithm>
 #include <array>
@@ -9,9 +10,6 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
-#if defined(__x86_64__) || defined(__i386__)
-#include <tmmintrin.h>
 #endif
 
 namespace {
@@ -31,98 +29,43 @@ std::array<uint32_t, 256> paletteLookup(const TDibGraphic& source)
 }
 
 // One row of picked pixels per format; the format is chosen once per render, not per pixel.
-void pickRow24(const uint8_t* row, const int* columns, int count, const uint32_t*, uint32_t* out)
+template <int Bits>
+void pickRow(const uint8_t* row, const int* columns, int count, const uint32_t* lut, uint32_t* out)
 {
     for (int i = 0; i < count; ++i) {
-        const uint8_t* p = row + 3 * static_cast<size_t>(columns[i]);
-        out[i] = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-    }
-}
-
-void pickRow8(const uint8_t* row, const int* columns, int count, const uint32_t* lut, uint32_t* out)
-{
-    for (int i = 0; i < count; ++i)
-        out[i] = lut[row[columns[i]]];
-}
-
-void pickRow4(const uint8_t* row, const int* columns, int count, const uint32_t* lut, uint32_t* out)
-{
-    for (int i = 0; i < count; ++i) {
-        const int x = columns[i];
-        out[i] = lut[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F];
-    }
-}
-
-void pickRow1(const uint8_t* row, const int* columns, int count, const uint32_t* lut, uint32_t* out)
-{
-    for (int i = 0; i < count; ++i) {
-        const int x = columns[i];
-        out[i] = lut[(row[x >> 3] >> (7 - (x & 7))) & 1];
+        const uint32_t value = gdi::loadPackedPixel<Bits>(row, columns[i]);
+        if constexpr (Bits == 24)
+            out[i] = 0xFF000000u | value;
+        else
+            out[i] = lut[value];
     }
 }
 
 using PickRow = void (*)(const uint8_t*, const int*, int, const uint32_t*, uint32_t*);
 
-// Consecutive 24-bit pixels to 0xFFRRGGBB: four at a time from three little-endian words
-// (b0 g0 r0 b1 | g1 r1 b2 g2 | r2 b3 g3 r3), then one by one.
-void copyRow24Plain(const uint8_t* row, int count, uint32_t* out)
-{
-    constexpr uint32_t alpha = 0xFF000000u;
-    int i = 0;
-    for (; i + 4 <= count; i += 4, row += 12) {
-        uint32_t w[3];
-        std::memcpy(w, row, sizeof w);
-        out[i] = alpha | w[0];
-        out[i + 1] = alpha | (w[0] >> 24) | (w[1] << 8);
-        out[i + 2] = alpha | (w[1] >> 16) | (w[2] << 16);
-        out[i + 3] = alpha | (w[2] >> 8);
-    }
-    for (; i < count; ++i, row += 3)
-        out[i] = alpha | (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-// The same with one byte shuffle per four pixels, on processors that have it.
-__attribute__((target("ssse3"))) void copyRow24Shuffled(const uint8_t* row, int count, uint32_t* out)
-{
-    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    int i = 0;
-    // Each load reads 16 bytes for 12, so the last four bytes of the row are left to the rest.
-    for (; i + 6 <= count; i += 4, row += 12) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(_mm_shuffle_epi8(bytes, spread), alpha));
-    }
-    copyRow24Plain(row, count - i, out + i);
-}
-#endif
-
-using CopyRow = void (*)(const uint8_t*, int, uint32_t*);
-
-CopyRow chooseCopyRow24()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    if (__builtin_cpu_supports("ssse3"))
-        return copyRow24Shuffled;
-#endif
-    return copyRow24Plain;
-}
-
-// Chosen once for the processor at hand.
-const CopyRow copyRow24 = chooseCopyRow24();
-
 PickRow pickerFor(int bitCount)
 {
     switch (bitCount) {
     case 1:
-        return pickRow1;
+        return pickRow<1>;
     case 4:
-        return pickRow4;
+        return pickRow<4>;
     case 8:
-        return pickRow8;
+        return pickRow<8>;
     default:
-        return pickRow24;
+        return pickRow<24>;
     }
+}
+
+// Consecutive source pixels as 0xFFRRGGBB: the palette lookup carries the alpha, true colour
+// gets it afterwards while the row is still in the cache.
+void copyRow(const gdi::PackedRowFormat& format, const uint8_t* row, int x0, int count, const uint32_t* lut,
+             uint32_t* out)
+{
+    format.fetchColors(row, x0, count, lut, out);
+    if (!format.isPalettised())
+        for (int i = 0; i < count; ++i)
+            out[i] |= 0xFF000000u;
 }
 
 // Column by column sums of source rows [top, bottom), bytes from firstColumn on.
@@ -267,13 +210,14 @@ void ZoomRenderer::renderPicked(const TDibGraphic& source, int zoomedWidth, int 
     for (int i = 0; i < count; ++i)
         columns_[i] = spanStart(window.left() + i, W, zoomedWidth);
     const auto lut = paletteLookup(source);
-    const PickRow pick = pickerFor(source.BitmapInfo().bmiHeader.biBitCount);
+    const int bitCount = source.BitmapInfo().bmiHeader.biBitCount;
+    const PickRow pick = pickerFor(bitCount);
+    const gdi::PackedRowFormat& format = gdi::packedRowFormat(bitCount);
 
-    const bool trueColour = source.ImageFormat() == ifTrueColor;
-    const bool straight = zoomedWidth == W && trueColour;
-    // Enlarging true colour: each source pixel of the window's span is converted once and then
-    // repeated, instead of being put together from bytes again for every repeat.
-    const bool widened = zoomedWidth > W && trueColour;
+    const bool straight = zoomedWidth == W;
+    // Enlarging: each source pixel of the window's span is converted once and then repeated,
+    // instead of being put together from bytes again for every repeat.
+    const bool widened = zoomedWidth > W;
     const int first = columns_[0];
     if (widened) {
         spanPixels_.resize(static_cast<size_t>(columns_[count - 1] - first + 1));
@@ -289,10 +233,10 @@ void ZoomRenderer::renderPicked(const TDibGraphic& source, int zoomedWidth, int 
         if (sy == previousRow) {
             std::memcpy(row, previousOut, sizeof(uint32_t) * static_cast<size_t>(count));
         } else if (straight) {
-            copyRow24(source.ScanLine(sy) + 3 * static_cast<size_t>(window.left()), count, row);
+            copyRow(format, source.ScanLine(sy), window.left(), count, lut.data(), row);
         } else if (widened) {
-            copyRow24(source.ScanLine(sy) + 3 * static_cast<size_t>(first), static_cast<int>(spanPixels_.size()),
-                      spanPixels_.data());
+            copyRow(format, source.ScanLine(sy), first, static_cast<int>(spanPixels_.size()), lut.data(),
+                    spanPixels_.data());
             for (int i = 0; i < count; ++i)
                 row[i] = spanPixels_[columns_[i]];
         } else {

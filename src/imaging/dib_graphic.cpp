@@ -6,6 +6,7 @@
 #include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
 #include "platform/gdi/device_context.h"
+#include "platform/gdi/packed_rows.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -103,34 +104,10 @@ const DefaultPalettes& defaultPalettes()
     throw EPictureError(QStringLiteral("Internal error: Invalid image format"));
 }
 
-// ---- row accessors, one pair per depth ----------------------------------------------------
+// ---- pixel accessors, one pair per depth --------------------------------------------------
 
-uint32_t read1(const uint8_t* row, int32_t x) { return (row[x >> 3] >> (7 - (x & 7))) & 1u; }
-void write1(uint8_t* row, int32_t x, uint32_t v)
-{
-    const uint8_t mask = static_cast<uint8_t>(0x80u >> (x & 7));
-    row[x >> 3] = v ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-}
-uint32_t read4(const uint8_t* row, int32_t x) { return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4); }
-void write4(uint8_t* row, int32_t x, uint32_t v)
-{
-    uint8_t& b = row[x >> 1];
-    b = (x & 1) ? static_cast<uint8_t>((b & 0xF0u) | (v & 0x0Fu)) : static_cast<uint8_t>((b & 0x0Fu) | ((v & 0x0Fu) << 4));
-}
-uint32_t read8(const uint8_t* row, int32_t x) { return row[x]; }
-void write8(uint8_t* row, int32_t x, uint32_t v) { row[x] = static_cast<uint8_t>(v); }
-uint32_t read24(const uint8_t* row, int32_t x)
-{
-    const uint8_t* p = row + 3 * static_cast<ptrdiff_t>(x);
-    return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-}
-void write24(uint8_t* row, int32_t x, uint32_t v)
-{
-    uint8_t* p = row + 3 * static_cast<ptrdiff_t>(x);
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-}
+// A 1-bit picture stores 1 for any nonzero index.
+void write1(uint8_t* row, int32_t x, uint32_t v) { gdi::storePackedPixel<1>(row, x, v != 0); }
 
 } // namespace
 
@@ -416,16 +393,16 @@ void TDibGraphic::NewImage(int32_t width, int32_t height, TImageFormat format, c
 
         switch (bits) {
         case 1:
-            reader_ = read1, writer_ = write1;
+            reader_ = gdi::loadPackedPixel<1>, writer_ = write1;
             break;
         case 4:
-            reader_ = read4, writer_ = write4;
+            reader_ = gdi::loadPackedPixel<4>, writer_ = gdi::storePackedPixel<4>;
             break;
         case 8:
-            reader_ = read8, writer_ = write8;
+            reader_ = gdi::loadPackedPixel<8>, writer_ = gdi::storePackedPixel<8>;
             break;
         default:
-            reader_ = read24, writer_ = write24;
+            reader_ = gdi::loadPackedPixel<24>, writer_ = gdi::storePackedPixel<24>;
             break;
         }
 

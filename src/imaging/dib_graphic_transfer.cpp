@@ -6,6 +6,7 @@
 #include "platform/framework/picture.h"
 #include "platform/framework/stream.h"
 #include "platform/gdi/device_context.h"
+#include "platform/gdi/packed_rows.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -130,15 +131,10 @@ void TDibGraphic::LoadFromBitmapHandle(const HBITMAP& bitmap)
     const int height = GetHeight();
     const int width = GetWidth();
     if (bits == 32) {
-        for (int y = 0; y < height; ++y) {
-            const uint8_t* from = source.scanLine(y);
-            uint8_t* to = ScanLine(y);
-            for (int x = 0; x < width; ++x, from += 4, to += 3) {
-                to[0] = from[0];
-                to[1] = from[1];
-                to[2] = from[2];
-            }
-        }
+        const gdi::PackedRowFormat& from = gdi::packedRowFormat(32);
+        const gdi::PackedRowFormat& to = gdi::packedRowFormat(24);
+        for (int y = 0; y < height; ++y)
+            gdi::convertPackedRow(from, source.scanLine(y), 0, to, ScanLine(y), 0, width);
     } else {
         std::memcpy(Bits_, source.bits(), std::min(source.imageBytes(), static_cast<size_t>(RowBytes_) * height));
     }
@@ -279,11 +275,10 @@ void TDibGraphic::SaveToClipboard()
         for (int y = 0; y < surface.height(); ++y)
             std::memcpy(image.scanLine(y), surface.scanLine(y), static_cast<size_t>(surface.width()) * 4);
     } else {
-        for (int y = 0; y < surface.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < surface.width(); ++x)
-                row[x] = surface.rawPixel(x, y) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
-        }
+        const gdi::PackedRowFormat& mono = gdi::packedRowFormat(1);
+        const uint32_t colors[2] = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+        for (int y = 0; y < surface.height(); ++y)
+            mono.fetchColors(surface.scanLine(y), 0, surface.width(), colors, reinterpret_cast<uint32_t*>(image.scanLine(y)));
     }
     QGuiApplication::clipboard()->setImage(image);
 }

@@ -8,39 +8,7 @@
 #include "imaging/transforms/palette_index_finder.h"
 #include "imaging/transforms/pixel_rows.h"
 #include "imaging/transforms/row_workers.h"
-
-namespace {
-
-// Row y of a surface of any depth as 0x00RRGGBB colours.
-void readSurfaceRow(const gdi::DibSurface& surface, int y, int count, uint32_t* out,
-                    const std::array<uint32_t, 256>& table)
-{
-    const uint8_t* row = surface.scanLine(y);
-    switch (surface.bitsPerPixel()) {
-    case 32:
-        for (int x = 0; x < count; ++x)
-            out[x] = pixel_rows::bgrAt(row + 4 * x);
-        break;
-    case 24:
-        for (int x = 0; x < count; ++x)
-            out[x] = pixel_rows::bgrAt(row + 3 * x);
-        break;
-    case 8:
-        for (int x = 0; x < count; ++x)
-            out[x] = table[row[x]];
-        break;
-    case 4:
-        for (int x = 0; x < count; ++x)
-            out[x] = table[(x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)];
-        break;
-    default:
-        for (int x = 0; x < count; ++x)
-            out[x] = table[(row[x >> 3] >> (7 - (x & 7))) & 1];
-        break;
-    }
-}
-
-} // namespace
+#include "platform/gdi/packed_rows.h"
 
 void ConvertPictureFromSurface(TDibGraphic& Picture, const gdi::DibSurface& Drawn, TImageFormat Format)
 {
@@ -61,6 +29,8 @@ void ConvertPictureFromSurface(TDibGraphic& Picture, const gdi::DibSurface& Draw
     for (size_t i = 0; i < entries.size() && i < table.size(); ++i)
         table[i] = (uint32_t{entries[i].red} << 16) | (uint32_t{entries[i].green} << 8) | entries[i].blue;
 
+    const gdi::PackedRowFormat& drawnFormat = gdi::packedRowFormat(Drawn.bitsPerPixel());
+    const gdi::PackedRowFormat& trueColorFormat = gdi::packedRowFormat(24);
     const bool trueColor = Format == ifTrueColor;
     std::optional<PaletteIndexFinder> finders[row_workers::MaxWorkers];
     std::vector<uint32_t> colors[row_workers::MaxWorkers];
@@ -76,11 +46,9 @@ void ConvertPictureFromSurface(TDibGraphic& Picture, const gdi::DibSurface& Draw
                 indexes[worker].assign(static_cast<size_t>(width), 0);
             }
             for (int y = first; y < last; ++y) {
-                readSurfaceRow(Drawn, y, overlapWidth, rowColors.data(), table);
+                drawnFormat.fetchColors(Drawn.scanLine(y), 0, overlapWidth, table.data(), rowColors.data());
                 if (trueColor) {
-                    uint8_t* out = Picture.ScanLine(y);
-                    for (int x = 0; x < overlapWidth; ++x)
-                        pixel_rows::storeBgr(out + 3 * x, rowColors[x]);
+                    trueColorFormat.store(rowColors.data(), 0, overlapWidth, Picture.ScanLine(y));
                     continue;
                 }
                 PaletteIndexFinder& finder = *finders[worker];

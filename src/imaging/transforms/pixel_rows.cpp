@@ -1,8 +1,23 @@
 #include "imaging/transforms/pixel_rows.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/packed_rows.h"
+
 namespace pixel_rows {
+
+namespace {
+
+// Rows pass through the packed-row functions a chunk at a time, on the stack.
+constexpr int kChunk = 512;
+
+const gdi::PackedRowFormat& formatOf(const TDibGraphic& picture)
+{
+    return gdi::packedRowFormat(ImageFormatBitCount(picture.ImageFormat()));
+}
+
+} // namespace
 
 std::array<uint32_t, 256> paletteColors(const TDibGraphic& picture)
 {
@@ -17,53 +32,24 @@ std::array<uint32_t, 256> paletteColors(const TDibGraphic& picture)
 
 void readIndexes(const TDibGraphic& picture, int y, uint8_t* out)
 {
-    const uint8_t* row = picture.ScanLine(y);
-    const int width = picture.GetWidth();
-    switch (ImageFormatBitCount(picture.ImageFormat())) {
-    case 1:
-        for (int x = 0; x < width; ++x)
-            out[x] = (row[x >> 3] >> (7 - (x & 7))) & 1;
-        break;
-    case 4:
-        for (int x = 0; x < width; ++x)
-            out[x] = (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-        break;
-    default:
-        std::memcpy(out, row, static_cast<size_t>(width));
-        break;
-    }
+    formatOf(picture).fetchIndexes(picture.ScanLine(y), 0, picture.GetWidth(), out);
 }
 
 void writeIndexes(TDibGraphic& picture, int y, const uint8_t* indexes)
 {
+    const gdi::PackedRowFormat& format = formatOf(picture);
     uint8_t* row = picture.ScanLine(y);
     const int width = picture.GetWidth();
-    switch (ImageFormatBitCount(picture.ImageFormat())) {
-    case 1: {
-        int x = 0;
-        for (; x + 8 <= width; x += 8) {
-            uint8_t byte = 0;
-            for (int k = 0; k < 8; ++k)
-                byte = static_cast<uint8_t>(byte << 1 | (indexes[x + k] != 0));
-            row[x >> 3] = byte;
-        }
-        for (; x < width; ++x) {
-            const uint8_t bit = static_cast<uint8_t>(0x80 >> (x & 7));
-            row[x >> 3] = indexes[x] ? (row[x >> 3] | bit) : (row[x >> 3] & ~bit);
-        }
-        break;
+    if (format.bitsPerPixel != 1) {
+        format.storeIndexes(indexes, 0, width, row);
+        return;
     }
-    case 4: {
-        int x = 0;
-        for (; x + 2 <= width; x += 2)
-            row[x >> 1] = static_cast<uint8_t>((indexes[x] & 0x0F) << 4 | (indexes[x + 1] & 0x0F));
-        if (x < width)
-            row[x >> 1] = static_cast<uint8_t>((indexes[x] & 0x0F) << 4 | (row[x >> 1] & 0x0F));
-        break;
-    }
-    default:
-        std::memcpy(row, indexes, static_cast<size_t>(width));
-        break;
+    uint8_t bits[kChunk];
+    for (int x = 0; x < width; x += kChunk) {
+        const int n = std::min(kChunk, width - x);
+        for (int i = 0; i < n; ++i)
+            bits[i] = indexes[x + i] != 0;
+        format.storeIndexes(bits, x, n, row);
     }
 }
 
@@ -71,22 +57,17 @@ void readBgr(const TDibGraphic& picture, int y, const std::array<uint32_t, 256>&
 {
     const int width = picture.GetWidth();
     const uint8_t* row = picture.ScanLine(y);
-    switch (ImageFormatBitCount(picture.ImageFormat())) {
-    case 24:
+    const gdi::PackedRowFormat& format = formatOf(picture);
+    if (format.bitsPerPixel == 24) {
         std::memcpy(out, row, static_cast<size_t>(width) * 3);
         return;
-    case 8:
-        for (int x = 0; x < width; ++x)
-            storeBgr(out + 3 * x, colors[row[x]]);
-        return;
-    case 4:
-        for (int x = 0; x < width; ++x)
-            storeBgr(out + 3 * x, colors[(x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)]);
-        return;
-    default:
-        for (int x = 0; x < width; ++x)
-            storeBgr(out + 3 * x, colors[(row[x >> 3] >> (7 - (x & 7))) & 1]);
-        return;
+    }
+    const gdi::PackedRowFormat& bgr = gdi::packedRowFormat(24);
+    uint32_t values[kChunk];
+    for (int x = 0; x < width; x += kChunk) {
+        const int n = std::min(kChunk, width - x);
+        format.fetchColors(row, x, n, colors.data(), values);
+        bgr.store(values, x, n, out);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "imaging/dib_graphic.h"
+#include "platform/gdi/packed_rows.h"
 
 namespace pixel_rows {
 
@@ -22,16 +23,15 @@ void writeIndexes(TDibGraphic& picture, int y, const uint8_t* indexes);
 // Row y as blue, green, red bytes, three per pixel, for any format.
 void readBgr(const TDibGraphic& picture, int y, const std::array<uint32_t, 256>& colors, uint8_t* out);
 
+// The 0x00RRGGBB colour of the blue, green, red bytes at p, and back.
 inline uint32_t bgrAt(const uint8_t* p)
 {
-    return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+    return gdi::loadPackedPixel<24>(p, 0);
 }
 
 inline void storeBgr(uint8_t* p, uint32_t color)
 {
-    p[0] = static_cast<uint8_t>(color);
-    p[1] = static_cast<uint8_t>(color >> 8);
-    p[2] = static_cast<uint8_t>(color >> 16);
+    gdi::storePackedPixel<24>(p, 0, color);
 }
 
 } // namespace pixel_rows

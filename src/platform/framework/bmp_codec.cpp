@@ -2,6 +2,7 @@
 
 #include "platform/framework/exceptions.h"
 #include "platform/framework/size_policy.h"
+#include "platform/gdi/packed_rows.h"
 
 #include <algorithm>
 #include <array>
@@ -207,16 +208,22 @@ void decodeUncompressed(const Header& h, std::span<const uint8_t> pixels, gdi::D
     const uint64_t sourceRowBytes = ((static_cast<uint64_t>(h.width) * h.bitCount + 31) / 32) * 4;
     const int width = static_cast<int>(h.width);
 
-    // 16-bit pixels go through a table of all 65536 values, built once per picture.
+    // 2-bit rows widen to 4 bits, 5-5-5 rows to 24 bits and 32-bit rows lose their fourth byte
+    // through the packed-row functions.
+    const gdi::PackedRowFormat& source = gdi::packedRowFormat(h.bitCount);
+    const gdi::PackedRowFormat& target = gdi::packedRowFormat(surface.bitsPerPixel());
+    const bool plain16 = h.masks == std::array<uint32_t, 3>{0x7C00, 0x03E0, 0x001F};
+    const bool plain32 = h.masks == std::array<uint32_t, 3>{0x00FF0000, 0x0000FF00, 0x000000FF};
+
+    // Other 16-bit masks go through a table of all 65536 values, built once per picture.
     std::vector<std::array<uint8_t, 3>> table16;
-    if (h.bitCount == 16) {
+    if (h.bitCount == 16 && !plain16) {
         const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
         table16.resize(65536);
         for (uint32_t v = 0; v < 65536; ++v)
             table16[v] = {blue(v), green(v), red(v)};
     }
     const Channel red32(h.masks[0]), green32(h.masks[1]), blue32(h.masks[2]);
-    const bool plain32 = h.masks == std::array<uint32_t, 3>{0x00FF0000, 0x0000FF00, 0x000000FF};
 
     for (int64_t row = 0; row < h.height; ++row) {
         const uint8_t* src = pixels.data() + static_cast<size_t>(row * sourceRowBytes);
@@ -229,13 +236,13 @@ void decodeUncompressed(const Header& h, std::span<const uint8_t> pixels, gdi::D
             std::memcpy(dst, src, static_cast<size_t>(sourceRowBytes));
             break;
         case 2:
-            for (int x = 0; x < width; ++x) {
-                const uint8_t index = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
-                uint8_t& b = dst[x >> 1];
-                b = (x & 1) ? static_cast<uint8_t>((b & 0xF0u) | index) : static_cast<uint8_t>(index << 4);
-            }
+            gdi::convertPackedRow(source, src, 0, target, dst, 0, width);
             break;
         case 16:
+            if (plain16) {
+                gdi::convertPackedRow(source, src, 0, target, dst, 0, width);
+                break;
+            }
             for (int x = 0; x < width; ++x) {
                 const auto& bgr = table16[src[2 * x] | (src[2 * x + 1] << 8)];
                 std::memcpy(dst + 3 * static_cast<size_t>(x), bgr.data(), 3);
@@ -243,10 +250,7 @@ void decodeUncompressed(const Header& h, std::span<const uint8_t> pixels, gdi::D
             break;
         case 32:
             if (plain32) {
-                for (int x = 0; x < width; ++x) {
-                    std::memcpy(dst + 4 * static_cast<size_t>(x), src + 4 * static_cast<size_t>(x), 3);
-                    dst[4 * static_cast<size_t>(x) + 3] = 0;
-                }
+                gdi::convertPackedRow(source, src, 0, target, dst, 0, width);
             } else {
                 for (int x = 0; x < width; ++x) {
                     const uint8_t* p = src + 4 * static_cast<size_t>(x);
@@ -269,6 +273,7 @@ void decodeUncompressed(const Header& h, std::span<const uint8_t> pixels, gdi::D
 void decodeRle(const Header& h, std::span<const uint8_t> data, gdi::DibSurface& surface)
 {
     const bool four = h.compression == kRle4;
+    const gdi::PackedRowFormat& format = gdi::packedRowFormat(four ? 4 : 8);
     const int64_t width = h.width;
     const int64_t height = h.height;
     const size_t rowBytes = static_cast<size_t>(surface.rowBytes());
@@ -276,16 +281,12 @@ void decodeRle(const Header& h, std::span<const uint8_t> data, gdi::DibSurface& 
     int64_t x = 0;
     int64_t y = 0; // stored row, from the bottom
     size_t pos = 0;
+    uint8_t indexes[256];
 
-    const auto put = [&](int64_t px, uint8_t value) {
-        uint8_t* row = bits + static_cast<size_t>(y) * rowBytes;
-        if (four) {
-            uint8_t& b = row[px >> 1];
-            b = (px & 1) ? static_cast<uint8_t>((b & 0xF0u) | (value & 0x0Fu))
-                         : static_cast<uint8_t>((b & 0x0Fu) | (value << 4));
-        } else {
-            row[px] = value;
-        }
+    // Indexes [0, count) go to the current row from x on, as far as the row reaches.
+    const auto put = [&](int64_t count) {
+        const int n = static_cast<int>(std::min(count, width - x));
+        format.storeIndexes(indexes, static_cast<int>(x), n, bits + static_cast<size_t>(y) * rowBytes);
     };
 
     while (y < height) {
@@ -295,11 +296,10 @@ void decodeRle(const Header& h, std::span<const uint8_t> data, gdi::DibSurface& 
         const uint8_t value = data[pos + 1];
         pos += 2;
         if (count > 0) {
-            const int64_t end = std::min(x + count, width);
-            for (int64_t px = x; px < end; ++px) {
-                const uint8_t v = four ? (((px - x) & 1) ? (value & 0x0Fu) : (value >> 4)) : value;
-                put(px, v);
-            }
+            // At 4 bits a run alternates the byte's two indexes.
+            for (int i = 0; i < count; ++i)
+                indexes[i] = four ? ((i & 1) ? (value & 0x0Fu) : (value >> 4)) : value;
+            put(count);
             x = std::min<int64_t>(x + count, width);
             continue;
         }
@@ -322,13 +322,8 @@ void decodeRle(const Header& h, std::span<const uint8_t> data, gdi::DibSurface& 
             const size_t padded = (literalBytes + 1u) & ~size_t{1};
             if (data.size() - pos < literalBytes)
                 fail(QStringLiteral("the compressed data is truncated"));
-            const int64_t end = std::min<int64_t>(x + value, width);
-            for (int64_t px = x; px < end; ++px) {
-                const size_t i = static_cast<size_t>(px - x);
-                const uint8_t v = four ? ((i & 1) ? (data[pos + i / 2] & 0x0Fu) : (data[pos + i / 2] >> 4))
-                                       : data[pos + i];
-                put(px, v);
-            }
+            format.fetchIndexes(data.data() + pos, 0, value, indexes);
+            put(value);
             x = std::min<int64_t>(x + value, width);
             pos += std::min(padded, data.size() - pos);
             break;
@@ -346,21 +341,12 @@ void coverUsedIndexes(gdi::DibSurface& surface, std::vector<gdi::RgbQuad>& table
     const size_t size = table.size();
     if (size >= capacity)
         return;
-    const int width = surface.width();
+    const gdi::PackedRowFormat& format = gdi::packedRowFormat(bits);
+    std::vector<uint8_t> indexes(static_cast<size_t>(surface.width()));
     bool outside = size == 0;
     for (int y = 0; y < surface.height() && !outside; ++y) {
-        const uint8_t* row = surface.scanLine(y);
-        if (bits == 8) {
-            for (int x = 0; x < width; ++x)
-                outside |= row[x] >= size;
-        } else if (bits == 4) {
-            for (int x = 0; x < width; ++x)
-                outside |= static_cast<size_t>((x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4)) >= size;
-        } else {
-            // One entry (size 1): any set bit is past it.
-            for (int x = 0; x < width; ++x)
-                outside |= ((row[x >> 3] >> (7 - (x & 7))) & 1u) != 0;
-        }
+        format.fetchIndexes(surface.scanLine(y), 0, surface.width(), indexes.data());
+        outside = *std::max_element(indexes.begin(), indexes.end()) >= size;
     }
     if (outside)
         table.resize(capacity, gdi::RgbQuad{0, 0, 0, 0});

@@ -1,5 +1,7 @@
 #include "dib_surface.h"
 
+#include "platform/gdi/packed_rows.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -49,19 +51,15 @@ uint32_t DibSurface::rawPixel(int x, int y) const
     const uint8_t* row = scanLine(y);
     switch (bitsPerPixel_) {
     case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+        return loadPackedPixel<1>(row, x);
     case 4:
-        return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4);
+        return loadPackedPixel<4>(row, x);
     case 8:
-        return row[x];
-    case 24: {
-        const uint8_t* p = row + 3 * static_cast<size_t>(x);
-        return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-    }
-    default: {
-        const uint8_t* p = row + 4 * static_cast<size_t>(x);
-        return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-    }
+        return loadPackedPixel<8>(row, x);
+    case 24:
+        return loadPackedPixel<24>(row, x);
+    default:
+        return loadPackedPixel<32>(row, x);
     }
 }
 
@@ -69,35 +67,16 @@ void DibSurface::setRawPixel(int x, int y, uint32_t value)
 {
     uint8_t* row = scanLine(y);
     switch (bitsPerPixel_) {
-    case 1: {
-        const uint8_t mask = static_cast<uint8_t>(0x80u >> (x & 7));
-        row[x >> 3] = (value & 1u) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-        break;
-    }
-    case 4: {
-        uint8_t& b = row[x >> 1];
-        b = (x & 1) ? static_cast<uint8_t>((b & 0xF0u) | (value & 0x0Fu))
-                    : static_cast<uint8_t>((b & 0x0Fu) | ((value & 0x0Fu) << 4));
-        break;
-    }
+    case 1:
+        return storePackedPixel<1>(row, x, value);
+    case 4:
+        return storePackedPixel<4>(row, x, value);
     case 8:
-        row[x] = static_cast<uint8_t>(value);
-        break;
-    case 24: {
-        uint8_t* p = row + 3 * static_cast<size_t>(x);
-        p[0] = static_cast<uint8_t>(value);
-        p[1] = static_cast<uint8_t>(value >> 8);
-        p[2] = static_cast<uint8_t>(value >> 16);
-        break;
-    }
-    default: {
-        uint8_t* p = row + 4 * static_cast<size_t>(x);
-        p[0] = static_cast<uint8_t>(value);
-        p[1] = static_cast<uint8_t>(value >> 8);
-        p[2] = static_cast<uint8_t>(value >> 16);
-        p[3] = 0;
-        break;
-    }
+        return storePackedPixel<8>(row, x, value);
+    case 24:
+        return storePackedPixel<24>(row, x, value);
+    default:
+        return storePackedPixel<32>(row, x, value);
     }
 }
 

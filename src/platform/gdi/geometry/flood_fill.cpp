@@ -5,6 +5,7 @@
 
 #include "platform/gdi/geometry/geometry.h"
 #include "platform/gdi/dib_surface.h"
+#include "platform/gdi/packed_rows.h"
 
 #include <algorithm>
 #include <utility>
@@ -19,27 +20,6 @@
 namespace gdi::geometry {
 namespace {
 
-// Reads stored values of one depth straight from a row.
-template <int Bits>
-struct RowReader {
-    static uint32_t get(const uint8_t* row, int x)
-    {
-        if constexpr (Bits == 1)
-            return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-        else if constexpr (Bits == 4)
-            return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4);
-        else if constexpr (Bits == 8)
-            return row[x];
-        else if constexpr (Bits == 24) {
-            const uint8_t* p = row + 3 * static_cast<size_t>(x);
-            return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-        } else {
-            const uint8_t* p = row + 4 * static_cast<size_t>(x);
-            return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-        }
-    }
-};
-
 // Which pixels belong to the fill and how far a run of them reaches, on raw rows of one depth.
 // Surface fills take pixels equal to the value, border fills those that differ from it. The
 // common cases (equal runs at 8, 24 and 32 bits) compare several pixels per step.
@@ -49,7 +29,7 @@ struct RunFinder {
 
     bool inside(const uint8_t* row, int x) const
     {
-        return (RowReader<Bits>::get(row, x) == value) == Surface;
+        return (loadPackedPixel<Bits>(row, x) == value) == Surface;
     }
 
     // First x in [x, limit) that is not inside, or limit.
@@ -139,7 +119,7 @@ struct PackedSurfaceRunFinder {
     static constexpr int perByte = 8 / Bits;
     uint32_t value;
 
-    bool inside(const uint8_t* row, int x) const { return RowReader<Bits>::get(row, x) == value; }
+    bool inside(const uint8_t* row, int x) const { return loadPackedPixel<Bits>(row, x) == value; }
 
     uint8_t byteOfValue() const
     {
