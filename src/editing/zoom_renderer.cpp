@@ -11,6 +11,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#endif
 
 namespace {
 
@@ -57,15 +60,63 @@ PickRow pickerFor(int bitCount)
     }
 }
 
-// Consecutive source pixels as 0xFFRRGGBB: the palette lookup carries the alpha, true colour
-// gets it afterwards while the row is still in the cache.
+// Consecutive 24-bit pixels to 0xFFRRGGBB: four at a time from three little-endian words
+// (b0 g0 r0 b1 | g1 r1 b2 g2 | r2 b3 g3 r3), then one by one.
+void copyRow24Plain(const uint8_t* row, int count, uint32_t* out)
+{
+    constexpr uint32_t alpha = 0xFF000000u;
+    int i = 0;
+    for (; i + 4 <= count; i += 4, row += 12) {
+        uint32_t w[3];
+        std::memcpy(w, row, sizeof w);
+        out[i] = alpha | w[0];
+        out[i + 1] = alpha | (w[0] >> 24) | (w[1] << 8);
+        out[i + 2] = alpha | (w[1] >> 16) | (w[2] << 16);
+        out[i + 3] = alpha | (w[2] >> 8);
+    }
+    for (; i < count; ++i, row += 3)
+        out[i] = alpha | (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same with one byte shuffle per four pixels, on processors that have it.
+__attribute__((target("ssse3"))) void copyRow24Shuffled(const uint8_t* row, int count, uint32_t* out)
+{
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    int i = 0;
+    // Each load reads 16 bytes for 12, so the last four bytes of the row are left to the rest.
+    for (; i + 6 <= count; i += 4, row += 12) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(_mm_shuffle_epi8(bytes, spread), alpha));
+    }
+    copyRow24Plain(row, count - i, out + i);
+}
+#endif
+
+using CopyRow24 = void (*)(const uint8_t*, int, uint32_t*);
+
+CopyRow24 chooseCopyRow24()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("ssse3"))
+        return copyRow24Shuffled;
+#endif
+    return copyRow24Plain;
+}
+
+// Chosen once for the processor at hand.
+const CopyRow24 copyRow24 = chooseCopyRow24();
+
+// Consecutive source pixels as 0xFFRRGGBB: true colour by the copy above, which sets the alpha
+// in the same pass; palettised rows by the packed-row table, whose lookup carries the alpha.
 void copyRow(const gdi::PackedRowFormat& format, const uint8_t* row, int x0, int count, const uint32_t* lut,
              uint32_t* out)
 {
-    format.fetchColors(row, x0, count, lut, out);
-    if (!format.isPalettised())
-        for (int i = 0; i < count; ++i)
-            out[i] |= 0xFF000000u;
+    if (format.bitsPerPixel == 24)
+        copyRow24(row + 3 * static_cast<size_t>(x0), count, out);
+    else
+        format.fetchColors(row, x0, count, lut, out);
 }
 
 // Column by column sums of source rows [top, bottom), bytes from firstColumn on.

@@ -135,8 +135,9 @@ TEST_P(PackedRowsTest, FetchAgreesWithPixelRead)
             const uint32_t expected = row.get(t.x0 + i);
             ASSERT_EQ(values[i], expected) << "width " << width << " x0 " << t.x0 << " pixel " << i;
             ASSERT_EQ(shown[i], format().isPalettised() ? colors[expected] : expected) << "pixel " << i;
-            if (format().isPalettised())
+            if (format().isPalettised()) {
                 ASSERT_EQ(indexes[i], expected) << "pixel " << i;
+            }
         }
         EXPECT_EQ(values[t.count], 0xDEADBEEFu) << "wrote past count";
         EXPECT_EQ(shown[t.count], 0xDEADBEEFu) << "wrote past count";

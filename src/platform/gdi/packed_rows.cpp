@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
@@ -24,6 +25,17 @@ struct ThroughTable {
     uint32_t operator()(uint32_t v) const { return colors[v]; }
 };
 
+// The pixels of every byte value, for plain fetches: one copy per whole byte.
+template <int Bits, class Out>
+constexpr auto spreadBytes = [] {
+    constexpr int perByte = 8 / Bits;
+    std::array<std::array<Out, perByte>, 256> t{};
+    for (uint32_t b = 0; b < 256; ++b)
+        for (int k = 0; k < perByte; ++k)
+            t[b][k] = static_cast<Out>((b >> (8 - Bits * (k + 1))) & ((1u << Bits) - 1));
+    return t;
+}();
+
 template <int Bits, class Out, class Map>
 void fetchSubByte(const uint8_t* row, int x0, int count, Out* out, Map map)
 {
@@ -33,6 +45,10 @@ void fetchSubByte(const uint8_t* row, int x0, int count, Out* out, Map map)
     for (; i < count && (x0 + i) % perByte != 0; ++i)
         out[i] = static_cast<Out>(map(loadPackedPixel<Bits>(row, x0 + i)));
     const uint8_t* p = row + (x0 + i) / perByte;
+    if constexpr (std::is_same_v<Map, Unchanged>) {
+        for (; i + perByte <= count; i += perByte, ++p)
+            std::memcpy(out + i, spreadBytes<Bits, Out>[*p].data(), sizeof(Out) * perByte);
+    }
     for (; i + perByte <= count; i += perByte, ++p) {
         const uint32_t b = *p;
         for (int k = 0; k < perByte; ++k)
@@ -50,11 +66,12 @@ void storeSubByte(const In* in, int x0, int count, uint8_t* row)
     int i = 0;
     for (; i < count && (x0 + i) % perByte != 0; ++i)
         storePackedPixel<Bits>(row, x0 + i, in[i]);
-    uint8_t* p = row + (x0 + i) / perByte;
+    const In* __restrict from = in;
+    uint8_t* __restrict p = row + (x0 + i) / perByte;
     for (; i + perByte <= count; i += perByte, ++p) {
         uint32_t b = 0;
         for (int k = 0; k < perByte; ++k)
-            b = (b << Bits) | (in[i + k] & mask);
+            b = (b << Bits) | (from[i + k] & mask);
         *p = static_cast<uint8_t>(b);
     }
     for (; i < count; ++i)
@@ -130,39 +147,36 @@ void store8Indexes(const uint8_t* in, int x0, int count, uint8_t* row)
 
 // ---- 16 bits, 5-5-5 -----------------------------------------------------------------------------
 
-constexpr std::array<uint8_t, 32> expanded5 = [] {
-    std::array<uint8_t, 32> t{};
-    for (uint32_t v = 0; v < 32; ++v)
-        t[v] = static_cast<uint8_t>(expandChannel5(v));
-    return t;
-}();
-
-constexpr std::array<uint8_t, 256> reduced8 = [] {
-    std::array<uint8_t, 256> t{};
-    for (uint32_t c = 0; c < 256; ++c)
-        t[c] = static_cast<uint8_t>(reduceChannel8(c));
-    return t;
-}();
+// expandChannel5 and reduceChannel8 without division, so that the loops run many pixels at a
+// time; equal to them on every input.
+inline uint32_t expand5(uint32_t v) { return (v * 527 + 23) >> 6; }
+inline uint32_t reduce8(uint32_t c)
+{
+    const uint32_t x = c * 31 + 127;
+    return (x + 1 + (x >> 8)) >> 8;
+}
 
 void fetch16(const uint8_t* row, int x0, int count, uint32_t* out)
 {
-    const uint8_t* p = row + 2 * static_cast<size_t>(x0);
-    for (int i = 0; i < count; ++i, p += 2) {
-        const uint32_t v = p[0] | (uint32_t{p[1]} << 8);
-        out[i] = (uint32_t{expanded5[(v >> 10) & 31]} << 16) | (uint32_t{expanded5[(v >> 5) & 31]} << 8)
-            | expanded5[v & 31];
+    const uint8_t* __restrict p = row + 2 * static_cast<size_t>(x0);
+    uint32_t* __restrict q = out;
+    for (int i = 0; i < count; ++i) {
+        uint16_t w;
+        std::memcpy(&w, p + 2 * static_cast<size_t>(i), 2);
+        const uint32_t v = w;
+        q[i] = (expand5((v >> 10) & 31) << 16) | (expand5((v >> 5) & 31) << 8) | expand5(v & 31);
     }
 }
 
 void store16(const uint32_t* in, int x0, int count, uint8_t* row)
 {
-    uint8_t* p = row + 2 * static_cast<size_t>(x0);
-    for (int i = 0; i < count; ++i, p += 2) {
-        const uint32_t c = in[i];
-        const uint32_t v = (uint32_t{reduced8[(c >> 16) & 0xFF]} << 10) | (uint32_t{reduced8[(c >> 8) & 0xFF]} << 5)
-            | reduced8[c & 0xFF];
-        p[0] = static_cast<uint8_t>(v);
-        p[1] = static_cast<uint8_t>(v >> 8);
+    const uint32_t* __restrict p = in;
+    uint8_t* __restrict q = row + 2 * static_cast<size_t>(x0);
+    for (int i = 0; i < count; ++i) {
+        const uint32_t c = p[i];
+        const auto w = static_cast<uint16_t>((reduce8((c >> 16) & 0xFF) << 10) | (reduce8((c >> 8) & 0xFF) << 5)
+                                             | reduce8(c & 0xFF));
+        std::memcpy(q + 2 * static_cast<size_t>(i), &w, 2);
     }
 }
 
