@@ -5,6 +5,7 @@
 #include "document/new_bmp_form.h"
 #include "imaging/dib_graphic.h"
 #include "modal_script.h"
+#include "picture_window_fixture.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/brush.h"
 #include "platform/framework/canvas.h"
@@ -36,36 +37,19 @@ Answer slideAndPress(int position, const QString& button)
                   pressButton(button)});
 }
 
-class FormMainEffectsTest : public ::testing::Test {
+class FormMainEffectsTest : public PictureWindowTest {
 protected:
     void SetUp() override
     {
-        sizeDialog = std::make_unique<TNewBMPForm>();
-        NewBMPForm = sizeDialog.get();
-        area.resize(900, 600);
-        area.show();
-        ModalScript script;
-        script.then(steps({setField(QStringLiteral("WidthEdit"), QStringLiteral("6")),
-                           setField(QStringLiteral("HeightEdit"), QStringLiteral("4")),
-                           pressButton(QStringLiteral("Да"))}));
-        form = TFormMain::NewPicture(&area, nullptr);
+        PictureWindowTest::SetUp();
+        form = newPicture(6, 4);
         picture = form->GetGraphic();
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 6; ++x)
                 picture->SetPixelRGB(x, y, 0x808080);
         form->Modified = false;
     }
-    void TearDown() override
-    {
-        form->Modified = false;
-        area.closeAllSubWindows();
-        for (QMdiSubWindow* window : area.subWindowList())
-            delete window;
-        NewBMPForm = nullptr;
-    }
 
-    std::unique_ptr<TNewBMPForm> sizeDialog;
-    QMdiArea area;
     TFormMain* form = nullptr;
     TDibGraphic* picture = nullptr;
 };

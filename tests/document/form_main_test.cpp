@@ -9,6 +9,7 @@
 #include "editing/slider.h"
 #include "imaging/dib_graphic.h"
 #include "modal_script.h"
+#include "picture_window_fixture.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/image.h"
@@ -49,35 +50,8 @@ widget_test::Answer newSize(const QString& width, const QString& height)
                   pressButton(QStringLiteral("Да"))});
 }
 
-class FormMainTest : public ::testing::Test {
+class FormMainTest : public PictureWindowTest {
 protected:
-    void SetUp() override
-    {
-        sizeDialog = std::make_unique<TNewBMPForm>();
-        NewBMPForm = sizeDialog.get();
-        area.resize(900, 600);
-        area.show();
-    }
-    void TearDown() override
-    {
-        // Nobody is there to answer the close query.
-        for (QMdiSubWindow* window : area.subWindowList()) {
-            if (auto* form = qobject_cast<TFormMain*>(window->widget()))
-                form->Modified = false;
-        }
-        area.closeAllSubWindows();
-        for (QMdiSubWindow* window : area.subWindowList())
-            delete window;
-        NewBMPForm = nullptr;
-    }
-
-    TFormMain* newPicture(int width, int height, const TFormMain* issuing = nullptr)
-    {
-        ModalScript script;
-        script.then(newSize(QString::number(width), QString::number(height)));
-        return TFormMain::NewPicture(&area, issuing);
-    }
-
     // A stroke as the mouse protocol makes it: snapshot at the press, paint, copy into the
     // work image at the release.
     static void stroke(TFormMain* form, uint32_t colour, int x)
@@ -90,9 +64,6 @@ protected:
         form->Image->Canvas()->Handle()->BitBlt(0, 0, picture->GetWidth(), picture->GetHeight(), &from, 0, 0,
                                                 gdi::SRCCOPY);
     }
-
-    std::unique_ptr<TNewBMPForm> sizeDialog;
-    QMdiArea area;
 };
 
 TEST_F(FormMainTest, ANewWindowStartsAsTheFormSaysAndIsFormMain)

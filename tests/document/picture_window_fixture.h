@@ -1,6 +1,6 @@
 #pragma once
-// Picture windows inside a frame's client area, made by New with a chosen size, for tests that
-// drive a window's commands and mouse.
+// Picture windows inside a frame's client area, made by New with a chosen size (offered by the
+// issuing window, or by the new one), for tests that drive a window's commands and mouse.
 
 #include "document/form_main.h"
 #include "document/new_bmp_form.h"
@@ -36,13 +36,13 @@ protected:
         NewBMPForm = nullptr;
     }
 
-    TFormMain* newPicture(int width, int height)
+    TFormMain* newPicture(int width, int height, const TFormMain* issuing = nullptr)
     {
         widget_test::ModalScript script;
         script.then(widget_test::steps({widget_test::setField(QStringLiteral("WidthEdit"), QString::number(width)),
                                         widget_test::setField(QStringLiteral("HeightEdit"), QString::number(height)),
                                         widget_test::pressButton(QStringLiteral("Да"))}));
-        return TFormMain::NewPicture(&area, nullptr);
+        return TFormMain::NewPicture(&area, issuing);
     }
 
     // Every pixel of a picture, row by row, as 0x00RRGGBB.
