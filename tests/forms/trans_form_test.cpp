@@ -15,12 +15,7 @@ namespace {
 // Moves the slider, then presses a button.
 Answer slideAndPress(int position, const QString& button)
 {
-    return steps({[position](QDialog& dialog) {
-                      auto* bar = dialog.findChild<QSlider*>(QStringLiteral("ChangeBar"));
-                      ASSERT_NE(bar, nullptr);
-                      bar->setValue(position);
-                  },
-                  pressButton(button)});
+    return steps({setField(QStringLiteral("ChangeBar"), QString::number(position)), pressButton(button)});
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "modal_script.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -99,6 +100,8 @@ Answer setField(const QString& objectName, const QString& text)
             spin->interpretText();
         } else if (auto* combo = qobject_cast<QComboBox*>(field)) {
             combo->setCurrentText(text);
+        } else if (auto* slider = qobject_cast<QAbstractSlider*>(field)) {
+            slider->setValue(text.toInt());
         } else {
             ADD_FAILURE() << "no editable field \"" << objectName.toStdString() << "\"";
         }

@@ -60,7 +60,8 @@ Answer pressButton(const QString& caption);
 Answer closeDialog();
 // Runs steps in order, e.g. filling fields, then pressing a button.
 Answer steps(QList<Answer> answers);
-// Sets the text of the line edit, spin box or combo box with the given object name.
+// Sets the text of the line edit, spin box or combo box, or the position of the slider, with the
+// given object name.
 Answer setField(const QString& objectName, const QString& text);
 // In a file dialog: picks the filter entry (counted from 1; 0 keeps the current one), enters the
 // path and presses the dialog's accept button.
