@@ -6,6 +6,7 @@
 #include "platform/forms/jpg_par.h"
 #include "platform/forms/trans_form.h"
 #include "document/new_bmp_form.h"
+#include "imaging/formats/picture_formats.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -47,6 +48,7 @@ void initialiseApplication()
 {
     initialiseResources();
     installQtTranslations();
+    RegisterPictureFormats();
     // The name, not the display name: Qt would append a display name to every window's caption.
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/frame_icon.png")));
