@@ -1,6 +1,7 @@
 #include "imaging/formats/picture_formats.h"
 
 #include "imaging/formats/jpeg_graphic.h"
+#include "imaging/formats/tiff_graphic.h"
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
 
@@ -15,6 +16,7 @@ void RegisterPictureFormats()
         for (const char* extension : {"jpg", "jpeg"})
             TPicture::RegisterFileFormat(QString::fromLatin1(extension), QStringLiteral("JPEG Image File"),
                                          &CreateGraphicOf<TJPEGImage>);
+        TTiffGraphic::Register();
         return true;
     }();
     (void)registered;

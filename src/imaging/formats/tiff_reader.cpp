@@ -1,0 +1,353 @@
+#include "imaging/formats/tiff_reader.h"
+
+#include "imaging/dib_graphic.h"
+#include "imaging/formats/tiff_handle.h"
+#include "imaging/formats/tiff_row_converters.h"
+#include "platform/framework/size_policy.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Far beyond any real multi-page file; keeps a crafted chain of directories cheap to count.
+constexpr int32_t kMaxImages = 4096;
+
+struct TiffLayout {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint16_t bitsPerSample = 1;
+    uint16_t samplesPerPixel = 1;
+    uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+    uint16_t planar = PLANARCONFIG_CONTIG;
+    uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    TiffRows::Alpha alpha = TiffRows::Alpha::None;
+    bool tiled = false;
+};
+
+// How rows reach the picture: its format, and either libtiff's rows as they are (inPlace,
+// inverted for min-is-white) or through a converter.
+struct RowPlan {
+    TImageFormat format = ifTrueColor;
+    TiffRows::Converter convert = nullptr;
+    bool inPlace = false;
+};
+
+TiffLayout readLayout(TIFF* tif)
+{
+    TiffLayout layout;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &layout.width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &layout.height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &layout.bitsPerSample);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &layout.samplesPerPixel);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &layout.planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &layout.sampleFormat);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &layout.orientation);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &layout.photometric))
+        layout.photometric = layout.samplesPerPixel >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    uint16_t extraCount = 0;
+    const uint16_t* extra = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount > 0 && extra) {
+        if (extra[0] == EXTRASAMPLE_ASSOCALPHA)
+            layout.alpha = TiffRows::Alpha::Associated;
+        else if (extra[0] == EXTRASAMPLE_UNASSALPHA)
+            layout.alpha = TiffRows::Alpha::Unassociated;
+    }
+    layout.tiled = TIFFIsTiled(tif) != 0;
+    return layout;
+}
+
+// The layouts whose rows are copied or converted directly; the rest go through libtiff's RGBA
+// interface, which knows every colour space and orientation.
+std::optional<RowPlan> planDirectRows(const TiffLayout& l)
+{
+    using namespace TiffRows;
+    const bool unsignedSamples = l.sampleFormat == SAMPLEFORMAT_UINT || l.sampleFormat == SAMPLEFORMAT_VOID;
+    if (!unsignedSamples || l.orientation != ORIENTATION_TOPLEFT
+        || (l.planar != PLANARCONFIG_CONTIG && l.samplesPerPixel > 1))
+        return std::nullopt;
+    const int bits = l.bitsPerSample;
+    const bool grey = l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE;
+    const bool greyAlpha = l.samplesPerPixel >= 2 && l.alpha != Alpha::None;
+    if (grey && l.samplesPerPixel == 1) {
+        switch (bits) {
+        case 1:
+            return RowPlan{ifBlackWhite, nullptr, true};
+        case 2:
+            return RowPlan{ifGray16, &grey2ToGrey16Row, false};
+        case 4:
+            return RowPlan{ifGray16, nullptr, true};
+        case 8:
+            return RowPlan{ifGray256, nullptr, true};
+        case 16:
+            return RowPlan{ifGray256, greyConverter(16, Alpha::None), false};
+        default:
+            return std::nullopt;
+        }
+    }
+    if (grey && (bits == 8 || bits == 16))
+        return RowPlan{ifGray256, greyConverter(bits, greyAlpha ? l.alpha : Alpha::None), false};
+    if (l.photometric == PHOTOMETRIC_PALETTE && l.samplesPerPixel == 1) {
+        switch (bits) {
+        case 1:
+            return RowPlan{ifColor16, &palette1ToColor16Row, false};
+        case 2:
+            return RowPlan{ifColor16, &palette2ToColor16Row, false};
+        case 4:
+            return RowPlan{ifColor16, nullptr, true};
+        case 8:
+            return RowPlan{ifColor256, nullptr, true};
+        default:
+            return std::nullopt;
+        }
+    }
+    if (l.photometric == PHOTOMETRIC_RGB && l.samplesPerPixel >= 3 && (bits == 8 || bits == 16)) {
+        const Alpha alpha = l.samplesPerPixel >= 4 ? l.alpha : Alpha::None;
+        return RowPlan{ifTrueColor, rgbConverter(bits, alpha), false};
+    }
+    return std::nullopt;
+}
+
+uint16_t dpiOf(TIFF* tif, ttag_t tag)
+{
+    float resolution = 0;
+    uint16_t unit = RESUNIT_INCH;
+    if (!TIFFGetField(tif, tag, &resolution))
+        return 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    double dpi = resolution;
+    if (unit == RESUNIT_CENTIMETER)
+        dpi *= 2.54;
+    else if (unit != RESUNIT_INCH)
+        return 0;
+    // 0 asks for the screen's resolution; so does a value no printer could mean.
+    if (!(dpi >= 1 && dpi <= 65535))
+        return 0;
+    return static_cast<uint16_t>(std::lround(dpi));
+}
+
+// The colour map scaled from 16 to 8 bits, unless the writer put 8-bit values in it (some
+// old programs did: then no entry reaches 256).
+TLogPalette readColourMap(TIFF* tif, int bitsPerSample, int entries)
+{
+    TLogPalette palette;
+    palette.palVersion = 0x300;
+    palette.palNumEntries = static_cast<uint16_t>(entries);
+    const uint16_t* red = nullptr;
+    const uint16_t* green = nullptr;
+    const uint16_t* blue = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue)
+        throw EPictureError(QStringLiteral("TIFF palette image without a colour map"));
+    const int mapEntries = std::min(entries, 1 << bitsPerSample);
+    bool wide = false;
+    for (int i = 0; i < mapEntries; ++i)
+        wide = wide || red[i] > 255 || green[i] > 255 || blue[i] > 255;
+    const auto scale = [wide](uint16_t v) {
+        return static_cast<uint8_t>(wide ? (uint32_t{v} * 255 + 32767) / 65535 : v);
+    };
+    for (int i = 0; i < mapEntries; ++i)
+        palette.palPalEntry[i] = TPaletteEntry{scale(red[i]), scale(green[i]), scale(blue[i]), 0};
+    return palette;
+}
+
+uint64_t checkedBytes(uint64_t a, uint64_t b)
+{
+    uint64_t product = 0;
+    if (__builtin_mul_overflow(a, b, &product) || product > PictureSizePolicy::maxBytes())
+        throw EPictureError(QStringLiteral("TIFF image is too large"));
+    return product;
+}
+
+// Rows of samples of a tiled image, one band of tiles at a time, for the rows read in order.
+class TileRows {
+public:
+    TileRows(const TiffHandle& handle, const TiffLayout& layout)
+        : handle_(handle)
+    {
+        TIFF* tif = handle.get();
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth_);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight_);
+        tileRowBytes_ = static_cast<uint64_t>(TIFFTileRowSize64(tif));
+        const uint64_t tileBytes = static_cast<uint64_t>(TIFFTileSize64(tif));
+        // Tiles are put side by side in whole bytes, so a tile row must end on a byte.
+        const uint64_t tileRowBits = uint64_t{tileWidth_} * layout.bitsPerSample * layout.samplesPerPixel;
+        if (tileWidth_ == 0 || tileHeight_ == 0 || tileRowBits % 8 != 0 || tileRowBytes_ != tileRowBits / 8
+            || tileBytes < checkedBytes(tileRowBytes_, tileHeight_))
+            handle.fail(QStringLiteral("TIFF tiles are malformed"));
+        tilesAcross_ = layout.width / tileWidth_ + (layout.width % tileWidth_ ? 1 : 0);
+        bandRowBytes_ = checkedBytes(tilesAcross_, tileRowBytes_);
+        tile_.resize(checkedBytes(tileBytes, 1));
+        band_.resize(checkedBytes(bandRowBytes_, tileHeight_));
+    }
+
+    const uint8_t* row(uint32_t y)
+    {
+        const uint32_t bandTop = y - y % tileHeight_;
+        if (!loaded_ || bandTop != bandTop_)
+            loadBand(bandTop);
+        return band_.data() + size_t{y - bandTop} * bandRowBytes_;
+    }
+
+    bool anyDecoded() const { return anyDecoded_; }
+
+private:
+    // A tile that fails to decode leaves what the codec managed to produce.
+    void loadBand(uint32_t top)
+    {
+        TIFF* tif = handle_.get();
+        for (uint32_t i = 0; i < tilesAcross_; ++i) {
+            anyDecoded_ = TIFFReadTile(tif, tile_.data(), i * tileWidth_, top, 0, 0) >= 0 || anyDecoded_;
+            for (uint32_t r = 0; r < tileHeight_; ++r)
+                std::copy_n(tile_.data() + r * tileRowBytes_, tileRowBytes_,
+                            band_.data() + r * bandRowBytes_ + i * tileRowBytes_);
+        }
+        bandTop_ = top;
+        loaded_ = true;
+    }
+
+    const TiffHandle& handle_;
+    uint32_t tileWidth_ = 0;
+    uint32_t tileHeight_ = 0;
+    uint32_t tilesAcross_ = 0;
+    uint64_t tileRowBytes_ = 0;
+    uint64_t bandRowBytes_ = 0;
+    std::vector<uint8_t> tile_;
+    std::vector<uint8_t> band_;
+    uint32_t bandTop_ = 0;
+    bool loaded_ = false;
+    bool anyDecoded_ = false;
+};
+
+void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayout& layout, const RowPlan& plan)
+{
+    TIFF* tif = handle.get();
+    TiffRows::Context context;
+    context.width = layout.width;
+    context.samplesPerPixel = layout.samplesPerPixel;
+    context.minIsWhite = layout.photometric == PHOTOMETRIC_MINISWHITE;
+    context.alpha = layout.alpha;
+    context.sampleRowBytes = static_cast<size_t>(TIFFScanlineSize64(tif));
+    if (context.sampleRowBytes == 0)
+        handle.fail(QStringLiteral("TIFF rows are malformed"));
+    TiffRows::Converter convert = plan.convert;
+    const bool invert = plan.inPlace && context.minIsWhite;
+    if (plan.inPlace) {
+        // A row of these layouts is exactly a picture row without its padding.
+        Q_ASSERT(context.sampleRowBytes <= static_cast<size_t>(picture.RowBytes()));
+        convert = invert ? &TiffRows::copyInvertedRow : &TiffRows::copyRow;
+    }
+
+    // A damaged file is read as far as it goes: a row that fails keeps what its codec
+    // produced, and only a file of which nothing decodes is refused.
+    if (layout.tiled) {
+        TileRows rows(handle, layout);
+        for (uint32_t y = 0; y < layout.height; ++y)
+            convert(rows.row(y), picture.ScanLine(static_cast<int32_t>(y)), context);
+        if (!rows.anyDecoded())
+            handle.fail(QStringLiteral("TIFF decoding error"));
+        return;
+    }
+    std::vector<uint8_t> samples(plan.inPlace ? 0 : checkedBytes(context.sampleRowBytes, 1));
+    bool anyDecoded = false;
+    for (uint32_t y = 0; y < layout.height; ++y) {
+        uint8_t* row = picture.ScanLine(static_cast<int32_t>(y));
+        uint8_t* target = plan.inPlace ? row : samples.data();
+        anyDecoded = TIFFReadScanline(tif, target, y, 0) >= 0 || anyDecoded;
+        if (!plan.inPlace)
+            convert(samples.data(), row, context);
+        else if (invert)
+            TiffRows::invertInPlace(row, context.sampleRowBytes);
+    }
+    if (!anyDecoded)
+        handle.fail(QStringLiteral("TIFF decoding error"));
+}
+
+bool flipsVertically(uint16_t orientation)
+{
+    return orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT
+        || orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
+}
+
+// libtiff's RGBA interface, a band of rows at a time (the whole picture when the file's
+// orientation turns it upside down, since a band is flipped only within itself).
+void readRgbaRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayout& layout)
+{
+    TIFF* tif = handle.get();
+    char message[1024] = {};
+    TIFFRGBAImage image{};
+    if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&image, tif, 0, message))
+        throw EPictureError(QStringLiteral("Unsupported TIFF image: %1").arg(QString::fromLocal8Bit(message)));
+    struct End {
+        TIFFRGBAImage& image;
+        ~End() { TIFFRGBAImageEnd(&image); }
+    } end{image};
+    image.req_orientation = ORIENTATION_TOPLEFT;
+
+    uint32_t band = 0;
+    if (layout.tiled)
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
+    else
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
+    if (band == 0 || band > layout.height || flipsVertically(layout.orientation))
+        band = layout.height;
+    std::vector<uint32_t> raster(checkedBytes(uint64_t{layout.width} * 4, band) / 4);
+    // As on the direct path, a band that fails keeps what was decoded of it.
+    bool anyDecoded = false;
+    for (uint32_t top = 0; top < layout.height; top += band) {
+        const uint32_t rows = std::min(band, layout.height - top);
+        image.row_offset = static_cast<int>(top);
+        image.col_offset = 0;
+        anyDecoded = TIFFRGBAImageGet(&image, raster.data(), layout.width, rows) || anyDecoded;
+        for (uint32_t r = 0; r < rows; ++r)
+            TiffRows::rgbaRasterRow(raster.data() + size_t{r} * layout.width,
+                                    picture.ScanLine(static_cast<int32_t>(top + r)), layout.width);
+    }
+    if (!anyDecoded)
+        handle.fail(QStringLiteral("TIFF decoding error"));
+}
+
+} // namespace
+
+namespace TiffReader {
+
+int32_t countImages(TStream& stream)
+{
+    TiffHandle handle(stream, TiffHandle::Mode::Read);
+    // Counting follows the chain of directory offsets; libtiff stops at a loop.
+    const tdir_t count = TIFFNumberOfDirectories(handle.get());
+    return static_cast<int32_t>(std::clamp<tdir_t>(count, 1, kMaxImages));
+}
+
+void readImage(TDibGraphic& picture, TStream& stream, int32_t imageIndex)
+{
+    TiffHandle handle(stream, TiffHandle::Mode::Read);
+    TIFF* tif = handle.get();
+    if (imageIndex > 1 && (imageIndex > kMaxImages || !TIFFSetDirectory(tif, static_cast<tdir_t>(imageIndex - 1))))
+        handle.fail(QStringLiteral("TIFF image %1 does not exist").arg(imageIndex));
+
+    const TiffLayout layout = readLayout(tif);
+    if (layout.width == 0 || layout.height == 0 || layout.width > std::numeric_limits<int32_t>::max()
+        || layout.height > std::numeric_limits<int32_t>::max())
+        throw EPictureError(QStringLiteral("TIFF image has no valid size"));
+    const std::optional<RowPlan> plan = planDirectRows(layout);
+    const TImageFormat format = plan ? plan->format : ifTrueColor;
+    PictureSizePolicy::check(layout.width, layout.height, ImageFormatBitCount(format));
+
+    std::optional<TLogPalette> palette;
+    if (format == ifColor16 || format == ifColor256)
+        palette = readColourMap(tif, layout.bitsPerSample, format == ifColor16 ? 16 : 256);
+    picture.NewImage(static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height), format,
+                     palette ? &*palette : nullptr, dpiOf(tif, TIFFTAG_XRESOLUTION), dpiOf(tif, TIFFTAG_YRESOLUTION));
+    if (plan)
+        readDirectRows(picture, handle, layout, *plan);
+    else
+        readRgbaRows(picture, handle, layout);
+}
+
+} // namespace TiffReader
