@@ -1,6 +1,9 @@
 #include "imaging/formats/picture_formats.h"
 
+#include "imaging/formats/dcx_graphic.h"
 #include "imaging/formats/jpeg_graphic.h"
+#include "imaging/formats/pcx_graphic.h"
+#include "imaging/formats/tga_graphic.h"
 #include "imaging/formats/tiff_graphic.h"
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
@@ -17,6 +20,16 @@ void RegisterPictureFormats()
             TPicture::RegisterFileFormat(QString::fromLatin1(extension), QStringLiteral("JPEG Image File"),
                                          &CreateGraphicOf<TJPEGImage>);
         TTiffGraphic::Register();
+        const QString pcx = QStringLiteral("ZSoft PC Paintbrush");
+        TDibGraphic::RegisterGraphicFormat(QStringLiteral("pcx"), pcx, DibGraphicClassOf<TPcxGraphic>());
+        TDibGraphic::RegisterGraphicFormat(QStringLiteral("pcc"), pcx, DibGraphicClassOf<TPcxGraphic>());
+        TDibGraphic::RegisterGraphicFormat(QStringLiteral("dcx"), QStringLiteral("DCX file"),
+                                           DibGraphicClassOf<TDcxGraphic>());
+        const QString targa = QStringLiteral("Truevision Targa");
+        TDibGraphic::RegisterGraphicFormat(QStringLiteral("tga"), targa, DibGraphicClassOf<TTgaGraphic>());
+        TDibGraphic::RegisterGraphicFormat(QStringLiteral("vst"), QStringLiteral("Truevision Vista"),
+                                           DibGraphicClassOf<TTgaGraphic>());
+        TDibGraphic::RegisterGraphicFormat(QStringLiteral("afi"), targa, DibGraphicClassOf<TTgaGraphic>());
         return true;
     }();
     (void)registered;
