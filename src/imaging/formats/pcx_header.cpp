@@ -33,7 +33,7 @@ bool layoutOf(int bits, int planes, PcxLayout& layout)
         default: return false;
         }
     }
-    if (bits == 1 && planes <= 4) {
+    if (bits == 1 && planes >= 2 && planes <= 4) {
         layout = PcxLayout::BitPlanes;
         return true;
     }

@@ -238,6 +238,7 @@ TEST(PcxReader, RefusesWhatItCannotRead)
         {"encoding", badEncoding, "Unknown PCX encoding 2"},
         {"bounds", inverted, "Invalid PCX picture bounds"},
         {"layout", pcxFile(4, 2, 4, 4, 2, std::vector<uint8_t>(16, 1)), "Unsupported PCX layout: 4 bits x 2 planes"},
+        {"no planes", pcxFile(1, 0, 4, 4, 2, std::vector<uint8_t>(16, 1)), "Unsupported PCX layout: 1 bits x 0 planes"},
         {"huge", pcxFile(8, 3, 60000, 60000, 60000, std::vector<uint8_t>(64, 0xFF)),
          "PCX data too short for a 60000 x 60000 picture"},
         {"no data", pcxFile(8, 1, 4, 1, 4, {0xC4}), "PCX file has no image data"},
