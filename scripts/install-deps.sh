@@ -17,6 +17,7 @@ packages=(
   hyperfine                             # whole-process timing in bench/
   graphicsmagick                        # peer timings in bench/tools/compare.sh (gm -modulate, -contrast, -map)
   libvips-tools                         # peer timings in bench/tools/compare.sh (vips conv, invert, resize)
+  libjpeg-turbo-progs                   # djpeg and cjpeg: the JPEG peer of bench/tools/formats_compare.sh
   openbox                               # a window manager for scripts/screenshot.sh: title bars, stay-on-top
 )
 

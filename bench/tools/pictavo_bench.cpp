@@ -1,6 +1,6 @@
-// pictavo-bench OP IN OUT [ARG]: reads a picture (binary PPM or BMP), runs one editor operation
-// through the same code the editor runs, and writes the result (PPM or BMP by OUT's
-// extension). Whole-process timings of this tool are compared with other programs by
+// pictavo-bench OP IN OUT [ARG]: reads a picture (binary PPM, or any registered extension through
+// the editor's own picture classes), runs one editor operation through the same code the editor
+// runs, and writes the result (PPM, or the registered class of OUT's extension). Whole-process timings of this tool are compared with other programs by
 // compare.sh. Times of the three stages go to standard error.
 
 #include <QString>
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "imaging/dib_graphic.h"
+#include "imaging/formats/picture_formats.h"
 #include "imaging/transforms/antialias_transform.h"
 #include "imaging/transforms/color_depth.h"
 #include "imaging/transforms/convolution_transform.h"
@@ -27,33 +28,13 @@
 #include "imaging/transforms/resize_transform.h"
 #include "imaging/transforms/saturation.h"
 #include "platform/framework/bmp_codec.h"
+#include "platform/framework/stream.h"
 
 namespace {
 
 [[noreturn]] void fail(const std::string& message)
 {
     throw std::runtime_error(message);
-}
-
-std::vector<uint8_t> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        fail("cannot open " + path);
-    const std::streamoff size = in.tellg();
-    in.seekg(0);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
-        fail("cannot read " + path);
-    return bytes;
-}
-
-void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        fail("cannot write " + path);
 }
 
 // A header number of a binary PPM, skipping blanks and comments.
@@ -165,47 +146,6 @@ void writePpm(const std::string& path, const TDibGraphic& picture)
         fail("cannot write " + path);
 }
 
-void readBmp(const std::vector<uint8_t>& bytes, TDibGraphic& picture)
-{
-    const DecodedBmp decoded = BmpCodec::decodeFile(bytes);
-    const gdi::DibSurface& s = *decoded.surface;
-    TImageFormat format = ifTrueColor;
-    TLogPalette palette{};
-    if (s.isPalettised()) {
-        format = s.bitsPerPixel() == 1 ? ifBlackWhite : s.bitsPerPixel() == 4 ? ifColor16 : ifColor256;
-        palette.palVersion = 0x300;
-        palette.palNumEntries = static_cast<uint16_t>(s.colorTable().size());
-        for (size_t i = 0; i < s.colorTable().size(); ++i) {
-            const gdi::RgbQuad& q = s.colorTable()[i];
-            palette.palPalEntry[i] = {q.red, q.green, q.blue, 0};
-        }
-    }
-    picture.NewImage(s.width(), s.height(), format, s.isPalettised() ? &palette : nullptr, 0, 0);
-    for (int y = 0; y < s.height(); ++y) {
-        const uint8_t* in = s.scanLine(y);
-        uint8_t* out = picture.ScanLine(y);
-        if (s.bitsPerPixel() == 32) {
-            for (int x = 0; x < s.width(); ++x)
-                std::memcpy(out + 3 * x, in + 4 * x, 3);
-        } else {
-            std::memcpy(out, in, static_cast<size_t>(std::min<int>(picture.RowBytes(), s.rowBytes())));
-        }
-    }
-}
-
-std::vector<uint8_t> bmpBytes(const TDibGraphic& picture)
-{
-    std::vector<gdi::RgbQuad> table;
-    for (int i = 0; i < picture.LogPalette().palNumEntries; ++i) {
-        const TPaletteEntry& e = picture.LogPalette().palPalEntry[i];
-        table.push_back({e.peBlue, e.peGreen, e.peRed, 0});
-    }
-    gdi::DibSurface surface(picture.GetWidth(), picture.GetHeight(), ImageFormatBitCount(picture.ImageFormat()), table);
-    std::memcpy(surface.bits(), picture.Bits(), surface.imageBytes());
-    return BmpCodec::encodeFile(surface, picture.BitmapInfo().bmiHeader.biXPelsPerMeter,
-                                picture.BitmapInfo().bmiHeader.biYPelsPerMeter);
-}
-
 bool endsWith(const std::string& s, const std::string& tail)
 {
     if (s.size() < tail.size())
@@ -214,6 +154,106 @@ bool endsWith(const std::string& s, const std::string& tail)
         if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i])
             return false;
     return true;
+}
+
+// Until a picture class is registered for bmp, BMP files go straight between the file and the
+// picture's rows through the framework's BMP reader and writer.
+void readBmp(const std::string& path, TDibGraphic& picture)
+{
+    TFileStream stream(QString::fromStdString(path), fmOpenRead);
+    BmpCodec::BmpReader reader(stream);
+    if (reader.bitsPerPixel() == 32) {
+        // Pictures keep no 32-bit rows: the bitmap route drops the fourth byte.
+        stream.SetPosition(0);
+        DecodedBmp decoded = BmpCodec::readFile(stream);
+        auto object = std::make_shared<BitmapObject>();
+        object->surface = std::shared_ptr<gdi::DibSurface>(std::move(decoded.surface));
+        object->dibSection = true;
+        picture.LoadFromBitmapHandle(object);
+        return;
+    }
+    const int bits = reader.bitsPerPixel();
+    TLogPalette palette{};
+    if (bits <= 8) {
+        palette.palVersion = 0x300;
+        palette.palNumEntries = static_cast<uint16_t>(reader.colorTable().size());
+        for (size_t i = 0; i < reader.colorTable().size(); ++i) {
+            const gdi::RgbQuad& q = reader.colorTable()[i];
+            palette.palPalEntry[i] = {q.red, q.green, q.blue, 0};
+        }
+    }
+    const TImageFormat format = bits == 1 ? ifBlackWhite : bits == 4 ? ifColor16 : bits == 8 ? ifColor256 : ifTrueColor;
+    const auto dpi = [](int32_t pelsPerMeter) { return pelsPerMeter > 0 ? PelsPerMeterToDpi(pelsPerMeter) : uint16_t{0}; };
+    picture.NewImage(reader.width(), reader.height(), format, bits <= 8 ? &palette : nullptr,
+                     dpi(reader.xPelsPerMeter()), dpi(reader.yPelsPerMeter()));
+    reader.readRows(picture.Bits(), static_cast<size_t>(picture.RowBytes()));
+}
+
+void writeBmp(const std::string& path, const TDibGraphic& picture)
+{
+    std::vector<gdi::RgbQuad> table;
+    for (int i = 0; i < picture.LogPalette().palNumEntries; ++i) {
+        const TPaletteEntry& e = picture.LogPalette().palPalEntry[i];
+        table.push_back({e.peBlue, e.peGreen, e.peRed, 0});
+    }
+    TFileStream stream(QString::fromStdString(path), fmCreate);
+    BmpCodec::writeFile(stream, BmpImage{picture.GetWidth(), picture.GetHeight(), ImageFormatBitCount(picture.ImageFormat()),
+                                         table, picture.Bits(), picture.BitmapInfo().bmiHeader.biXPelsPerMeter,
+                                         picture.BitmapInfo().bmiHeader.biYPelsPerMeter});
+}
+
+bool isPpm(const std::string& path)
+{
+    char magic[2] = {};
+    std::ifstream(path, std::ios::binary).read(magic, 2);
+    return magic[0] == 'P' && magic[1] == '6';
+}
+
+// The editor's own way in: the picture class registered for the file's extension reads it.
+std::unique_ptr<TDibGraphic> readPicture(const std::string& path)
+{
+    if (isPpm(path)) {
+        auto picture = std::make_unique<TDibGraphic>();
+        readPpm(path, *picture);
+        return picture;
+    }
+    const QString name = QString::fromStdString(path);
+    if (TDibGraphic::FindGraphicClass(name)) {
+        std::unique_ptr<TDibGraphic> picture = TDibGraphic::CreateGraphicForFile(name);
+        picture->LoadFromFile(name);
+        return picture;
+    }
+    if (endsWith(path, ".bmp")) {
+        auto picture = std::make_unique<TDibGraphic>();
+        readBmp(path, *picture);
+        return picture;
+    }
+    fail(path + ": neither a binary PPM nor a registered picture file");
+}
+
+// And out: the class registered for OUT's extension writes it. The image moves into a picture
+// of that class without a copy when the classes differ.
+void writePicture(const std::string& path, TDibGraphic& picture)
+{
+    if (endsWith(path, ".ppm")) {
+        writePpm(path, picture);
+        return;
+    }
+    const QString name = QString::fromStdString(path);
+    const TDibGraphicClass* cls = TDibGraphic::FindGraphicClass(name);
+    if (!cls) {
+        if (!endsWith(path, ".bmp"))
+            fail(path + ": no picture class is registered for this extension");
+        writeBmp(path, picture);
+        return;
+    }
+    if (picture.ClassName() == cls->ClassName) {
+        picture.SaveToFile(name);
+        return;
+    }
+    std::unique_ptr<TDibGraphic> target = cls->Create();
+    target->SwapImage(picture);
+    target->SaveToFile(name);
 }
 
 long numberArgument(const std::string& text, long low, long high)
@@ -300,6 +340,8 @@ void run(const std::string& op, const std::string& argument, TDibGraphic& pictur
         transform.Filtered = it->second >= 0;
         transform.FilterKind = static_cast<uint8_t>(std::max(0, it->second));
         transform.Apply(picture);
+    } else if (op == "copy") {
+        // Read and write only.
     } else if (op == "convert") {
         const TImageFormat format = formatArgument(argument);
         // The work image after the picture was drawn into it: the picture's colours, 24 bits.
@@ -333,7 +375,7 @@ void run(const std::string& op, const std::string& argument, TDibGraphic& pictur
 
 bool needsArgument(const std::string& op)
 {
-    return op != "negative" && op != "antialias" && op != "invert";
+    return op != "negative" && op != "antialias" && op != "invert" && op != "copy";
 }
 
 double millisecondsSince(std::chrono::steady_clock::time_point start)
@@ -349,10 +391,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: pictavo-bench OP IN OUT [ARG]\n"
                      "  OP: brightness AMOUNT | contrast up|down | sharpen STRENGTH | smooth STRENGTH |\n"
-                     "      saturation CHANGE | negative | antialias | resize-FILTER WxH | convert FORMAT | invert\n"
+                     "      saturation CHANGE | negative | antialias | resize-FILTER WxH | convert FORMAT | invert | copy\n"
                      "  FILTER: nearest triangle hermite bell bspline lanczos3 mitchell\n"
                      "  FORMAT: bw gray16 gray256 color16 color256 rgb24\n"
-                     "  IN: binary PPM (P6) or BMP; OUT: .ppm or .bmp\n");
+                     "  OP copy: read and write only\n"
+                     "  IN: binary PPM (P6) or any registered picture file; OUT: .ppm, .bmp or any registered extension\n");
         return 2;
     }
     const std::string op = argv[1], in = argv[2], out = argv[3];
@@ -360,29 +403,16 @@ int main(int argc, char** argv)
     try {
         if (needsArgument(op) && argument.empty())
             fail(op + " needs an argument");
+        RegisterPictureFormats();
         auto start = std::chrono::steady_clock::now();
-        TDibGraphic picture;
-        if (op != "palette") {
-            char magic[2] = {};
-            std::ifstream(in, std::ios::binary).read(magic, 2);
-            if (magic[0] == 'P' && magic[1] == '6')
-                readPpm(in, picture);
-            else if (magic[0] == 'B' && magic[1] == 'M')
-                readBmp(readFile(in), picture);
-            else
-                fail(in + ": neither a binary PPM nor a BMP file (or cannot be read)");
-        }
+        std::unique_ptr<TDibGraphic> picture =
+            op == "palette" ? std::make_unique<TDibGraphic>() : readPicture(in);
         const double readTime = millisecondsSince(start);
         start = std::chrono::steady_clock::now();
-        run(op, argument, picture);
+        run(op, argument, *picture);
         const double opTime = millisecondsSince(start);
         start = std::chrono::steady_clock::now();
-        if (endsWith(out, ".bmp"))
-            writeBytes(out, bmpBytes(picture));
-        else if (endsWith(out, ".ppm"))
-            writePpm(out, picture);
-        else
-            fail(out + ": the output must end in .ppm or .bmp");
+        writePicture(out, *picture);
         std::fprintf(stderr, "read %.1f ms, %s %.1f ms, write %.1f ms\n", readTime, op.c_str(), opTime,
                      millisecondsSince(start));
     } catch (const EPictureError& e) {

@@ -1,15 +1,18 @@
 #include "platform/framework/bmp_codec.h"
 #include "platform/framework/exceptions.h"
 #include "platform/framework/size_policy.h"
+#include "platform/framework/stream.h"
 
 #include "bmp_test_util.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <random>
 
 namespace {
@@ -462,6 +465,135 @@ TEST(BmpCodec, PalettisedSurfaceWithoutTableGetsAFullBlackTable)
     gdi::DibSurface surface(3, 3, 4);
     const std::vector<uint8_t> file = BmpCodec::encodeFile(surface);
     EXPECT_EQ(file.size(), 14 + 40 + 4 * 16 + surface.imageBytes());
+}
+
+// ---- Streams ----
+
+// What one way of reading made of a file: the picture, or the error's message.
+struct Outcome {
+    std::optional<DecodedBmp> decoded;
+    QString error;
+};
+
+template <class Read>
+Outcome outcomeOf(Read read)
+{
+    Outcome o;
+    try {
+        o.decoded = read();
+    } catch (const EInvalidGraphic& e) {
+        o.error = e.Message();
+    }
+    return o;
+}
+
+void expectSameOutcome(const Outcome& a, const Outcome& b, const std::string& name)
+{
+    ASSERT_EQ(a.error, b.error) << name;
+    if (!a.decoded)
+        return;
+    const gdi::DibSurface& x = *a.decoded->surface;
+    const gdi::DibSurface& y = *b.decoded->surface;
+    ASSERT_EQ(x.width(), y.width()) << name;
+    ASSERT_EQ(x.height(), y.height()) << name;
+    ASSERT_EQ(x.bitsPerPixel(), y.bitsPerPixel()) << name;
+    EXPECT_EQ(x.colorTable(), y.colorTable()) << name;
+    EXPECT_EQ(std::memcmp(x.bits(), y.bits(), x.imageBytes()), 0) << name;
+    EXPECT_EQ(a.decoded->xPelsPerMeter, b.decoded->xPelsPerMeter) << name;
+    EXPECT_EQ(a.decoded->sourceBitCount, b.decoded->sourceBitCount) << name;
+    EXPECT_EQ(a.decoded->sourceCompression, b.decoded->sourceCompression) << name;
+}
+
+// The stream reader fills the picture's rows straight from the file; it must decide every
+// file of the suite, good, bad or truncated, exactly as the reader of bytes does. The file
+// starts part-way into the stream, and the stream ends up at the end of the file.
+TEST(BmpStream, ReadsEverySuiteFileAsTheByteReaderDoes)
+{
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(PICTAVO_BMPSUITE_DIR)) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".bmp")
+            continue;
+        ++files;
+        const std::vector<uint8_t> bytes = readFile(QString::fromStdString(entry.path().string()));
+        TMemoryStream stream;
+        stream.WriteBuffer("xyz", 3);
+        stream.WriteBuffer(bytes);
+        stream.SetPosition(3);
+        const Outcome fromBytes = outcomeOf([&] { return BmpCodec::decodeFile(bytes); });
+        const Outcome fromStream = outcomeOf([&] { return BmpCodec::readFile(stream); });
+        expectSameOutcome(fromBytes, fromStream, entry.path().string());
+        if (fromStream.decoded)
+            EXPECT_EQ(stream.Position(), stream.Size()) << entry.path();
+    }
+    EXPECT_GT(files, 80);
+}
+
+TEST(BmpStream, EveryTruncationFailsAsFromBytes)
+{
+    BmpSpec s = plain8();
+    s.width = 5;
+    s.height = 3;
+    s.pixels.assign(24, 1);
+    const std::vector<uint8_t> whole = makeBmp(s);
+    for (size_t n = 0; n <= whole.size(); ++n) {
+        const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(n));
+        TMemoryStream stream;
+        stream.WriteBuffer(cut);
+        stream.SetPosition(0);
+        expectSameOutcome(outcomeOf([&] { return BmpCodec::decodeFile(cut); }),
+                          outcomeOf([&] { return BmpCodec::readFile(stream); }), std::to_string(n));
+    }
+}
+
+// A caller with its own memory (a picture's rows, wider than the file's) gets the rows, the
+// colour table and the shape before any pixel is read; top-down files land bottom-up.
+TEST(BmpStream, ReaderFillsTheCallersRows)
+{
+    BmpSpec s = plain8();
+    s.width = 3;
+    s.height = -2; // top-down
+    s.palette = {0x000000, 0xFF0000, 0x00FF00};
+    s.pixels = {1, 2, 0, 0, 2, 1, 1, 0};
+    const std::vector<uint8_t> file = makeBmp(s);
+    TMemoryStream stream;
+    stream.WriteBuffer(file);
+    stream.SetPosition(0);
+    BmpCodec::BmpReader reader(stream);
+    ASSERT_EQ(reader.width(), 3);
+    ASSERT_EQ(reader.height(), 2);
+    ASSERT_EQ(reader.bitsPerPixel(), 8);
+    EXPECT_EQ(reader.colorTable().size(), 3u);
+    std::vector<uint8_t> rows(2 * 8, 0xEE);
+    reader.readRows(rows.data(), 8);
+    // Bottom-up: the file's second row comes first.
+    EXPECT_EQ((std::vector<uint8_t>(rows.begin(), rows.begin() + 3)), (std::vector<uint8_t>{2, 1, 1}));
+    EXPECT_EQ((std::vector<uint8_t>(rows.begin() + 8, rows.begin() + 11)), (std::vector<uint8_t>{1, 2, 0}));
+}
+
+// Writing to a stream gives the very bytes the encoder makes, for every depth, and a file
+// written and read back through a file stream is the same picture.
+TEST(BmpStream, WritesWhatTheEncoderMakes)
+{
+    const QString path = QDir::temp().filePath(QStringLiteral("pictavo_bmp_stream_test.bmp"));
+    for (int bits : {1, 4, 8, 24, 32}) {
+        std::mt19937 random(bits);
+        gdi::DibSurface surface(13, 7, bits);
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 13; ++x)
+                surface.setRawPixel(x, y, random() & (bits <= 8 ? (1u << bits) - 1 : 0xFFFFFFu));
+        TMemoryStream memory;
+        BmpCodec::writeFile(memory, surface, 3780, 1234);
+        const std::vector<uint8_t> encoded = BmpCodec::encodeFile(surface, 3780, 1234);
+        EXPECT_EQ(std::vector<uint8_t>(memory.Bytes().begin(), memory.Bytes().end()), encoded) << bits;
+        {
+            TFileStream file(path, fmCreate);
+            BmpCodec::writeFile(file, surface, 3780, 1234);
+        }
+        TFileStream file(path, fmOpenRead);
+        expectSameOutcome(outcomeOf([&] { return BmpCodec::decodeFile(encoded); }),
+                          outcomeOf([&] { return BmpCodec::readFile(file); }), std::to_string(bits));
+    }
+    QFile::remove(path);
 }
 
 } // namespace

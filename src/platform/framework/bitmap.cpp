@@ -426,8 +426,7 @@ uint8_t* TBitmap::ScanLine(int y)
 
 void TBitmap::LoadFromStream(TStream& stream)
 {
-    const std::vector<uint8_t> bytes = stream.ReadRemaining();
-    DecodedBmp decoded = BmpCodec::decodeFile(bytes);
+    DecodedBmp decoded = BmpCodec::readFile(stream);
     setSurface(std::shared_ptr<gdi::DibSurface>(std::move(decoded.surface)), true);
     handle_->xPelsPerMeter = decoded.xPelsPerMeter;
     handle_->yPelsPerMeter = decoded.yPelsPerMeter;
@@ -439,7 +438,7 @@ void TBitmap::SaveToStream(TStream& stream)
     const gdi::DibSurface* s = Surface();
     if (!s)
         return;
-    stream.WriteBuffer(BmpCodec::encodeFile(*s, handle_->xPelsPerMeter, handle_->yPelsPerMeter));
+    BmpCodec::writeFile(stream, *s, handle_->xPelsPerMeter, handle_->yPelsPerMeter);
 }
 
 void TBitmap::LoadFromClipboardFormat(unsigned short format, const HBITMAP& data, const HPALETTE& palette)
