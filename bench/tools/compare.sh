@@ -7,6 +7,8 @@
 #   bench/tools/compare.sh [path/to/pictavo-bench]
 #   RUNS=5 bench/tools/compare.sh      (default 3)
 #   ONLY='smooth|mitchell 50' bench/tools/compare.sh   (only rows whose name matches the regex)
+#   OURS=bmp bench/tools/compare.sh   (ours reads and writes the same picture as BMP through the
+#                                      editor's picture classes; the peers keep PPM, their fastest)
 #
 # Needs: graphicsmagick, libvips-tools, imagemagick (for the test picture), GNU time.
 set -euo pipefail
@@ -64,29 +66,35 @@ row() { # name peer-label target -- our arguments -- peer command
 
 in=$photo
 out=$work/ours.ppm
+if [ "${OURS:-ppm}" = bmp ]; then
+  [ -s "$work/photo.bmp" ] || convert "$photo" -type TrueColor BMP3:"$work/photo.bmp"
+  in=$work/photo.bmp
+  out=$work/ours.bmp
+fi
+peer_in=$photo
 peer_out=$work/peer.ppm
-row "brightness 5" "gm -modulate 105" 1.0 -- brightness "$in" "$out" 5 -- gm convert "$in" -modulate 105 "$peer_out"
-row "saturation 100" "gm -modulate 100,112.5" 1.0 -- saturation "$in" "$out" 100 -- gm convert "$in" -modulate 100,112.5 "$peer_out"
-row "contrast up" "gm -contrast" 1.0 -- contrast "$in" "$out" up -- gm convert "$in" -contrast "$peer_out"
-row "sharpen 10" "vips conv (3x3 integer)" 1.0 -- sharpen "$in" "$out" 10 -- vips conv "$in" "$peer_out" "$work/sharpen.mat" --precision integer
-row "smooth 20" "vips conv (3x3 integer)" 1.0 -- smooth "$in" "$out" 20 -- vips conv "$in" "$peer_out" "$work/smooth.mat" --precision integer
-row "negative" "vips invert" 1.0 -- negative "$in" "$out" -- vips invert "$in" "$peer_out"
-row "invert" "vips invert" 1.0 -- invert "$in" "$out" -- vips invert "$in" "$peer_out"
+row "brightness 5" "gm -modulate 105" 1.0 -- brightness "$in" "$out" 5 -- gm convert "$peer_in" -modulate 105 "$peer_out"
+row "saturation 100" "gm -modulate 100,112.5" 1.0 -- saturation "$in" "$out" 100 -- gm convert "$peer_in" -modulate 100,112.5 "$peer_out"
+row "contrast up" "gm -contrast" 1.0 -- contrast "$in" "$out" up -- gm convert "$peer_in" -contrast "$peer_out"
+row "sharpen 10" "vips conv (3x3 integer)" 1.0 -- sharpen "$in" "$out" 10 -- vips conv "$peer_in" "$peer_out" "$work/sharpen.mat" --precision integer
+row "smooth 20" "vips conv (3x3 integer)" 1.0 -- smooth "$in" "$out" 20 -- vips conv "$peer_in" "$peer_out" "$work/smooth.mat" --precision integer
+row "negative" "vips invert" 1.0 -- negative "$in" "$out" -- vips invert "$peer_in" "$peer_out"
+row "invert" "vips invert" 1.0 -- invert "$in" "$out" -- vips invert "$peer_in" "$peer_out"
 # Filters vips has are compared with vips resize; the others with the closest filter gm has.
 for size in 50 250; do
   w=$((4000 * size / 100)); h=$((3000 * size / 100)); scale=$(awk -v s="$size" 'BEGIN { print s / 100 }')
   for filter in nearest triangle hermite bell bspline lanczos3 mitchell; do
     case $filter in
-      nearest) peer=(vips resize "$in" "$peer_out" "$scale" --kernel nearest); label="vips resize nearest" ;;
-      triangle) peer=(vips resize "$in" "$peer_out" "$scale" --kernel linear); label="vips resize linear" ;;
-      lanczos3) peer=(vips resize "$in" "$peer_out" "$scale" --kernel lanczos3); label="vips resize lanczos3" ;;
-      mitchell) peer=(vips resize "$in" "$peer_out" "$scale" --kernel mitchell); label="vips resize mitchell" ;;
-      hermite) peer=(gm convert "$in" -filter Hermite -resize "${w}x${h}!" "$peer_out"); label="gm -filter Hermite" ;;
-      bell) peer=(gm convert "$in" -filter Quadratic -resize "${w}x${h}!" "$peer_out"); label="gm -filter Quadratic" ;;
-      bspline) peer=(gm convert "$in" -filter Cubic -resize "${w}x${h}!" "$peer_out"); label="gm -filter Cubic (B-spline)" ;;
+      nearest) peer=(vips resize "$peer_in" "$peer_out" "$scale" --kernel nearest); label="vips resize nearest" ;;
+      triangle) peer=(vips resize "$peer_in" "$peer_out" "$scale" --kernel linear); label="vips resize linear" ;;
+      lanczos3) peer=(vips resize "$peer_in" "$peer_out" "$scale" --kernel lanczos3); label="vips resize lanczos3" ;;
+      mitchell) peer=(vips resize "$peer_in" "$peer_out" "$scale" --kernel mitchell); label="vips resize mitchell" ;;
+      hermite) peer=(gm convert "$peer_in" -filter Hermite -resize "${w}x${h}!" "$peer_out"); label="gm -filter Hermite" ;;
+      bell) peer=(gm convert "$peer_in" -filter Quadratic -resize "${w}x${h}!" "$peer_out"); label="gm -filter Quadratic" ;;
+      bspline) peer=(gm convert "$peer_in" -filter Cubic -resize "${w}x${h}!" "$peer_out"); label="gm -filter Cubic (B-spline)" ;;
     esac
     row "resize $filter ${size}%" "$label" 1.0 -- "resize-$filter" "$in" "$out" "${w}x${h}" -- "${peer[@]}"
   done
 done
-row "convert color256" "gm +dither -map (256 colours)" 0.05 -- convert "$in" "$out" color256 -- gm convert "$in" +dither -map "$work/palette256.ppm" "$peer_out"
+row "convert color256" "gm +dither -map (256 colours)" 0.05 -- convert "$in" "$out" color256 -- gm convert "$peer_in" +dither -map "$work/palette256.ppm" "$peer_out"
 rm -f "$out" "$peer_out"

@@ -100,7 +100,7 @@ for ext in png tif pcx tga; do
   FASTEST=1.0
   row "$ext"
 done
-PEERS=("djpeg photo.jpg | cjpeg -quality 75 > peer.jpg" "convert photo.jpg peer.jpg" "gm convert photo.jpg peer.jpg" "vips copy photo.jpg peer.jpg")
+PEERS=("djpeg photo.jpg | cjpeg -quality 90 > peer.jpg" "convert photo.jpg peer.jpg" "gm convert photo.jpg peer.jpg" "vips copy photo.jpg peer.jpg")
 LABELS=("djpeg | cjpeg" "convert (ImageMagick)" "gm convert" "vips copy")
 TARGETS=(1.1 - - -)
 FASTEST=""

@@ -522,8 +522,9 @@ TEST(BmpStream, ReadsEverySuiteFileAsTheByteReaderDoes)
         const Outcome fromBytes = outcomeOf([&] { return BmpCodec::decodeFile(bytes); });
         const Outcome fromStream = outcomeOf([&] { return BmpCodec::readFile(stream); });
         expectSameOutcome(fromBytes, fromStream, entry.path().string());
-        if (fromStream.decoded)
+        if (fromStream.decoded) {
             EXPECT_EQ(stream.Position(), stream.Size()) << entry.path();
+        }
     }
     EXPECT_GT(files, 80);
 }
