@@ -17,6 +17,10 @@ namespace {
 
 // Far beyond any real multi-page file; keeps a crafted chain of directories cheap to count.
 constexpr int32_t kMaxImages = 4096;
+// A damaged file is read as far as it goes: a few rows or tiles that fail keep what their
+// codec produced, but each failure may cost a whole strip's decoding again, so after this
+// many the rest of the picture is left as it is.
+constexpr int kMaxFailures = 16;
 
 struct TiffLayout {
     uint32_t width = 0;
@@ -195,14 +199,17 @@ public:
     }
 
     bool anyDecoded() const { return anyDecoded_; }
+    bool failedTooOften() const { return failures_ > kMaxFailures; }
 
 private:
-    // A tile that fails to decode leaves what the codec managed to produce.
     void loadBand(uint32_t top)
     {
         TIFF* tif = handle_.get();
-        for (uint32_t i = 0; i < tilesAcross_; ++i) {
-            anyDecoded_ = TIFFReadTile(tif, tile_.data(), i * tileWidth_, top, 0, 0) >= 0 || anyDecoded_;
+        for (uint32_t i = 0; i < tilesAcross_ && !failedTooOften(); ++i) {
+            if (TIFFReadTile(tif, tile_.data(), i * tileWidth_, top, 0, 0) >= 0)
+                anyDecoded_ = true;
+            else
+                ++failures_;
             for (uint32_t r = 0; r < tileHeight_; ++r)
                 std::copy_n(tile_.data() + r * tileRowBytes_, tileRowBytes_,
                             band_.data() + r * bandRowBytes_ + i * tileRowBytes_);
@@ -222,6 +229,7 @@ private:
     uint32_t bandTop_ = 0;
     bool loaded_ = false;
     bool anyDecoded_ = false;
+    int failures_ = 0;
 };
 
 void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayout& layout, const RowPlan& plan)
@@ -243,11 +251,9 @@ void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLa
         convert = invert ? &TiffRows::copyInvertedRow : &TiffRows::copyRow;
     }
 
-    // A damaged file is read as far as it goes: a row that fails keeps what its codec
-    // produced, and only a file of which nothing decodes is refused.
     if (layout.tiled) {
         TileRows rows(handle, layout);
-        for (uint32_t y = 0; y < layout.height; ++y)
+        for (uint32_t y = 0; y < layout.height && !rows.failedTooOften(); ++y)
             convert(rows.row(y), picture.ScanLine(static_cast<int32_t>(y)), context);
         if (!rows.anyDecoded())
             handle.fail(QStringLiteral("TIFF decoding error"));
@@ -255,10 +261,14 @@ void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLa
     }
     std::vector<uint8_t> samples(plan.inPlace ? 0 : checkedBytes(context.sampleRowBytes, 1));
     bool anyDecoded = false;
-    for (uint32_t y = 0; y < layout.height; ++y) {
+    int failures = 0;
+    for (uint32_t y = 0; y < layout.height && failures <= kMaxFailures; ++y) {
         uint8_t* row = picture.ScanLine(static_cast<int32_t>(y));
         uint8_t* target = plan.inPlace ? row : samples.data();
-        anyDecoded = TIFFReadScanline(tif, target, y, 0) >= 0 || anyDecoded;
+        if (TIFFReadScanline(tif, target, y, 0) >= 0)
+            anyDecoded = true;
+        else
+            ++failures;
         if (!plan.inPlace)
             convert(samples.data(), row, context);
         else if (invert)
@@ -297,7 +307,7 @@ void readRgbaRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayo
     if (band == 0 || band > layout.height || flipsVertically(layout.orientation))
         band = layout.height;
     std::vector<uint32_t> raster(checkedBytes(uint64_t{layout.width} * 4, band) / 4);
-    // As on the direct path, a band that fails keeps what was decoded of it.
+    // Without stop-on-error libtiff goes on past strips or tiles that fail, once per band.
     bool anyDecoded = false;
     for (uint32_t top = 0; top < layout.height; top += band) {
         const uint32_t rows = std::min(band, layout.height - top);

@@ -8,6 +8,8 @@
 #include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
@@ -120,6 +122,55 @@ TEST(TiffGraphicTest, RefusesASizeBeyondThePolicy)
     EXPECT_THROW(readTiff(picture, makeTiff(greyImage(2000, 1000, 5))), Exception);
     EXPECT_TRUE(picture.GetEmpty());
     PictureSizePolicy::setMaxBytes(0);
+}
+
+} // namespace
+
+namespace {
+
+std::vector<uint64_t> stripOffsets(const std::vector<uint8_t>& bytes)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("s.tif")).toStdString();
+    {
+        TFileStream file(QString::fromStdString(path), fmCreate);
+        file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    }
+    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    std::vector<uint64_t> offsets;
+    for (uint32_t i = 0; i < TIFFNumberOfStrips(tif); ++i)
+        offsets.push_back(TIFFGetStrileOffset(tif, i));
+    TIFFClose(tif);
+    return offsets;
+}
+
+// Damaged strips: the rows before them are kept; a file of which nothing decodes is refused.
+TEST(TiffGraphicTest, ReadsADamagedFileAsFarAsItGoes)
+{
+    TiffFixture f = greyImage(21, 13, 0);
+    f.compression = COMPRESSION_LZW;
+    f.sample = [](uint32_t x, uint32_t y, uint32_t) { return x * 7 + y; };
+    const std::vector<uint8_t> good = makeTiff(f);
+    const std::vector<uint64_t> offsets = stripOffsets(good);
+    ASSERT_EQ(offsets.size(), 3u);
+    // Garbage codes right after the clear code that begins every strip.
+    const auto damage = [](std::vector<uint8_t>& bytes, uint64_t at) {
+        std::fill_n(bytes.begin() + static_cast<ptrdiff_t>(at) + 2, 6, uint8_t{0xFF});
+    };
+
+    std::vector<uint8_t> lastDamaged = good;
+    damage(lastDamaged, offsets[2]);
+    TTiffGraphic picture;
+    readTiff(picture, lastDamaged);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 21; ++x)
+            ASSERT_EQ(picture.GetPixelRGB(x, y), 0x010101u * static_cast<uint32_t>(x * 7 + y)) << x << "," << y;
+
+    std::vector<uint8_t> allDamaged = good;
+    for (uint64_t at : offsets)
+        damage(allDamaged, at);
+    TTiffGraphic nothing;
+    EXPECT_THROW(readTiff(nothing, allDamaged), EPictureError);
 }
 
 } // namespace
