@@ -12,29 +12,35 @@
 struct TiffHandleCallbacks {
     static TiffHandle& self(thandle_t h) { return *static_cast<TiffHandle*>(h); }
 
+    // No exception may cross libtiff's C frames: a stream that throws reports a short count.
     static tmsize_t read(thandle_t h, void* buffer, tmsize_t size)
     {
-        return static_cast<tmsize_t>(self(h).stream_.Read(buffer, size));
+        try {
+            return static_cast<tmsize_t>(self(h).stream_.Read(buffer, size));
+        } catch (...) {
+            return -1;
+        }
     }
     static tmsize_t write(thandle_t h, void* buffer, tmsize_t size)
     {
-        return static_cast<tmsize_t>(self(h).stream_.Write(buffer, size));
+        try {
+            return static_cast<tmsize_t>(self(h).stream_.Write(buffer, size));
+        } catch (...) {
+            return -1;
+        }
     }
     static toff_t seek(thandle_t h, toff_t offset, int whence)
     {
         TiffHandle& handle = self(h);
         const auto signedOffset = static_cast<int64_t>(offset);
-        int64_t at = 0;
-        switch (whence) {
-        case SEEK_SET:
-            at = handle.stream_.Seek(handle.base_ + signedOffset, soBeginning);
-            break;
-        case SEEK_CUR:
-            at = handle.stream_.Seek(signedOffset, soCurrent);
-            break;
-        default:
-            at = handle.stream_.Seek(signedOffset, soEnd);
-            break;
+        const TSeekOrigin origin = whence == SEEK_SET ? soBeginning : whence == SEEK_CUR ? soCurrent : soEnd;
+        int64_t target = signedOffset;
+        if (origin == soBeginning && __builtin_add_overflow(handle.base_, signedOffset, &target))
+            return static_cast<toff_t>(-1);
+        int64_t at = -1;
+        try {
+            at = handle.stream_.Seek(target, origin);
+        } catch (...) {
         }
         return at < handle.base_ ? static_cast<toff_t>(-1) : static_cast<toff_t>(at - handle.base_);
     }
@@ -42,7 +48,11 @@ struct TiffHandleCallbacks {
     static toff_t size(thandle_t h)
     {
         TiffHandle& handle = self(h);
-        const int64_t total = handle.stream_.Size();
+        int64_t total = 0;
+        try {
+            total = handle.stream_.Size();
+        } catch (...) {
+        }
         return total < handle.base_ ? 0 : static_cast<toff_t>(total - handle.base_);
     }
     static int map(thandle_t, void**, toff_t*) { return 0; }
