@@ -241,15 +241,16 @@ void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLa
     context.minIsWhite = layout.photometric == PHOTOMETRIC_MINISWHITE;
     context.alpha = layout.alpha;
     context.sampleRowBytes = static_cast<size_t>(TIFFScanlineSize64(tif));
-    if (context.sampleRowBytes == 0)
+    // The converters read whole pixels of samples and the in-place layouts fill a picture row
+    // without its padding; a row size that says otherwise is refused rather than trusted.
+    const uint64_t neededBytes = (uint64_t{layout.width} * layout.samplesPerPixel * layout.bitsPerSample + 7) / 8;
+    if (context.sampleRowBytes != neededBytes
+        || (plan.inPlace && context.sampleRowBytes > static_cast<size_t>(picture.RowBytes())))
         handle.fail(QStringLiteral("TIFF rows are malformed"));
     TiffRows::Converter convert = plan.convert;
     const bool invert = plan.inPlace && context.minIsWhite;
-    if (plan.inPlace) {
-        // A row of these layouts is exactly a picture row without its padding.
-        Q_ASSERT(context.sampleRowBytes <= static_cast<size_t>(picture.RowBytes()));
+    if (plan.inPlace)
         convert = invert ? &TiffRows::copyInvertedRow : &TiffRows::copyRow;
-    }
 
     if (layout.tiled) {
         TileRows rows(handle, layout);
@@ -352,12 +353,15 @@ void readImage(TDibGraphic& picture, TStream& stream, int32_t imageIndex)
     std::optional<TLogPalette> palette;
     if (format == ifColor16 || format == ifColor256)
         palette = readColourMap(tif, layout.bitsPerSample, format == ifColor16 ? 16 : 256);
-    picture.NewImage(static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height), format,
+    // Decoded aside, so a file refused half-way leaves the picture as it was.
+    TDibGraphic decoded;
+    decoded.NewImage(static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height), format,
                      palette ? &*palette : nullptr, dpiOf(tif, TIFFTAG_XRESOLUTION), dpiOf(tif, TIFFTAG_YRESOLUTION));
     if (plan)
-        readDirectRows(picture, handle, layout, *plan);
+        readDirectRows(decoded, handle, layout, *plan);
     else
-        readRgbaRows(picture, handle, layout);
+        readRgbaRows(decoded, handle, layout);
+    picture.SwapImage(decoded);
 }
 
 } // namespace TiffReader

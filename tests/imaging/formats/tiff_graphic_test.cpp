@@ -166,11 +166,13 @@ TEST(TiffGraphicTest, ReadsADamagedFileAsFarAsItGoes)
         for (int x = 0; x < 21; ++x)
             ASSERT_EQ(picture.GetPixelRGB(x, y), 0x010101u * static_cast<uint32_t>(x * 7 + y)) << x << "," << y;
 
+    // Refused, and the picture that was to receive it keeps its own image.
     std::vector<uint8_t> allDamaged = good;
     for (uint64_t at : offsets)
         damage(allDamaged, at);
-    TTiffGraphic nothing;
-    EXPECT_THROW(readTiff(nothing, allDamaged), EPictureError);
+    EXPECT_THROW(readTiff(picture, allDamaged), EPictureError);
+    EXPECT_EQ(picture.GetWidth(), 21);
+    EXPECT_EQ(picture.GetPixelRGB(20, 9), 0x010101u * (20 * 7 + 9));
 }
 
 } // namespace
