@@ -5,6 +5,7 @@
 # to build/fuzz/findings/NAME. Prints executions and findings per target.
 #
 #   scripts/fuzz.sh MINUTES [NAME...]     e.g. scripts/fuzz.sh 10 bmp
+#   NO_BUILD=1 scripts/fuzz.sh 10 bmp      (runs the targets as last built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,7 +34,7 @@ seeds_of() { # the corpus arguments of pictavo_add_fuzz_target in fuzz/NAME/CMak
     grep -o '\${PICTAVO_SHARED_DIR}[^ )]*' | sed "s|\${PICTAVO_SHARED_DIR}|$shared|"
 }
 
-nice -n 15 cmake --build "$build" -j2 --target "${names[@]/#/fuzz_}" >/dev/null
+[ -n "${NO_BUILD:-}" ] || nice -n 15 cmake --build "$build" -j2 --target "${names[@]/#/fuzz_}" >/dev/null
 
 printf '%-10s %14s %10s %s\n' target executions findings "folder of findings"
 for name in "${names[@]}"; do
@@ -41,7 +42,7 @@ for name in "${names[@]}"; do
   mkdir -p "$corpus" "$findings"
   mapfile -t seeds < <(seeds_of "$name")
   # -fork keeps going after a finding, so one fault does not end the whole run.
-  nice -n 15 "$build/fuzz_$name" "$corpus" "${seeds[@]}" -max_total_time=$((minutes * 60)) \
+  nice -n 15 "$build/fuzz/$name/fuzz_$name" "$corpus" "${seeds[@]}" -max_total_time=$((minutes * 60)) \
     -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1 || true
   # Fork mode reports "#N: cov: ..." lines; a single process its final statistics.
