@@ -3,7 +3,9 @@
 #include "imaging/formats/dcx_graphic.h"
 #include "imaging/formats/jpeg_graphic.h"
 #include "imaging/formats/pcx_graphic.h"
+#include "imaging/formats/png_graphic.h"
 #include "imaging/formats/tga_graphic.h"
+
 #include "imaging/formats/tiff_graphic.h"
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
@@ -30,6 +32,8 @@ void RegisterPictureFormats()
         TDibGraphic::RegisterGraphicFormat(QStringLiteral("vst"), QStringLiteral("Truevision Vista"),
                                            DibGraphicClassOf<TTgaGraphic>());
         TDibGraphic::RegisterGraphicFormat(QStringLiteral("afi"), targa, DibGraphicClassOf<TTgaGraphic>());
+        TDibGraphic::RegisterGraphicFormat(QStringLiteral("png"), QStringLiteral("Portable Network Graphic"),
+                                           DibGraphicClassOf<TPngGraphic>());
         return true;
     }();
     (void)registered;

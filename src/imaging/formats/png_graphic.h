@@ -1,0 +1,14 @@
+#pragma once
+// PNG files as a picture: every colour type and depth read, palette and grey files kept
+// palettised where exact, and each picture format written in its natural PNG form.
+#include "imaging/dib_graphic.h"
+
+class TPngGraphic : public TDibGraphic {
+public:
+    QString ClassName() const override { return QStringLiteral("TPngGraphic"); }
+    std::unique_ptr<TGraphic> Create() const override { return std::make_unique<TPngGraphic>(); }
+    std::unique_ptr<TDibGraphic> NewInstance() const override { return std::make_unique<TPngGraphic>(); }
+
+    void ReadImage(TStream& stream, int32_t imageIndex) override;
+    void SaveToStream(TStream& stream) override;
+};

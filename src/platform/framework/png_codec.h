@@ -1,0 +1,60 @@
+#pragma once
+// PNG reading and writing as functions over bytes, shared by the PNG picture class and the
+// icon's PNG-compressed entries.
+//
+// Reading keeps a picture palettised where that is exact: palette files without transparency
+// keep their indexes (1-bit black-and-white, otherwise 4 or 8 bits with the file's palette
+// padded with black to the depth's size), grey files of up to 16 bits become a grey ramp of 1,
+// 4 or 8 bits. Everything else becomes 24 bits; 16-bit samples are scaled to 8, and alpha and
+// transparent colours are composited over white, as a viewer on a white page shows the file.
+// Gamma and colour-profile chunks are ignored, as most viewers ignore them. Every failure
+// raises EInvalidGraphic; nothing is printed.
+#include "platform/gdi/dib_surface.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+enum class PngTarget : uint8_t {
+    BlackWhite, // 1 bit, black then white
+    Gray16,     // 4 bits, grey ramp i * 17
+    Gray256,    // 8 bits, grey ramp i
+    Color16,    // 4 bits, the file's palette
+    Color256,   // 8 bits, the file's palette
+    TrueColor,  // 24 bits
+};
+
+struct PngLayout {
+    int width = 0;
+    int height = 0;
+    PngTarget target = PngTarget::TrueColor;
+    int bitsPerPixel = 24;
+    std::vector<gdi::RgbQuad> colorTable; // for the palettised targets
+    uint16_t xDpi = 0;                    // 0 when the file gives no physical size
+    uint16_t yDpi = 0;
+};
+
+namespace PngCodec {
+
+// Whether the bytes start with the PNG signature.
+bool hasSignature(std::span<const uint8_t> bytes);
+
+struct DecodedPng {
+    PngLayout layout;
+    std::unique_ptr<gdi::DibSurface> surface;
+};
+DecodedPng decode(std::span<const uint8_t> bytes);
+
+// The same into a surface of the layout's size, depth and colour table that the caller supplies
+// once the header is read and checked, so a picture class decodes straight into its pixels.
+using SurfaceForPng = std::function<gdi::DibSurface&(const PngLayout& layout)>;
+void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor);
+
+// A surface in its natural PNG form: grey when its colour table is the grey ramp of its depth
+// (1-bit black and white included), palette for other palettised depths, RGB for 24 and 32
+// bits. Reading the result gives the same pixels.
+std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi = 0, uint16_t yDpi = 0);
+
+} // namespace PngCodec
