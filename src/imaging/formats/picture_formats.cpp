@@ -1,11 +1,11 @@
 #include "imaging/formats/picture_formats.h"
 
 #include "imaging/formats/dcx_graphic.h"
+#include "imaging/formats/icon_graphic.h"
 #include "imaging/formats/jpeg_graphic.h"
 #include "imaging/formats/pcx_graphic.h"
 #include "imaging/formats/png_graphic.h"
 #include "imaging/formats/tga_graphic.h"
-
 #include "imaging/formats/tiff_graphic.h"
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
@@ -34,6 +34,8 @@ void RegisterPictureFormats()
         TDibGraphic::RegisterGraphicFormat(QStringLiteral("afi"), targa, DibGraphicClassOf<TTgaGraphic>());
         TDibGraphic::RegisterGraphicFormat(QStringLiteral("png"), QStringLiteral("Portable Network Graphic"),
                                            DibGraphicClassOf<TPngGraphic>());
+        // Pictures assigned to a framework icon are written as an icon file by the icon class.
+        TDibGraphic::SetIconWriter(&TIconGraphic::WriteIcon);
         return true;
     }();
     (void)registered;
