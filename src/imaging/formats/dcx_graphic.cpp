@@ -46,6 +46,10 @@ std::vector<uint32_t> TDcxGraphic::readPageTable(TStream& stream)
             break;
         if (offset < 8 || offset >= size)
             throw EInvalidGraphic(QStringLiteral("DCX page %1 lies outside the file").arg(i + 1));
+        // Pages follow each other, so no bytes are decoded twice: many pages over the same
+        // bytes would let a small file ask for many large pictures.
+        if (!pages.empty() && offset <= pages.back())
+            throw EInvalidGraphic(QStringLiteral("DCX page %1 does not follow page %2").arg(i + 1).arg(i));
         pages.push_back(offset);
     }
     if (pages.empty())
@@ -65,12 +69,8 @@ void TDcxGraphic::ReadImage(TStream& stream, int32_t imageIndex)
     if (imageIndex < 1 || static_cast<size_t>(imageIndex) > pages.size())
         throw EInvalidGraphic(QStringLiteral("DCX page %1 does not exist").arg(imageIndex));
     const uint32_t begin = pages[imageIndex - 1];
-    // A page ends where the next one in the file begins, so its end palette is found.
-    int64_t end = stream.Size();
-    for (const uint32_t offset : pages) {
-        if (offset > begin)
-            end = std::min<int64_t>(end, start + offset);
-    }
+    // A page ends where the next one begins, so its end palette is found.
+    const int64_t end = static_cast<size_t>(imageIndex) < pages.size() ? start + pages[imageIndex] : stream.Size();
     stream.SetPosition(start + begin);
     ReadPcx(stream, end);
 }

@@ -255,7 +255,12 @@ TEST(DcxReader, RefusesBadPageTables)
     outside[4] = 200; // page 1 beyond the end
     std::vector<uint8_t> none(16, 0);
     std::memcpy(none.data(), &magic, 4);
-    for (const auto& bytes : {outside, none, std::vector<uint8_t>(3, 0)})
+    // Two entries for the same page: its bytes would be decoded twice.
+    TPcxGraphic page;
+    FillRandom(page, 5, 5, ifTrueColor, 4);
+    std::vector<uint8_t> repeated = dcxOf({&page});
+    std::memcpy(repeated.data() + 8, repeated.data() + 4, 4);
+    for (const auto& bytes : {outside, none, repeated, std::vector<uint8_t>(3, 0)})
         EXPECT_THROW(LoadBytes(TDcxGraphic(), bytes), EInvalidGraphic);
 }
 
