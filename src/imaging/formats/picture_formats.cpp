@@ -9,6 +9,7 @@
 #include "imaging/formats/tiff_graphic.h"
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
+#include "platform/metafile/metafile.h"
 
 void RegisterPictureFormats()
 {
@@ -36,6 +37,8 @@ void RegisterPictureFormats()
                                            DibGraphicClassOf<TPngGraphic>());
         // Pictures assigned to a framework icon are written as an icon file by the icon class.
         TDibGraphic::SetIconWriter(&TIconGraphic::WriteIcon);
+        TPicture::RegisterFileFormat(QStringLiteral("emf"), QStringLiteral("Enhanced Metafiles"), CreateGraphicOf<TMetafile>);
+        TPicture::RegisterFileFormat(QStringLiteral("wmf"), QStringLiteral("Metafiles"), CreateGraphicOf<TMetafile>);
         return true;
     }();
     (void)registered;
