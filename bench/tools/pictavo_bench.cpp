@@ -3,6 +3,12 @@
 // runs, and writes the result (PPM, or the registered class of OUT's extension). Whole-process timings of this tool are compared with other programs by
 // compare.sh. Times of the three stages go to standard error.
 
+#include "platform/framework/bitmap.h"
+#include "platform/framework/canvas.h"
+#include "platform/framework/picture.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QString>
 
 #include <algorithm>
@@ -210,6 +216,33 @@ bool isPpm(const std::string& path)
 }
 
 // The editor's own way in: the picture class registered for the file's extension reads it.
+// A graphic the picture holder reads by extension but that is no DIB class (a metafile), drawn
+// as the editor draws it: onto a white bitmap of its own size.
+std::unique_ptr<TDibGraphic> readThroughPictureHolder(const QString& name)
+{
+    // Text in metafiles goes through the font engine, which wants an application object.
+    static std::unique_ptr<QGuiApplication> application = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char appName[] = "pictavo-bench";
+        static char* argv[] = {appName, nullptr};
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }();
+    TPicture holder;
+    holder.LoadFromFile(name);
+    const int width = holder.Width(), height = holder.Height();
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.Canvas()->Brush()->SetColor(clWhite);
+    bitmap.SetSize(width, height);
+    bitmap.Canvas()->FillRect(TRect{0, 0, width, height});
+    bitmap.Canvas()->Draw(0, 0, holder.Graphic());
+    auto picture = std::make_unique<TDibGraphic>();
+    picture->Assign(&bitmap);
+    return picture;
+}
+
 std::unique_ptr<TDibGraphic> readPicture(const std::string& path)
 {
     if (isPpm(path)) {
@@ -228,6 +261,8 @@ std::unique_ptr<TDibGraphic> readPicture(const std::string& path)
         readBmp(path, *picture);
         return picture;
     }
+    if (TPicture::FindFileFormat(QFileInfo(name).suffix()))
+        return readThroughPictureHolder(name);
     fail(path + ": neither a binary PPM nor a registered picture file");
 }
 

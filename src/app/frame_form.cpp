@@ -3,6 +3,7 @@
 #include "app/about_box.h"
 #include "app/mdi_layout.h"
 #include "document/form_main.h"
+#include "document/metafile_commands.h"
 #include "platform/forms/error_display.h"
 #include "platform/forms/mdi_child.h"
 #include "platform/forms/modal.h"
@@ -172,6 +173,11 @@ void TFrameForm::updateWindowMenu()
 void TFrameForm::New1Click()
 {
     TFormMain::NewPicture(ClientArea, nullptr);
+}
+
+void TFrameForm::ImportClick()
+{
+    ImportMetafile(this, ClientArea, ImportDialog);
 }
 
 void TFrameForm::Exit1Click()

@@ -76,7 +76,7 @@ public:
     // Commands that create picture windows.
     virtual void New1Click();
     virtual void Open1Click() {}
-    virtual void ImportClick() {}
+    virtual void ImportClick();
     virtual void Hist1Click() {}
 
     void Exit1Click();

@@ -257,12 +257,12 @@ void TFormMain::createMenus()
     Open1 = item(File1, QStringLiteral("&Открыть..."), "Open1");
     OpenWith1 = item(File1, QStringLiteral("&Открыть с помощью..."), "OpenWith1");
     Scan = item(File1, QStringLiteral("&Сканировать..."), "Scan");
-    Import = item(File1, QStringLiteral("&Импорт..."), "Import");
+    Import = item(File1, QStringLiteral("&Импорт..."), "Import", &TFormMain::ImportClick);
     Close1 = item(File1, QStringLiteral("Закрыть"), "Close1", &TFormMain::Close1Click);
     Sep1 = separator(File1, "Sep1");
     Save1 = item(File1, QStringLiteral("&Сохранить"), "Save1");
     Saveas1 = item(File1, QStringLiteral("&Сохранить как..."), "Saveas1");
-    Export = item(File1, QStringLiteral("&Экспорт..."), "Export");
+    Export = item(File1, QStringLiteral("&Экспорт..."), "Export", &TFormMain::ExportClick);
     PrintSetup = item(File1, QStringLiteral("Установки печати"), "PrintSetup");
     Print1 = item(File1, QStringLiteral("&Печать..."), "Print1");
     Sep2 = separator(File1, "Sep2");

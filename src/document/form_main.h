@@ -101,6 +101,10 @@ public:
     TFontDialog FontDialog1;
     forms::FileDialogSettings OpPictDlg{QStringLiteral("Открыть текстуру..."),
                                         QStringLiteral("Точечные рисунки (*.bmp)|*.bmp"), 1, {}, {}, {}};
+    forms::FileDialogSettings ImportDialog{QStringLiteral("Импорт..."),
+                                           QStringLiteral("Векторный формат(*.emf)|*.emf"), 1, {}, {}, {}};
+    forms::FileDialogSettings ExportDialog{QStringLiteral("Экспорт..."),
+                                           QStringLiteral("Векторный формат(*emf)|*.emf"), 1, QStringLiteral("emf"), {}, {}};
 
     // ---- Menus (all five in merge group 0) ----
     QMenu* File1 = nullptr;
@@ -243,6 +247,9 @@ public:
 
     // ---- Handlers ----
     void New1Click();
+    // Metafile import and export (metafile_commands.cpp).
+    void ImportClick();
+    void ExportClick();
     void Close1Click();
     void Exit1Click();
     bool FormCloseQuery();
