@@ -57,7 +57,7 @@ protected:
 TEST_F(MetafileCommandsTest, ImportDrawsIntoTheNewWindowsBitmapBeforeItGrows)
 {
     const QString path = folder.filePath(QStringLiteral("wide.emf"));
-    writeMetafile(path, 1500, 800, {{{10, 10}, clBlack}, {{1300, 600}, clLime}, {{1400, 100}, clRed}, {{100, 700}, clBlue}});
+    writeMetafile(path, 1500, 800, {{{10, 10}, clBlack}, {{1310, 640}, clLime}, {{1400, 100}, clRed}, {{100, 700}, clBlue}});
     TFormMain* issuing = newPicture(50, 40);
     ModalScript script;
     script.then(chooseFile(path));
@@ -71,8 +71,11 @@ TEST_F(MetafileCommandsTest, ImportDrawsIntoTheNewWindowsBitmapBeforeItGrows)
     ASSERT_EQ(bitmap->Width(), 1500);
     ASSERT_EQ(bitmap->Height(), 800);
     EXPECT_EQ(bitmap->Canvas()->Pixels(15, 15), clBlack);
-    EXPECT_EQ(bitmap->Canvas()->Pixels(1310, 610), clLime);   // inside 1324 x 651
-    EXPECT_EQ(bitmap->Canvas()->Pixels(1322, 649), clLime);   // the last pixel kept
+    // A square across the corner of 1324 x 651: only its part inside is kept.
+    EXPECT_EQ(bitmap->Canvas()->Pixels(1315, 645), clLime);
+    EXPECT_EQ(bitmap->Canvas()->Pixels(1323, 650), clLime);
+    EXPECT_EQ(bitmap->Canvas()->Pixels(1324, 650), clWhite);
+    EXPECT_EQ(bitmap->Canvas()->Pixels(1323, 651), clWhite);
     EXPECT_EQ(bitmap->Canvas()->Pixels(1410, 110), clWhite);  // beyond 1324 across
     EXPECT_EQ(bitmap->Canvas()->Pixels(110, 710), clWhite);   // beyond 651 down
     EXPECT_EQ(imported.PanelText(2), QStringLiteral("Размер:800 Х 1500"));
@@ -84,7 +87,8 @@ TEST_F(MetafileCommandsTest, ImportDrawsIntoTheNewWindowsBitmapBeforeItGrows)
     ASSERT_EQ(view->GetWidth(), 1500);
     ASSERT_EQ(view->GetHeight(), 800);
     EXPECT_EQ(view->GetPixelRGB(15, 15), 0x000000u);
-    EXPECT_EQ(view->GetPixelRGB(1310, 610), 0x00FF00u);
+    EXPECT_EQ(view->GetPixelRGB(1323, 650), 0x00FF00u);
+    EXPECT_EQ(view->GetPixelRGB(1324, 650), 0xFFFFFFu);
     EXPECT_EQ(view->GetPixelRGB(1410, 110), 0xFFFFFFu);
 }
 
