@@ -32,8 +32,12 @@ void resizeWorkImage(TImage& workImage, TDibGraphic& picture, int width, int hei
     TCanvas* canvas = bitmap->Canvas();
     canvas->Brush()->SetColor(clWhite);
     bitmap->SetSize(width, height);
-    canvas->FillRect(Rect(0, 0, width, height));
     canvas->Draw(0, 0, &picture);
+    // Only what the picture does not cover turns white: a step on a big picture is one pass.
+    if (width > picture.GetWidth())
+        canvas->FillRect(Rect(picture.GetWidth(), 0, width, height));
+    if (height > picture.GetHeight())
+        canvas->FillRect(Rect(0, picture.GetHeight(), width, height));
     workImage.Picture()->SetGraphic(std::unique_ptr<TGraphic>(std::move(bitmap)));
 }
 
