@@ -6,6 +6,7 @@
 #include "platform/framework/canvas.h"
 #include "platform/framework/image.h"
 #include "platform/framework/picture.h"
+#include "platform/gdi/dib_surface.h"
 
 #include <algorithm>
 #include <memory>
@@ -22,22 +23,38 @@ int clampedPosition(TSlider& slider, int currentSize)
     return std::max(1, slider.Position());
 }
 
-// The work image becomes a white screen-format bitmap of the new size with the picture drawn
-// at its top-left: what taking a copy and then cutting or widening it leaves. Whatever kind of
-// graphic the work image held before, it holds a bitmap afterwards.
-void resizeWorkImage(TImage& workImage, TDibGraphic& picture, int width, int height)
+// The work image becomes a white screen-format bitmap of the new size with the picture at its
+// top-left: what taking a copy and then cutting or widening it leaves. Whatever kind of graphic
+// the work image held before, it holds a bitmap afterwards. Rows are copied directly: a step on
+// a big picture must stay a few plain passes over its bytes.
+void resizeWorkImage(TImage& workImage, const TDibGraphic& picture, int width, int height)
 {
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->SetPixelFormat(pfDevice);
-    TCanvas* canvas = bitmap->Canvas();
-    canvas->Brush()->SetColor(clWhite);
     bitmap->SetSize(width, height);
-    canvas->Draw(0, 0, &picture);
-    // Only what the picture does not cover turns white: a step on a big picture is one pass.
-    if (width > picture.GetWidth())
-        canvas->FillRect(Rect(picture.GetWidth(), 0, width, height));
-    if (height > picture.GetHeight())
-        canvas->FillRect(Rect(0, picture.GetHeight(), width, height));
+    gdi::DibSurface& surface = *bitmap->Surface();
+    const int kept = std::min(width, picture.GetWidth());
+    const bool trueColor = picture.ImageFormat() == ifTrueColor;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* to = surface.scanLine(y);
+        int x = 0;
+        if (y < picture.GetHeight()) {
+            const uint8_t* from = picture.ScanLine(y);
+            for (; x < kept; ++x) {
+                const uint32_t rgb = trueColor ? (uint32_t{from[3 * x + 2]} << 16) | (uint32_t{from[3 * x + 1]} << 8) |
+                                                     from[3 * x]
+                                               : picture.GetPixelRGB(x, y);
+                to[4 * x] = static_cast<uint8_t>(rgb);
+                to[4 * x + 1] = static_cast<uint8_t>(rgb >> 8);
+                to[4 * x + 2] = static_cast<uint8_t>(rgb >> 16);
+                to[4 * x + 3] = 0;
+            }
+        }
+        for (; x < width; ++x) {
+            to[4 * x] = to[4 * x + 1] = to[4 * x + 2] = 0xFF;
+            to[4 * x + 3] = 0;
+        }
+    }
     workImage.Picture()->SetGraphic(std::unique_ptr<TGraphic>(std::move(bitmap)));
 }
 
@@ -45,8 +62,18 @@ void resizeWorkImage(TImage& workImage, TDibGraphic& picture, int width, int hei
 void recreatePicture(TImage& workImage, TDibGraphic& picture)
 {
     TBitmap* bitmap = workImage.Picture()->Bitmap();
-    picture.NewImage(bitmap->Width(), bitmap->Height(), ifTrueColor, nullptr, 300, 300);
-    picture.Canvas()->Draw(0, 0, bitmap);
+    const gdi::DibSurface& surface = *bitmap->Surface();
+    const int width = bitmap->Width();
+    picture.NewImage(width, bitmap->Height(), ifTrueColor, nullptr, 300, 300);
+    for (int y = 0; y < bitmap->Height(); ++y) {
+        const uint8_t* from = surface.scanLine(y);
+        uint8_t* to = picture.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            to[3 * x] = from[4 * x];
+            to[3 * x + 1] = from[4 * x + 1];
+            to[3 * x + 2] = from[4 * x + 2];
+        }
+    }
 }
 
 void changeSize(CanvasSizeHost& host, TSlider& slider, Side side)
