@@ -4,6 +4,10 @@
 #include "platform/framework/picture.h"
 #include "platform/framework/qimage_conversion.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,6 +50,28 @@ TEST(Clipboard, BitmapsTravelAsDeviceBitmaps)
     EXPECT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
     EXPECT_EQ(Clipboard()->GetAsBitmap(), nullptr);
     EXPECT_THROW(picture.Assign(Clipboard()), EInvalidGraphic);
+}
+
+// Paste steps read the clipboard at every mouse move: an unchanged clipboard gives the picture
+// converted before, and whatever another program puts there is seen at the next read.
+TEST(Clipboard, ReadsFollowEveryChangeOfTheSystemClipboard)
+{
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(qRgb(10, 20, 30));
+    QGuiApplication::clipboard()->setImage(image);
+    const HBITMAP first = Clipboard()->GetAsBitmap();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->surface->rawPixel(2, 1), 0x0A141Eu);
+    EXPECT_EQ(Clipboard()->GetAsBitmap(), first);
+
+    image.fill(qRgb(40, 50, 60));
+    QGuiApplication::clipboard()->setImage(image);
+    const HBITMAP second = Clipboard()->GetAsBitmap();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->surface->rawPixel(2, 1), 0x28323Cu);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("text"));
+    EXPECT_EQ(Clipboard()->GetAsBitmap(), nullptr);
 }
 
 } // namespace

@@ -24,6 +24,11 @@ TClipboard* Clipboard()
     return &clipboard;
 }
 
+TClipboard::~TClipboard()
+{
+    QObject::disconnect(watching_);
+}
+
 void TClipboard::Clear()
 {
     if (QClipboard* clipboard = systemClipboard())
@@ -39,16 +44,33 @@ bool TClipboard::HasFormat(unsigned short format) const
     return data && data->hasImage();
 }
 
+void TClipboard::watch(QClipboard* clipboard) const
+{
+    if (watched_ == clipboard)
+        return;
+    QObject::disconnect(watching_);
+    converted_.reset();
+    watched_ = clipboard;
+    watching_ = QObject::connect(clipboard, &QClipboard::dataChanged, [this] { converted_.reset(); });
+}
+
 HBITMAP TClipboard::GetAsBitmap() const
 {
+    QClipboard* clipboard = systemClipboard();
+    if (!clipboard)
+        return nullptr;
+    watch(clipboard);
+    if (converted_)
+        return converted_;
     if (!HasFormat(CF_BITMAP))
         return nullptr;
-    const QImage image = systemClipboard()->image();
+    const QImage image = clipboard->image();
     if (image.isNull())
         return nullptr;
     auto object = std::make_shared<BitmapObject>();
     object->surface = SurfaceFromQImage(image);
     object->dibSection = false;
+    converted_ = object;
     return object;
 }
 

@@ -6,8 +6,15 @@
 #include "platform/framework/handles.h"
 #include "platform/framework/persistent.h"
 
+#include <QMetaObject>
+#include <QPointer>
+
+class QClipboard;
+
 class TClipboard : public TPersistent {
 public:
+    TClipboard() = default;
+    ~TClipboard() override;
     QString ClassName() const override { return QStringLiteral("TClipboard"); }
 
     // Kept for callers that bracket their use; the system clipboard needs no opening.
@@ -20,7 +27,8 @@ public:
     void Clear();
 
     bool HasFormat(unsigned short format) const;
-    // The CF_BITMAP data, or null when the clipboard holds no picture.
+    // The CF_BITMAP data, or null when the clipboard holds no picture. The bitmap is shared
+    // with later calls until the clipboard changes: callers read it and never draw on it.
     HBITMAP GetAsBitmap() const;
     HPALETTE GetPalette() const { return nullptr; }
     // Empties the clipboard and puts the bitmap on it (the palette is not carried).
@@ -34,7 +42,14 @@ protected:
     void AssignTo(TPersistent* dest) override;
 
 private:
+    // Paste steps read the clipboard at every mouse move; its picture is converted once and
+    // kept until the system clipboard reports a change.
+    void watch(QClipboard* clipboard) const;
+
     int openCount_ = 0;
+    mutable QPointer<QClipboard> watched_;
+    mutable QMetaObject::Connection watching_;
+    mutable HBITMAP converted_;
 };
 
 // The program's one clipboard object.
