@@ -45,9 +45,18 @@ void WindowFigureHost::SetStatusText(int panel, const QString& text)
     w_.SetPanelText(panel, text);
 }
 
+// The progress display lets paints through while a transform may still be writing rows on its
+// helper thread: the view paints from what it rendered before until the work ends.
 void WindowFigureHost::ShowProgress(int percent)
 {
+    w_.ImageScrollBox1->HoldPicture(true);
     progress_.Show(w_.StatusBar1, percent);
+}
+
+void WindowFigureHost::HideProgress()
+{
+    progress_.Hide();
+    w_.ImageScrollBox1->HoldPicture(false);
 }
 
 DrawingTool WindowFigureHost::CurrentTool() const

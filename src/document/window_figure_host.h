@@ -22,7 +22,7 @@ public:
     void Redraw() override;
     void SetStatusText(int panel, const QString& text) override;
     void ShowProgress(int percent) override;
-    void HideProgress() override { progress_.Hide(); }
+    void HideProgress() override;
 
     // FigureHost
     DrawingTool CurrentTool() const override;

@@ -218,7 +218,7 @@ const TDibGraphic& TImageScrollBox::displaySource() const
 
 void TImageScrollBox::Redraw(bool reloadGraphic)
 {
-    if (!parentWidget() || isHidden() || redrawing_)
+    if (!parentWidget() || isHidden() || redrawing_ || held_)
         return;
     redrawing_ = true;
     struct Clear {
@@ -431,8 +431,21 @@ void TImageScrollBox::renderChangedRows()
     displayedValid_ = false;
 }
 
+void TImageScrollBox::HoldPicture(bool held)
+{
+    if (held_ == held)
+        return;
+    held_ = held;
+    if (!held_)
+        image_->update();
+}
+
 void TImageScrollBox::paintImage(QPainter& painter, const QRect& rect)
 {
+    if (held_) {
+        paintHeld(painter, rect);
+        return;
+    }
     if (picture_.GetEmpty())
         return;
     const QRect wanted = rect.intersected(QRect(0, 0, displayedWidth_, displayedHeight_));
@@ -451,6 +464,15 @@ void TImageScrollBox::paintImage(QPainter& painter, const QRect& rect)
     renderer_.render(displaySource(), displayedWidth_, displayedHeight_, wanted,
                      reinterpret_cast<uint32_t*>(part.bits()), part.bytesPerLine() / 4);
     painter.drawImage(wanted.topLeft(), part);
+}
+
+void TImageScrollBox::paintHeld(QPainter& painter, const QRect& rect)
+{
+    // Only the screen cache: no picture row is read. What it does not cover waits, blank,
+    // for the release.
+    painter.fillRect(rect, palette().color(QPalette::Window));
+    if (screenValid_ && !screen_.isNull())
+        painter.drawImage(screenWindow_.topLeft(), screen_);
 }
 
 const TDibGraphic* TImageScrollBox::GetDisplayedGraphic()

@@ -127,6 +127,12 @@ public:
     // this when needed).
     void RenderVisible();
 
+    // While held, the view neither reads the picture nor lays itself out: paints show what was
+    // rendered before, so a command may write rows on other threads while the window repaints.
+    // Releasing repaints; the command's own redraw follows.
+    void HoldPicture(bool held);
+    bool PictureHeld() const { return held_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -141,6 +147,7 @@ private:
     QRect visibleWindow() const;
     void renderChangedRows();
     void paintImage(QPainter& painter, const QRect& rect);
+    void paintHeld(QPainter& painter, const QRect& rect);
     void forwardMouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void forwardMouseMove(TShiftState shift, int x, int y);
     void forwardMouseUp(TMouseButton button, TShiftState shift, int x, int y);
@@ -157,6 +164,7 @@ private:
     bool centered_ = false;
     TMouseMode mouseMode_ = mmDrag;
     bool redrawing_ = false;
+    bool held_ = false;
 
     // The whole displayed copy: its size and its place in the client area before scrolling.
     int displayedWidth_ = 0;

@@ -421,6 +421,33 @@ void TDibGraphic::NewImage(int32_t width, int32_t height, TImageFormat format, c
     }
 }
 
+bool TDibGraphic::ResizeTrueColor(int32_t width, int32_t height)
+{
+    const bool sizeOk = width > 0 && height > 0
+        && static_cast<uint64_t>(gdi::DibSurface::rowBytesFor(width, 24)) * static_cast<uint64_t>(height)
+            <= std::numeric_limits<uint32_t>::max();
+    if (!DibSection_ || ImageFormat_ != ifTrueColor || !sizeOk || !PictureSizePolicy::fits(width, height, 24))
+        return false;
+    try {
+        DibSection_->resizeKeepingTopLeft(width, height);
+    } catch (const std::exception&) {
+        return false;
+    }
+    TBitmapInfoHeader& h = BitmapInfo_.bmiHeader;
+    h.biWidth = width;
+    h.biHeight = height;
+    RowBytes_ = DibSection_->rowBytes();
+    h.biSizeImage = static_cast<uint32_t>(DibSection_->imageBytes());
+    Bits_ = DibSection_->bits();
+    // As after NewImage: a fresh device context and canvas over the moved pixels.
+    Canvas_.reset();
+    MemoryDC_ = std::make_unique<gdi::DeviceContext>(*DibSection_);
+    Canvas_ = std::make_unique<TCanvas>();
+    Canvas_->SetHandle(MemoryDC_.get());
+    written_.noteAll();
+    return true;
+}
+
 void TDibGraphic::SetWidth(int)
 {
     throw EPictureError(QStringLiteral("Dimensions must be change with the NewImage method"));

@@ -166,6 +166,10 @@ public:
     // format's default, a dpi of 0 the screen's resolution.
     virtual void NewImage(int32_t width, int32_t height, TImageFormat format, const TLogPalette* palette,
                           uint16_t xDpi, uint16_t yDpi);
+    // A true-colour picture takes a new size in place: its top-left pixels stay, its memory is
+    // reused, and the area the old size did not cover is undefined, for the caller to fill.
+    // False, and nothing changes, for any other picture or when memory runs out.
+    bool ResizeTrueColor(int32_t width, int32_t height);
     void FreeImage();
     int GetWidth() const override { return BitmapInfo_.bmiHeader.biWidth; }
     int GetHeight() const override { return BitmapInfo_.bmiHeader.biHeight; }

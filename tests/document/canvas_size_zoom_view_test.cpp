@@ -7,7 +7,9 @@
 #include "editing/slider.h"
 #include "editing/zoom_commands.h"
 #include "document/up_down.h"
+#include "platform/framework/bitmap.h"
 #include "platform/framework/image.h"
+#include "platform/gdi/dib_surface.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,6 +78,41 @@ TEST_F(CanvasSizeZoomViewTest, HeightSliderMakesEveryPictureTwentyFourBits)
     EXPECT_EQ(picture->XDpi(), 300);
     EXPECT_EQ(form->TrackBar2->Max(), 50);
     EXPECT_EQ(form->PanelText(2), QStringLiteral("Размер:20 Х 64"));
+}
+
+// Steps both ways on a true-colour picture: the picture keeps its top-left pixels, whatever it
+// has beyond the kept ones is white, and the work image holds exactly the same pixels.
+TEST_F(CanvasSizeZoomViewTest, StepsBothWaysKeepTheTopLeftAndWhitenTheRest)
+{
+    TFormMain* form = stripedPicture(40, 30);
+    struct Step {
+        bool width;
+        int position;
+        int keptWidth, keptHeight; // of the original stripes
+    };
+    const Step steps[] = {{true, 37, 37, 30}, {false, 32, 37, 30}, {true, 39, 37, 30}, {false, 25, 37, 25}};
+    for (const Step& s : steps) {
+        (s.width ? form->TrackBar1 : form->TrackBar2)->SetPosition(s.position);
+        const TDibGraphic* picture = form->GetGraphic();
+        const gdi::DibSurface* work = form->Image->Picture()->Bitmap()->Surface();
+        ASSERT_NE(work, nullptr);
+        const int width = picture->GetWidth();
+        const int height = picture->GetHeight();
+        ASSERT_EQ(s.width ? width : height, s.position);
+        ASSERT_EQ(work->width(), width);
+        ASSERT_EQ(work->height(), height);
+        EXPECT_EQ(picture->XDpi(), 300);
+        int wrong = 0, differ = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint32_t expected = x < s.keptWidth && y < s.keptHeight ? static_cast<uint32_t>(x * 7 + y * 0x10000)
+                                                                              : 0xFFFFFFu;
+                wrong += picture->GetPixelRGB(x, y) != expected;
+                differ += (work->rawPixel(x, y) & 0xFFFFFFu) != expected;
+            }
+        EXPECT_EQ(wrong, 0) << "after the slider at " << s.position;
+        EXPECT_EQ(differ, 0) << "work image after the slider at " << s.position;
+    }
 }
 
 // A slider at 0 keeps one row or column rather than a picture without pixels.

@@ -135,5 +135,6 @@ TEST_F(FormMainEffectsTest, ABigPictureShowsProgressInTheStatusBar)
     ASSERT_NE(indicator, nullptr);
     EXPECT_EQ(indicator->value(), 100);
     EXPECT_FALSE(indicator->isVisible());
+    EXPECT_FALSE(form->ImageScrollBox1->PictureHeld()) << "the view must repaint from the picture again";
     EXPECT_TRUE(form->Modified);
 }

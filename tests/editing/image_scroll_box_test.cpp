@@ -281,6 +281,25 @@ TEST_F(ViewFixture, ShowsThePictureAsOfTheLastRedraw)
 
 }
 
+// While a command writes rows on other threads, paints, redraws and resizes read none of them:
+// the screen keeps what was rendered before until the view is released and redrawn.
+TEST_F(ViewFixture, AHeldViewPaintsWhatItRenderedBefore)
+{
+    show(200, 120);
+    const uint32_t before = clientPixel(grabClient(), 10, 10);
+    view->HoldPicture(true);
+    TDibGraphic* picture = view->GetGraphic();
+    picture->Canvas()->Brush()->SetColor(TColor(0x000000FF)); // red
+    picture->Canvas()->FillRect(TRect{0, 0, 60, 60});
+    view->Redraw(true);
+    view->resize(380, 280);
+    EXPECT_EQ(clientPixel(grabClient(), 10, 10), before);
+
+    view->HoldPicture(false);
+    view->Redraw(false);
+    EXPECT_EQ(clientPixel(grabClient(), 10, 10), 0xFF0000u);
+}
+
 // After drawing, a redraw renders only the rows the drawing touched; whatever the drawing, the
 // zoom and the scrolling, the screen must then equal a fresh render of the whole window.
 TEST_F(ViewFixture, ScreenAfterDrawingAndRedrawsEqualsAFreshRender)

@@ -10,8 +10,30 @@
 #include <stdexcept>
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace gdi {
+
+namespace {
+
+// Big pictures are touched page by page the first time they are written; with 4 KiB pages
+// that is thousands of faults per copy, huge pages make it a few dozen. The whole pages of the
+// buffer are marked, so that its mapping stays one piece and can still be resized in place.
+void preferHugePages([[maybe_unused]] void* bits, [[maybe_unused]] size_t bytes)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr size_t kLeast = size_t{4} << 20;
+    if (bytes < kLeast)
+        return;
+    const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<uintptr_t>(bits);
+    const uintptr_t first = start & ~(page - 1);
+    const uintptr_t end = (start + bytes + page - 1) & ~(page - 1);
+    ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#endif
+}
+
+} // namespace
 
 int64_t DibSurface::rowBytesFor(int64_t width, int bitsPerPixel)
 {
@@ -60,6 +82,78 @@ DibSurface::DibSurface(int width, int height, int bitsPerPixel, std::span<const 
     if (!bits_)
         throw std::bad_alloc();
     setColorTable(colorTable);
+}
+
+int DibSurface::checkedRowBytes(int width, int height) const
+{
+    if (width <= 0 || height <= 0)
+        throw std::invalid_argument("bitmap size must be positive");
+    const int64_t rowBytes = rowBytesFor(width, bitsPerPixel_);
+    if (rowBytes > std::numeric_limits<int32_t>::max()
+        || static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(height) > std::numeric_limits<size_t>::max() / 2)
+        throw std::bad_alloc();
+    return static_cast<int>(rowBytes);
+}
+
+void DibSurface::reallocate(size_t from, size_t bytes)
+{
+    if (bytes == from)
+        return;
+    // Big buffers are moved by remapping their pages, not by copying them.
+    auto* moved = static_cast<uint8_t*>(std::realloc(bits_.get(), bytes));
+    if (!moved)
+        throw std::bad_alloc();
+    (void)bits_.release();
+    bits_.reset(moved);
+    preferHugePages(moved, bytes);
+}
+
+void DibSurface::reshape(int width, int height)
+{
+    const int rowBytes = checkedRowBytes(width, height);
+    reallocate(imageBytes(), static_cast<size_t>(rowBytes) * static_cast<size_t>(height));
+    width_ = width;
+    height_ = height;
+    rowBytes_ = rowBytes;
+    written_.noteAll();
+}
+
+void DibSurface::resizeKeepingTopLeft(int width, int height)
+{
+    const size_t newRow = static_cast<size_t>(checkedRowBytes(width, height));
+    const size_t oldRow = static_cast<size_t>(rowBytes_);
+    const size_t oldRows = static_cast<size_t>(height_);
+    const size_t newRows = static_cast<size_t>(height);
+    // Room for every stage: the rows re-spaced first, then shifted for the new height.
+    const size_t most = std::max({oldRow * oldRows, newRow * oldRows, newRow * newRows});
+    reallocate(imageBytes(), most);
+    uint8_t* base = bits_.get();
+    // Rows are stored bottom-up, the top row last. Re-spacing toward lower addresses goes from
+    // the bottom row up, toward higher ones from the top row down, so no row is overwritten
+    // before it has moved.
+    const size_t kept = std::min(oldRow, newRow);
+    if (newRow < oldRow) {
+        for (size_t k = 1; k < oldRows; ++k)
+            std::memmove(base + k * newRow, base + k * oldRow, kept);
+    } else if (newRow > oldRow) {
+        for (size_t k = oldRows; k-- > 1;)
+            std::memmove(base + k * newRow, base + k * oldRow, kept);
+    }
+    // The top rows stay the top rows: the kept block moves to the new buffer's end.
+    const size_t keptRows = std::min(oldRows, newRows);
+    const size_t from = (oldRows - keptRows) * newRow;
+    const size_t to = (newRows - keptRows) * newRow;
+    if (from != to)
+        std::memmove(base + to, base + from, keptRows * newRow);
+    rowBytes_ = static_cast<int>(newRow);
+    height_ = height;
+    width_ = width;
+    // Shrinking in place does not fail in practice; if it did, the bigger buffer would do.
+    try {
+        reallocate(most, newRow * newRows);
+    } catch (const std::bad_alloc&) {
+    }
+    written_.noteAll();
 }
 
 void DibSurface::setColorTable(std::span<const RgbQuad> table)

@@ -34,6 +34,14 @@ public:
     DibSurface(const DibSurface&) = delete;
     DibSurface& operator=(const DibSurface&) = delete;
 
+    // Gives the surface a new size of the same depth and colour table, reusing its memory:
+    // a step of a few pixels costs no fresh pages. The pixels are undefined afterwards, for the
+    // caller to write. Throws like the constructor; the surface is unchanged then.
+    void reshape(int width, int height);
+    // The same, keeping the pixels at the top left in place; only the area the old size did not
+    // cover is undefined. Rows move inside the buffer, so a big surface is never held twice.
+    void resizeKeepingTopLeft(int width, int height);
+
     int width() const { return width_; }
     int height() const { return height_; }
     int bitsPerPixel() const { return bitsPerPixel_; }
@@ -73,6 +81,10 @@ public:
     void setColorTable(std::span<const RgbQuad> table);
 
 private:
+    // Checked byte counts for a size of this depth; throws like the constructor.
+    int checkedRowBytes(int width, int height) const;
+    void reallocate(size_t from, size_t bytes);
+
     struct FreeDeleter {
         void operator()(uint8_t* p) const;
     };
