@@ -1,5 +1,6 @@
 #include "platform/framework/graphic.h"
 
+#include "platform/framework/safe_save.h"
 #include "platform/framework/stream.h"
 
 void TGraphic::Changed(TObject* /*sender*/)
@@ -33,6 +34,5 @@ void TGraphic::LoadFromFile(const QString& fileName)
 
 void TGraphic::SaveToFile(const QString& fileName)
 {
-    TFileStream stream(fileName, fmCreate);
-    SaveToStream(stream);
+    SaveFileSafely(fileName, [this](TStream& stream) { SaveToStream(stream); });
 }

@@ -1,10 +1,12 @@
 #include "platform/framework/stream.h"
 
 #include "platform/framework/exceptions.h"
+#include "platform/framework/safe_save.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 
@@ -131,8 +133,7 @@ void TMemoryStream::LoadFromFile(const QString& fileName)
 
 void TMemoryStream::SaveToFile(const QString& fileName)
 {
-    TFileStream file(fileName, fmCreate);
-    SaveToStream(file);
+    SaveFileSafely(fileName, [this](TStream& file) { SaveToStream(file); });
 }
 
 // ---- TFileStream ----
@@ -151,6 +152,8 @@ TFileStream::TFileStream(const QString& fileName, TFileMode mode) : fileName_(fi
     if (!file_)
         throw EFOpenError(FrameworkMessages::fileOpen(fileName));
 }
+
+TFileStream::TFileStream(const QString& fileName, std::FILE* file) : fileName_(fileName), file_(file) {}
 
 TFileStream::~TFileStream()
 {
@@ -171,8 +174,10 @@ int64_t TFileStream::Write(const void* buffer, int64_t count)
         return 0;
     const size_t written = std::fwrite(buffer, 1, static_cast<size_t>(count), file_);
     // Report a full disk now rather than at close, where nobody could hear it.
-    if (written == static_cast<size_t>(count) && std::fflush(file_) != 0)
-        return 0;
+    if (written != static_cast<size_t>(count) || std::fflush(file_) != 0) {
+        lastError_ = errno;
+        return written == static_cast<size_t>(count) ? 0 : static_cast<int64_t>(written);
+    }
     return static_cast<int64_t>(written);
 }
 

@@ -70,6 +70,8 @@ class TFileStream : public TStream {
 public:
     // Raises EFCreateError "Cannot create file %s" or EFOpenError "Cannot open file %s".
     TFileStream(const QString& fileName, TFileMode mode);
+    // Takes over a file already open for reading and writing; fileName is what messages name.
+    TFileStream(const QString& fileName, std::FILE* file);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
@@ -82,7 +84,11 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     void SetSize(int64_t size) override;
 
+    // The system's error number of the last write that failed, 0 when none did.
+    int LastError() const { return lastError_; }
+
 private:
     QString fileName_;
     std::FILE* file_ = nullptr;
+    int lastError_ = 0;
 };
