@@ -19,6 +19,7 @@ packages=(
   libvips-tools                         # peer timings in bench/tools/compare.sh (vips conv, invert, resize)
   libjpeg-turbo-progs                   # djpeg and cjpeg: the JPEG peer of bench/tools/formats_compare.sh
   openbox                               # a window manager for scripts/screenshot.sh: title bars, stay-on-top
+  desktop-file-utils                    # checks the desktop entry the install target puts in place
 )
 
 missing=()

@@ -113,13 +113,17 @@ void TFrameForm::createMenus()
     windowListSeparator_->setVisible(false);
     connect(Window1, &QMenu::aboutToShow, this, &TFrameForm::updateWindowMenu);
 
+    // Every item carries its component name, so that tests and scripts find it.
+    const std::pair<QObject*, const char*> names[] = {
+        {File1, "File1"}, {New1, "New1"}, {Open1, "Open1"}, {Import, "Import"}, {Sep, "Sep"}, {Hist1, "Hist1"},
+        {Sep1, "Sep1"}, {Exit1, "Exit1"}, {Help, "Help"}, {Help1, "Help1"}, {About, "About"}, {Window1, "Window1"},
+        {Tile1, "Tile1"}, {Tile2, "Tile2"}, {Cascade1, "Cascade1"}, {Arrangeicons1, "Arrangeicons1"}, {Sep3, "Sep3"},
+        {Close_all, "Close_all"}};
+    for (const auto& [object, name] : names)
+        object->setObjectName(QLatin1String(name));
+
     menuMerger_ = std::make_unique<forms::MenuMerger>(
         menuBar(), forms::MenuItems{{File1, FileGroup}, {Help, HelpGroup}, {Window1, WindowGroup}});
-}
-
-void TFrameForm::readRecentFile()
-{
-    // The recent-file entry of config.ini arrives with opening files by name.
 }
 
 QMdiSubWindow* TFrameForm::addChildForm(QWidget* form)

@@ -29,6 +29,10 @@ public:
 
     // The working directory when the frame was created; config.ini lives there.
     QString ProgramDir;
+    // The picture last opened with the frame's Open, as config.ini said when the frame was made.
+    QString HistoryName;
+    static constexpr auto ConfigFileName = "config.ini";
+    QString ConfigPath() const;
 
     QMdiArea* ClientArea = nullptr;
 
@@ -75,9 +79,13 @@ public:
 
     // Commands that create picture windows.
     virtual void New1Click();
-    virtual void Open1Click() {}
+    virtual void Open1Click();
     virtual void ImportClick();
-    virtual void Hist1Click() {}
+    virtual void Hist1Click();
+
+    // Opens each file in a new picture window, in order, as dropped files are; the first that
+    // cannot be read stops the rest with its error.
+    void OpenFilesByName(const QStringList& fileNames);
 
     void Exit1Click();
     void Help1Click();
@@ -97,8 +105,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-    // Opens files dropped on the frame, each in a new picture window; arrives with file opening.
-    virtual void openDroppedFiles(const QStringList& fileNames) { Q_UNUSED(fileNames); }
+    // Opens files dropped on the frame, each in a new picture window.
+    virtual void openDroppedFiles(const QStringList& fileNames) { OpenFilesByName(fileNames); }
 
 private:
     void createMenus();

@@ -1,9 +1,12 @@
-// Start-up: the application object, its title, the forms in their order, then the message loop.
-// The command line is not read.
+// Start-up: the application object, its title, the forms in their order, the files named on the
+// command line (each opened as a dropped file is), then the message loop.
 
 #include "app/about_box.h"
 #include "app/frame_form.h"
 #include "app/startup.h"
+#include "document/form_main.h"
+#include "editing/image_scroll_box.h"
+#include "platform/forms/error_display.h"
 #include "platform/forms/application.h"
 
 #include <QEvent>
@@ -13,8 +16,8 @@
 
 namespace {
 
-// PICTAVO_QUIT_WHEN_SHOWN ends the program as soon as the frame has first been painted: the
-// start-up benchmark times exactly that.
+// PICTAVO_QUIT_WHEN_SHOWN ends the program as soon as the frame has first been painted, or, when
+// files were named, the last one's picture: the start-up benchmark times exactly that.
 class QuitWhenPainted : public QObject {
 public:
     using QObject::QObject;
@@ -44,7 +47,14 @@ void playDemo(const QByteArray& scene)
 int main(int argc, char** argv)
 {
     // Qt acts on options of its own (a style sheet file, a session to restore): it is given only
-    // the program's name, so nothing on the command line is ever opened.
+    // the program's name. Every other argument is a picture file to open, except options, which
+    // are not ours (a file manager passes full paths).
+    QStringList fileNames;
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (!argument.startsWith(u'-'))
+            fileNames.append(argument);
+    }
     int qtArgc = argc > 0 ? 1 : 0;
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
     forms::Application application(qtArgc, qtArgv);
@@ -55,11 +65,19 @@ int main(int argc, char** argv)
     QObject::connect(FrameForm, &TFrameForm::closed, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
 
-    QuitWhenPainted quitWhenPainted;
-    if (qEnvironmentVariableIsSet("PICTAVO_QUIT_WHEN_SHOWN"))
-        FrameForm->installEventFilter(&quitWhenPainted);
-    playDemo(qgetenv("PICTAVO_DEMO"));
-
     forms.showFrame();
+    forms::command([&fileNames] { FrameForm->OpenFilesByName(fileNames); })();
+
+    QuitWhenPainted quitWhenPainted;
+    if (qEnvironmentVariableIsSet("PICTAVO_QUIT_WHEN_SHOWN")) {
+        if (!fileNames.isEmpty() && FormMain) {
+            // The picture is drawn by the view's image control, the viewport's child.
+            for (QWidget* child : FormMain->ImageScrollBox1->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                child->installEventFilter(&quitWhenPainted);
+        } else {
+            FrameForm->installEventFilter(&quitWhenPainted);
+        }
+    }
+    playDemo(qgetenv("PICTAVO_DEMO"));
     return application.exec();
 }

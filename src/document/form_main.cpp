@@ -1,6 +1,7 @@
 #include "document/form_main.h"
 
 #include "document/clipping_box.h"
+#include "document/file_commands.h"
 #include "document/new_bmp_form.h"
 #include "document/status_panel.h"
 #include "document/up_down.h"
@@ -157,9 +158,8 @@ TFormMain::TFormMain(QMdiArea* frameArea)
     createStylesBar();
     createStatusBar();
     connectViewCommands();
-    SaveDialog1 = new QFileDialog(this);
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1.filter = file_commands::openFilter(false);
+    SaveDialog1.filter = file_commands::saveFilter();
 
     // 2. Fields and the undo items.
     FileName.clear();
@@ -254,14 +254,14 @@ void TFormMain::createMenus()
     File1 = new QMenu(QStringLiteral("&Файл"), this);
     File1->setObjectName(QStringLiteral("File1"));
     NewPict = item(File1, QStringLiteral("Новый"), "NewPict", &TFormMain::New1Click);
-    Open1 = item(File1, QStringLiteral("&Открыть..."), "Open1");
+    Open1 = item(File1, QStringLiteral("&Открыть..."), "Open1", &TFormMain::Open1Click);
     OpenWith1 = item(File1, QStringLiteral("&Открыть с помощью..."), "OpenWith1");
     Scan = item(File1, QStringLiteral("&Сканировать..."), "Scan");
     Import = item(File1, QStringLiteral("&Импорт..."), "Import", &TFormMain::ImportClick);
     Close1 = item(File1, QStringLiteral("Закрыть"), "Close1", &TFormMain::Close1Click);
     Sep1 = separator(File1, "Sep1");
-    Save1 = item(File1, QStringLiteral("&Сохранить"), "Save1");
-    Saveas1 = item(File1, QStringLiteral("&Сохранить как..."), "Saveas1");
+    Save1 = item(File1, QStringLiteral("&Сохранить"), "Save1", &TFormMain::Save1Click);
+    Saveas1 = item(File1, QStringLiteral("&Сохранить как..."), "Saveas1", &TFormMain::SaveAs1Click);
     Export = item(File1, QStringLiteral("&Экспорт..."), "Export", &TFormMain::ExportClick);
     PrintSetup = item(File1, QStringLiteral("Установки печати"), "PrintSetup");
     Print1 = item(File1, QStringLiteral("&Печать..."), "Print1");
@@ -861,18 +861,19 @@ void TFormMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void TFormMain::Open1Click()
+{
+    file_commands::OpenFromWindow(*this);
+}
+
+void TFormMain::Save1Click()
+{
+    file_commands::Save(*this);
+}
+
 void TFormMain::SaveAs1Click()
 {
-    SaveDialog1->setWindowTitle(QStringLiteral("Сохранить как..."));
-    if (forms::Modal::exec(*SaveDialog1) != QDialog::Accepted)
-        return;
-    const QStringList chosen = SaveDialog1->selectedFiles();
-    if (chosen.isEmpty())
-        return;
-    Image->Picture()->SaveToFile(chosen.first());
-    FileName = chosen.first();
-    setWindowTitle(FileName);
-    Modified = false;
+    file_commands::SaveAs(*this);
 }
 
 // ---- Canvas size, zoom and view ----

@@ -96,7 +96,9 @@ public:
     TLabeledSlider* LabeledSlider1 = nullptr;
     TLabeledSlider* LabeledSlider2 = nullptr;
     TImageScrollBox* ImageScrollBox1 = nullptr;
-    QFileDialog* SaveDialog1 = nullptr;
+    // The window's file dialogs, kept between uses like the dialog components they stand for.
+    forms::FileDialogSettings OpenDialog1{QStringLiteral("Открыть рисунок..."), {}, 1, QStringLiteral("bmp"), {}, {}};
+    forms::FileDialogSettings SaveDialog1{QStringLiteral("Сохранить рисунок как..."), {}, 1, {}, {}, {}};
     TColorDialog ColorDialog1;
     TFontDialog FontDialog1;
     forms::FileDialogSettings OpPictDlg{QStringLiteral("Открыть текстуру..."),
@@ -254,6 +256,8 @@ public:
     void Exit1Click();
     bool FormCloseQuery();
     void FormClose();
+    void Open1Click();
+    void Save1Click();
     void SaveAs1Click();
 
     void DrawBfr() { History.DrawBfr(); }
@@ -347,6 +351,8 @@ public:
     // New for the frame (issuing null: the new window's own size is offered) and for a
     // picture window (its work image's size is offered).
     static TFormMain* NewPicture(QMdiArea* frameArea, const TFormMain* issuing);
+    // The frame's client area the window lives in (null for a free window).
+    QMdiArea* FrameArea() const { return frameArea_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,53 @@
+#include "document/file_codecs.h"
+
+#include "platform/framework/bitmap.h"
+#include "platform/framework/exceptions.h"
+#include "platform/framework/jpeg_image.h"
+
+namespace file_codecs {
+
+namespace {
+
+[[noreturn]] void notInThisBuild(const QString& format)
+{
+    throw EInvalidGraphic(QStringLiteral("Формат %1 в этой сборке не поддерживается").arg(format));
+}
+
+} // namespace
+
+void ReadJpeg(const QString& fileName, TBitmap& bitmap)
+{
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(fileName);
+    bitmap.Assign(&jpeg);
+}
+
+void WriteJpeg(TBitmap& bitmap, int quality, const QString& fileName)
+{
+    TJPEGImage jpeg;
+    jpeg.Assign(&bitmap);
+    jpeg.SetCompressionQuality(quality);
+    jpeg.SaveToFile(fileName);
+}
+
+void ReadTiff(const QString& /*fileName*/, TBitmap& /*bitmap*/)
+{
+    notInThisBuild(QStringLiteral("TIFF"));
+}
+
+void WriteTiff(TBitmap& /*bitmap*/, const QString& /*fileName*/)
+{
+    notInThisBuild(QStringLiteral("TIFF"));
+}
+
+bool CanWritePng()
+{
+    return false;
+}
+
+void WritePng(TBitmap& /*bitmap*/, const QString& /*fileName*/)
+{
+    notInThisBuild(QStringLiteral("PNG"));
+}
+
+} // namespace file_codecs

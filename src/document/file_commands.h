@@ -1,0 +1,39 @@
+#pragma once
+// Opening picture files into new picture windows and saving a window's work image: the entries
+// of the file dialogs decide how a file is read or written, the window's name and flags follow.
+
+#include <QString>
+
+class QMdiArea;
+class TFormMain;
+
+namespace file_commands {
+
+// The filter entries (counted from 1) that choose a decoder or a writer of their own; the
+// others load by extension or let the held graphic write its own format.
+inline constexpr int JpegEntry = 5;
+inline constexpr int TiffEntry = 6;
+inline constexpr int PngEntry = 7;
+
+// The picture window's open dialog has no TIFF entry; the frame's has.
+QString openFilter(bool withTiff);
+QString saveFilter();
+
+// Opens fileName into a new window by the open dialog's entry. When reading fails the window
+// stays, untitled and without a name, so that no later Save can overwrite the unreadable file,
+// and the error goes on to the caller.
+TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterIndex);
+
+// Opening by name (the recent item, a dropped file or one named on the command line): the
+// caption shows the path but the window keeps no name, so Save asks for one. The recent item
+// shows the picture in its own pixel format, a dropped file always in 24 bits.
+enum class ViewFormat { AsRead, TrueColor };
+TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat format);
+
+// "&Открыть..." of a picture window: asks with its dialog, then opens; null when cancelled.
+TFormMain* OpenFromWindow(TFormMain& window);
+// "&Сохранить" and "&Сохранить как...". An error while writing leaves Modified as it was.
+void Save(TFormMain& window);
+void SaveAs(TFormMain& window);
+
+} // namespace file_commands

@@ -1,0 +1,321 @@
+// Opening pictures into new windows and saving them: what each dialog entry reads or writes, and
+// what the window's name, caption, flags and status bar hold afterwards.
+
+#include "document/file_commands.h"
+#include "imaging/formats/picture_formats.h"
+#include "picture_window_fixture.h"
+#include "platform/forms/jpg_par.h"
+#include "platform/framework/bitmap.h"
+#include "platform/framework/canvas.h"
+#include "platform/framework/image.h"
+#include "platform/framework/jpeg_image.h"
+#include "platform/framework/picture.h"
+#include "platform/framework/stream.h"
+
+#include <QAction>
+#include <QFile>
+#include <QSlider>
+#include <QTemporaryDir>
+
+using namespace widget_test;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool isBmp(const QByteArray& data)
+{
+    return data.startsWith("BM");
+}
+
+bool isJpeg(const QByteArray& data)
+{
+    return data.startsWith("\xFF\xD8\xFF");
+}
+
+class FileCommandsTest : public PictureWindowTest {
+protected:
+    void SetUp() override
+    {
+        PictureWindowTest::SetUp();
+        RegisterPictureFormats();
+        jpegDialog = std::make_unique<TJPGPar>();
+        JPGPar = jpegDialog.get();
+    }
+    void TearDown() override
+    {
+        PictureWindowTest::TearDown();
+        JPGPar = nullptr;
+    }
+
+    // A 24-bit picture of w x h with a colour gradient, written by the framework's classes.
+    QString makeBmp(const QString& name, int width = 37, int height = 21)
+    {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(pf24bit);
+        bitmap.SetSize(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                bitmap.Canvas()->SetPixels(x, y, static_cast<TColor>(gdi::RGB(x * 6, y * 11, 200)));
+        const QString path = dir.filePath(name);
+        bitmap.SaveToFile(path);
+        return path;
+    }
+    QString makeJpeg(const QString& name)
+    {
+        TBitmap bitmap;
+        bitmap.LoadFromFile(makeBmp(QStringLiteral("source.bmp")));
+        TJPEGImage jpeg;
+        jpeg.Assign(&bitmap);
+        const QString path = dir.filePath(name);
+        jpeg.SaveToFile(path);
+        return path;
+    }
+
+    // The window's "&Открыть..." with the entry chosen; any error box is answered and recorded.
+    TFormMain* openWith(TFormMain& issuing, const QString& path, int entry, QString* error = nullptr)
+    {
+        ModalScript script;
+        script.then(chooseFile(path, entry)).then(closeDialog());
+        issuing.Open1->trigger();
+        if (error)
+            *error = script.count() > 1 ? script.shown()[1].text : QString();
+        return FormMain;
+    }
+    // "&Сохранить как..." with the entry and name chosen, then answers the quality dialog.
+    void saveAs(TFormMain& window, const QString& path, int entry, int quality = 0)
+    {
+        ModalScript script;
+        script.then(chooseFile(path, entry));
+        if (entry == file_commands::JpegEntry)
+            script.then(steps({setField(QStringLiteral("Sszatie"), QString::number(quality)),
+                               pressButton(QStringLiteral("Да"))}));
+        window.Saveas1->trigger();
+        EXPECT_EQ(script.unanswered(), 0);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TJPGPar> jpegDialog;
+};
+
+TEST_F(FileCommandsTest, OpenReadsByTheEntryIntoANewTitledWindow)
+{
+    const QString bmp = makeBmp(QStringLiteral("a.bmp"));
+    const QString jpg = makeJpeg(QStringLiteral("b.jpg"));
+    const struct {
+        QString path;
+        int entry;
+        bool asJpeg;
+    } cases[] = {
+        {bmp, 1, false},
+        {bmp, 2, false},
+        {jpg, 2, false}, // "Любой файл": by extension
+        {jpg, file_commands::JpegEntry, true},
+    };
+    TFormMain* issuing = newPicture(5, 5);
+    issuing->Modified = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString() + " entry " + std::to_string(c.entry));
+        QString error;
+        TFormMain* window = openWith(*issuing, c.path, c.entry, &error);
+        ASSERT_NE(window, issuing);
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        EXPECT_EQ(window->FileName, c.path);
+        EXPECT_EQ(window->windowTitle(), c.path);
+        EXPECT_FALSE(window->Modified);
+        EXPECT_EQ(window->OpenedAsJpeg, c.asJpeg);
+        EXPECT_EQ(window->PanelText(2), QStringLiteral("Размер:21 Х 37"));
+        ASSERT_EQ(window->GetGraphic()->GetWidth(), 37);
+        ASSERT_EQ(window->GetGraphic()->GetHeight(), 21);
+        // Lossy or not, the view shows the gradient, not an empty or white picture.
+        const uint32_t corner = window->GetGraphic()->GetPixelRGB(36, 20);
+        EXPECT_NEAR(static_cast<int>((corner >> 16) & 0xFF), 216, c.path == jpg ? 12 : 0);
+        EXPECT_NEAR(static_cast<int>((corner >> 8) & 0xFF), 220, c.path == jpg ? 12 : 0);
+    }
+    EXPECT_TRUE(issuing->Modified) << "the issuing window is left alone";
+    EXPECT_EQ(issuing->windowTitle(), QStringLiteral("Без имени"));
+}
+
+TEST_F(FileCommandsTest, AFailedOpenLeavesAnUntitledEmptyWindowWithoutAName)
+{
+    const QString bmp = makeBmp(QStringLiteral("a.bmp"));
+    const QString cursor = dir.filePath(QStringLiteral("arrow.cur"));
+    QFile::copy(bmp, cursor);
+    const struct {
+        QString path;
+        int entry;
+        QString error; // empty: any decoder's message
+    } cases[] = {
+        {bmp, file_commands::JpegEntry, {}},
+        {cursor, 4, QStringLiteral("Unknown picture file extension (.cur)")},
+    };
+    TFormMain* issuing = newPicture(5, 5);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        QString error;
+        TFormMain* window = openWith(*issuing, c.path, c.entry, &error);
+        ASSERT_NE(window, issuing);
+        EXPECT_FALSE(error.isEmpty());
+        if (!c.error.isEmpty()) {
+            EXPECT_EQ(error, c.error);
+        }
+        EXPECT_TRUE(window->FileName.isEmpty());
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Без имени"));
+        EXPECT_TRUE(window->GetGraphic()->GetEmpty());
+
+        // So Save asks for a name instead of writing over the unreadable file.
+        const QByteArray before = readAll(c.path);
+        ModalScript script;
+        script.then(closeDialog());
+        window->Save1->trigger();
+        ASSERT_EQ(script.count(), 1);
+        EXPECT_EQ(script.shown()[0].title, QStringLiteral("Сохранить рисунок как..."));
+        EXPECT_EQ(readAll(c.path), before);
+    }
+}
+
+TEST_F(FileCommandsTest, SaveWritesByTheNameAndTheFlags)
+{
+    TFormMain* window = newPicture(8, 6);
+    const struct {
+        QString name;
+        bool (*format)(const QByteArray&);
+    } cases[] = {
+        {QStringLiteral("a.bmp"), isBmp},
+        {QStringLiteral("b.tiff"), isBmp}, // .tiff is no TIFF name: the bitmap writes itself
+        {QStringLiteral("c.ico"), isBmp},
+        {QStringLiteral("d.jpg"), isBmp},
+        {QStringLiteral("noextension"), isBmp},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        window->FileName = dir.filePath(c.name);
+        window->Modified = true;
+        window->Save1->trigger();
+        EXPECT_TRUE(c.format(readAll(window->FileName)));
+        EXPECT_FALSE(window->Modified);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Без имени"));
+    }
+}
+
+TEST_F(FileCommandsTest, SaveAsWritesByTheEntryAndKeepsTheCaption)
+{
+    TFormMain* window = newPicture(8, 6);
+    const struct {
+        QString name;
+        int entry;
+        bool (*format)(const QByteArray&);
+    } cases[] = {
+        {QStringLiteral("a.bmp"), 1, isBmp},
+        {QStringLiteral("typed"), 1, isBmp}, // no extension is added
+        {QStringLiteral("b.ico"), 3, isBmp}, // a bitmap writes a bitmap whatever the entry says
+        {QStringLiteral("c.bmp"), file_commands::JpegEntry, isJpeg},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        window->Modified = true;
+        saveAs(*window, dir.filePath(c.name), c.entry, 75);
+        EXPECT_TRUE(c.format(readAll(dir.filePath(c.name))));
+        EXPECT_EQ(window->FileName, dir.filePath(c.name));
+        EXPECT_FALSE(window->Modified);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Без имени"));
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("typed.bmp"))));
+
+    // A cancelled Save As changes nothing; a cancelled Save of an untitled picture clears Modified.
+    TFormMain* untitled = newPicture(4, 4);
+    untitled->Modified = true;
+    {
+        ModalScript script;
+        script.then(closeDialog());
+        untitled->Saveas1->trigger();
+    }
+    EXPECT_TRUE(untitled->Modified);
+    {
+        ModalScript script;
+        script.then(closeDialog());
+        untitled->Save1->trigger();
+    }
+    EXPECT_FALSE(untitled->Modified);
+    EXPECT_TRUE(untitled->FileName.isEmpty());
+}
+
+TEST_F(FileCommandsTest, APictureOpenedAsJpegIsSavedAsJpegFromThenOn)
+{
+    TFormMain* issuing = newPicture(5, 5);
+    TFormMain* window = openWith(*issuing, makeJpeg(QStringLiteral("photo.jpg")), file_commands::JpegEntry);
+    ASSERT_TRUE(window->OpenedAsJpeg);
+    const QString bmp = dir.filePath(QStringLiteral("copy.bmp"));
+    saveAs(*window, bmp, 1);
+    EXPECT_TRUE(isBmp(readAll(bmp)));
+    EXPECT_TRUE(window->OpenedAsJpeg);
+    EXPECT_EQ(window->windowTitle(), dir.filePath(QStringLiteral("photo.jpg")));
+
+    window->Save1->trigger();
+    const QByteArray saved = readAll(bmp);
+    EXPECT_TRUE(isJpeg(saved));
+    TMemoryStream stream;
+    stream.WriteBuffer(saved.constData(), saved.size());
+    stream.SetPosition(0);
+    TJPEGImage reread;
+    reread.LoadFromStream(stream);
+    EXPECT_EQ(reread.Width(), 37);
+    EXPECT_EQ(reread.Height(), 21);
+}
+
+TEST_F(FileCommandsTest, TheQualitySliderSetsTheJpegQualityAndKeepsItsPosition)
+{
+    TFormMain* window = newPicture(64, 48);
+    // Something with detail, so that quality shows in the size.
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            window->Image->Picture()->Bitmap()->Canvas()->SetPixels(x, y, static_cast<TColor>(gdi::RGB((x * 37) & 255, (y * 53) & 255, (x * y) & 255)));
+    saveAs(*window, dir.filePath(QStringLiteral("q100.jpg")), file_commands::JpegEntry, 100);
+    saveAs(*window, dir.filePath(QStringLiteral("q200.jpg")), file_commands::JpegEntry, 200);
+    saveAs(*window, dir.filePath(QStringLiteral("q1.jpg")), file_commands::JpegEntry, 1);
+    const QByteArray q100 = readAll(dir.filePath(QStringLiteral("q100.jpg")));
+    EXPECT_EQ(q100, readAll(dir.filePath(QStringLiteral("q200.jpg"))));
+    EXPECT_LT(readAll(dir.filePath(QStringLiteral("q1.jpg"))).size(), q100.size());
+    EXPECT_EQ(JPGPar->Sszatie->value(), 1);
+
+    // Closed without "Да", the dialog still saves, at the position it keeps.
+    ModalScript script;
+    script.then(chooseFile(dir.filePath(QStringLiteral("again.jpg")), file_commands::JpegEntry)).then(closeDialog());
+    window->Saveas1->trigger();
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("again.jpg"))), readAll(dir.filePath(QStringLiteral("q1.jpg"))));
+}
+
+TEST_F(FileCommandsTest, AFailedSaveKeepsModifiedAndNamesTheFile)
+{
+    TFormMain* window = newPicture(8, 6);
+    window->FileName = dir.filePath(QStringLiteral("missing/folder/a.bmp"));
+    window->Modified = true;
+    ModalScript script;
+    script.then(closeDialog());
+    window->Save1->trigger();
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_TRUE(script.shown()[0].text.contains(window->FileName)) << script.shown()[0].text.toStdString();
+    EXPECT_TRUE(window->Modified);
+}
+
+TEST_F(FileCommandsTest, TheHoldersBitmapOfAnotherClassKeepsSizeAndPixels)
+{
+    const QString jpg = makeJpeg(QStringLiteral("held.jpg"));
+    TPicture picture;
+    picture.LoadFromFile(jpg);
+    ASSERT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr);
+    TJPEGImage direct;
+    direct.LoadFromFile(jpg);
+    TBitmap* bitmap = picture.Bitmap();
+    ASSERT_EQ(bitmap->Width(), 37);
+    ASSERT_EQ(bitmap->Height(), 21);
+    for (int y = 0; y < 21; y += 5)
+        for (int x = 0; x < 37; x += 6)
+            EXPECT_EQ(bitmap->Canvas()->Pixels(x, y), const_cast<TBitmap&>(direct.Bitmap()).Canvas()->Pixels(x, y));
+}
+
+} // namespace
