@@ -1,5 +1,6 @@
 #include "document/file_codecs.h"
 
+#include "imaging/formats/tiff_graphic.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/exceptions.h"
 #include "platform/framework/jpeg_image.h"
@@ -30,14 +31,21 @@ void WriteJpeg(TBitmap& bitmap, int quality, const QString& fileName)
     jpeg.SaveToFile(fileName);
 }
 
-void ReadTiff(const QString& /*fileName*/, TBitmap& /*bitmap*/)
+void ReadTiff(const QString& fileName, TBitmap& bitmap)
 {
-    notInThisBuild(QStringLiteral("TIFF"));
+    TTiffGraphic tiff;
+    tiff.LoadFromFile(fileName);
+    bitmap.Assign(&tiff);
+    bitmap.SetPixelFormat(pf24bit);
 }
 
-void WriteTiff(TBitmap& /*bitmap*/, const QString& /*fileName*/)
+void WriteTiff(TBitmap& bitmap, const QString& fileName)
 {
-    notInThisBuild(QStringLiteral("TIFF"));
+    TTiffGraphic tiff;
+    tiff.NewImage(bitmap.Width(), bitmap.Height(), ifTrueColor, nullptr, 300, 300);
+    // The copy takes the bitmap's own size and pixel format.
+    tiff.Assign(&bitmap);
+    tiff.SaveToFile(fileName);
 }
 
 bool CanWritePng()

@@ -32,6 +32,11 @@ bool isBmp(const QByteArray& data)
     return data.startsWith("BM");
 }
 
+bool isTiff(const QByteArray& data)
+{
+    return data.startsWith(QByteArray("II*\0", 4)) || data.startsWith(QByteArray("MM\0*", 4));
+}
+
 bool isJpeg(const QByteArray& data)
 {
     return data.startsWith("\xFF\xD8\xFF");
@@ -187,6 +192,8 @@ TEST_F(FileCommandsTest, SaveWritesByTheNameAndTheFlags)
     } cases[] = {
         {QStringLiteral("a.bmp"), isBmp},
         {QStringLiteral("b.tiff"), isBmp}, // .tiff is no TIFF name: the bitmap writes itself
+        {QStringLiteral("e.TIF"), isTiff},
+        {QStringLiteral("f.Tif"), isTiff},
         {QStringLiteral("c.ico"), isBmp},
         {QStringLiteral("d.jpg"), isBmp},
         {QStringLiteral("noextension"), isBmp},
@@ -214,6 +221,7 @@ TEST_F(FileCommandsTest, SaveAsWritesByTheEntryAndKeepsTheCaption)
         {QStringLiteral("typed"), 1, isBmp}, // no extension is added
         {QStringLiteral("b.ico"), 3, isBmp}, // a bitmap writes a bitmap whatever the entry says
         {QStringLiteral("c.bmp"), file_commands::JpegEntry, isJpeg},
+        {QStringLiteral("d.bmp"), file_commands::TiffEntry, isTiff},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
@@ -242,6 +250,21 @@ TEST_F(FileCommandsTest, SaveAsWritesByTheEntryAndKeepsTheCaption)
     }
     EXPECT_FALSE(untitled->Modified);
     EXPECT_TRUE(untitled->FileName.isEmpty());
+}
+
+TEST_F(FileCommandsTest, TheTiffEntryReadsTheFirstImageInto24Bits)
+{
+    TFormMain* source = newPicture(9, 5);
+    source->FileName = dir.filePath(QStringLiteral("p.tif"));
+    source->Image->Picture()->Bitmap()->Canvas()->SetPixels(8, 4, static_cast<TColor>(gdi::RGB(10, 20, 30)));
+    source->Save1->trigger();
+    ASSERT_TRUE(isTiff(readAll(source->FileName)));
+
+    TFormMain* window = file_commands::OpenPicture(&area, source->FileName, file_commands::TiffEntry);
+    EXPECT_EQ(window->windowTitle(), source->FileName);
+    EXPECT_FALSE(window->OpenedAsJpeg);
+    EXPECT_EQ(window->PanelText(2), QStringLiteral("Размер:5 Х 9"));
+    EXPECT_EQ(window->GetGraphic()->GetPixelRGB(8, 4), 0x0A141Eu);
 }
 
 TEST_F(FileCommandsTest, APictureOpenedAsJpegIsSavedAsJpegFromThenOn)
