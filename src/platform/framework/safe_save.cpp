@@ -140,6 +140,13 @@ private:
 
 void SaveFileSafely(const QString& fileName, const std::function<void(TStream&)>& write)
 {
+    // A device or a pipe (/dev/null, a fifo) is written as it is: it cannot be replaced.
+    struct stat existing {};
+    if (::stat(QFile::encodeName(fileName).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        TFileStream stream(fileName, fmCreate);
+        write(stream);
+        return;
+    }
     TemporaryFile temporary(fileName);
     const int streamFd = ::dup(temporary.fd());
     std::FILE* file = streamFd >= 0 ? ::fdopen(streamFd, "w+b") : nullptr;
