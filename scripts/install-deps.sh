@@ -15,6 +15,7 @@ packages=(
   xvfb xauth imagemagick                # screenshots under a virtual display, fixtures
   fonts-dejavu-core fonts-liberation    # fonts with Cyrillic (Liberation Serif for the About box)
   hyperfine                             # whole-process timing in bench/
+  poppler-utils                         # pdftoppm: the print tests render the PDF they printed
   graphicsmagick                        # peer timings in bench/tools/compare.sh (gm -modulate, -contrast, -map)
   libvips-tools                         # peer timings in bench/tools/compare.sh (vips conv, invert, resize)
   libjpeg-turbo-progs                   # djpeg and cjpeg: the JPEG peer of bench/tools/formats_compare.sh

@@ -3,6 +3,7 @@
 #include "document/clipping_box.h"
 #include "document/file_commands.h"
 #include "document/new_bmp_form.h"
+#include "document/print_commands.h"
 #include "document/status_panel.h"
 #include "document/up_down.h"
 #include "document/window_figure_host.h"
@@ -256,15 +257,15 @@ void TFormMain::createMenus()
     NewPict = item(File1, QStringLiteral("Новый"), "NewPict", &TFormMain::New1Click);
     Open1 = item(File1, QStringLiteral("&Открыть..."), "Open1", &TFormMain::Open1Click);
     OpenWith1 = item(File1, QStringLiteral("&Открыть с помощью..."), "OpenWith1");
-    Scan = item(File1, QStringLiteral("&Сканировать..."), "Scan");
+    Scan = item(File1, QStringLiteral("&Сканировать..."), "Scan", &TFormMain::ScanClick);
     Import = item(File1, QStringLiteral("&Импорт..."), "Import", &TFormMain::ImportClick);
     Close1 = item(File1, QStringLiteral("Закрыть"), "Close1", &TFormMain::Close1Click);
     Sep1 = separator(File1, "Sep1");
     Save1 = item(File1, QStringLiteral("&Сохранить"), "Save1", &TFormMain::Save1Click);
     Saveas1 = item(File1, QStringLiteral("&Сохранить как..."), "Saveas1", &TFormMain::SaveAs1Click);
     Export = item(File1, QStringLiteral("&Экспорт..."), "Export", &TFormMain::ExportClick);
-    PrintSetup = item(File1, QStringLiteral("Установки печати"), "PrintSetup");
-    Print1 = item(File1, QStringLiteral("&Печать..."), "Print1");
+    PrintSetup = item(File1, QStringLiteral("Установки печати"), "PrintSetup", &TFormMain::PrintSetupClick);
+    Print1 = item(File1, QStringLiteral("&Печать..."), "Print1", &TFormMain::Print1Click);
     Sep2 = separator(File1, "Sep2");
     Exit1 = item(File1, QStringLiteral("&Выход"), "Exit1", &TFormMain::Exit1Click);
 

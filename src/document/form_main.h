@@ -44,6 +44,7 @@ class TDibGraphic;
 class TImage;
 class TImageScrollBox;
 class TLabeledSlider;
+class PrintCommands;
 class TSlider;
 class TUpDown;
 
@@ -259,6 +260,12 @@ public:
     void Open1Click();
     void Save1Click();
     void SaveAs1Click();
+    void PrintSetupClick();
+    void Print1Click();
+    void OpenWith1Click();
+    void ScanClick();
+    // Receives each scanned page (a packed DIB); the view shows the last one.
+    void ScannedImage(void* dib, int xDpi, int yDpi, intptr_t userData);
 
     void DrawBfr() { History.DrawBfr(); }
     void Undo1Click() { History.Undo1Click(); }
@@ -394,6 +401,9 @@ private:
     std::unique_ptr<PictureMouse> pictureMouse_;
     std::unique_ptr<ViewOptions> viewOptions_;
     std::unique_ptr<Selection> selection_;
+    // Made at the first print command: the printer it holds is kept for the window's later prints.
+    std::unique_ptr<PrintCommands> printing_;
+    PrintCommands& printing();
     // The frames each undo slot's picture showed when it was taken; the slots hold it without.
     std::array<std::vector<TRect>, UndoHistory::SlotCount> snapshotFrames_;
 };

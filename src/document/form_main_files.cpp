@@ -1,0 +1,62 @@
+// The picture window's print, open-with and scan commands; each lives in its own files.
+#include "document/form_main.h"
+
+#include "document/open_with.h"
+#include "document/print_commands.h"
+#include "document/scanner.h"
+#include "editing/image_scroll_box.h"
+#include "platform/framework/bitmap.h"
+#include "platform/framework/image.h"
+#include "platform/framework/picture.h"
+
+#include <span>
+
+PrintCommands& TFormMain::printing()
+{
+    if (!printing_)
+        printing_ = std::make_unique<PrintCommands>();
+    return *printing_;
+}
+
+void TFormMain::PrintSetupClick()
+{
+    printing().PrintSetupClick(this);
+}
+
+void TFormMain::Print1Click()
+{
+    printing().Print1Click(this, *Image->Picture()->Bitmap());
+}
+
+void TFormMain::OpenWith1Click()
+{
+    OpenWithCommand(FileName);
+}
+
+// The scanner object goes also when the exchange fails, so that the next scan can make one.
+void TFormMain::ScanClick()
+{
+    DrawBfr();
+    auto scanner = std::make_unique<TScanner>();
+    scanner->RequestedImageFormat = ifTrueColor;
+    scanner->Acquire([this](TW_HANDLE dib, int xDpi, int yDpi, intptr_t userData) {
+        ScannedImage(dib, xDpi, yDpi, userData);
+    }, 0);
+    Modified = true;
+    scanner.reset();
+    ImageScrollBox1->Redraw(true);
+}
+
+void TFormMain::ScannedImage(void* dib, int, int, intptr_t)
+{
+    TDibGraphic received;
+    received.LoadFromHDIB(std::span<const uint8_t>(twain_memory::Lock(dib), twain_memory::Size(dib)));
+    TDibGraphic* picture = GetGraphic();
+    picture->NewImage(received.GetWidth(), received.GetHeight(), ifTrueColor, nullptr, 300, 300);
+    picture->Assign(&received);
+    ImageScrollBox1->Redraw(true);
+    // The work image follows at once, so that Save and Print write what was scanned.
+    Image->Picture()->Bitmap()->SetSize(received.GetWidth(), received.GetHeight());
+    Host().UpdateWorkImage();
+    ShowPictureSize();
+}

@@ -1,0 +1,44 @@
+#include "document/print_commands.h"
+
+#include "platform/forms/modal.h"
+#include "platform/framework/bitmap.h"
+#include "platform/framework/exceptions.h"
+#include "platform/framework/qimage_conversion.h"
+#include "platform/gdi/dib_surface.h"
+
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+
+void PrintCommands::PrintSetupClick(QWidget* parent)
+{
+    QPageSetupDialog dialog(&printer_, parent);
+    dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
+    dialog.setAccessibleName(dialog.windowTitle());
+    forms::Modal::exec(dialog);
+}
+
+void PrintCommands::Print1Click(QWidget* parent, const TBitmap& workImage)
+{
+    QPrintDialog dialog(&printer_, parent);
+    dialog.setObjectName(QStringLiteral("PrintDialog1"));
+    dialog.setAccessibleName(dialog.windowTitle());
+    if (forms::Modal::exec(dialog) != QDialog::Accepted)
+        return;
+    PrintBitmap(printer_, workImage);
+}
+
+void PrintCommands::PrintBitmap(QPrinter& printer, const TBitmap& bitmap)
+{
+    const gdi::DibSurface* surface = bitmap.Surface();
+    if (!surface)
+        return;
+    // A copy: the job must not see the picture change while it is being sent.
+    const QImage pixels = SurfaceToQImage(*surface);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Exception(QStringLiteral("Не удалось начать печать на принтере \"%1\"").arg(printer.printerName()));
+    // The painter's units are the printer's device pixels, its origin the printable area's corner.
+    painter.drawImage(QPoint(0, 0), pixels);
+    painter.end();
+}

@@ -1,0 +1,25 @@
+#pragma once
+// "Установки печати" and "&Печать...": one printer per picture window, chosen in the set-up
+// dialog and kept for every later print of that window.
+
+#include <QPrinter>
+
+class QWidget;
+class TBitmap;
+
+class PrintCommands {
+public:
+    // PrinterSetupDialog1: the chosen printer and page stay in Printer(); nothing else happens.
+    void PrintSetupClick(QWidget* parent);
+    // PrintDialog1, then the work image's bitmap on one page; nothing when cancelled.
+    void Print1Click(QWidget* parent, const TBitmap& workImage);
+
+    QPrinter& Printer() { return printer_; }
+
+    // One picture pixel to one printer pixel from the printable area's top-left corner: no
+    // scaling to the page or to the printer's resolution; what lies beyond is cut off.
+    static void PrintBitmap(QPrinter& printer, const TBitmap& bitmap);
+
+private:
+    QPrinter printer_{QPrinter::HighResolution};
+};
