@@ -256,7 +256,7 @@ void TFormMain::createMenus()
     File1->setObjectName(QStringLiteral("File1"));
     NewPict = item(File1, QStringLiteral("Новый"), "NewPict", &TFormMain::New1Click);
     Open1 = item(File1, QStringLiteral("&Открыть..."), "Open1", &TFormMain::Open1Click);
-    OpenWith1 = item(File1, QStringLiteral("&Открыть с помощью..."), "OpenWith1");
+    OpenWith1 = item(File1, QStringLiteral("&Открыть с помощью..."), "OpenWith1", &TFormMain::OpenWith1Click);
     Scan = item(File1, QStringLiteral("&Сканировать..."), "Scan", &TFormMain::ScanClick);
     Import = item(File1, QStringLiteral("&Импорт..."), "Import", &TFormMain::ImportClick);
     Close1 = item(File1, QStringLiteral("Закрыть"), "Close1", &TFormMain::Close1Click);

@@ -38,7 +38,10 @@ void PrintCommands::PrintBitmap(QPrinter& printer, const TBitmap& bitmap)
     QPainter painter;
     if (!painter.begin(&printer))
         throw Exception(QStringLiteral("Не удалось начать печать на принтере \"%1\"").arg(printer.printerName()));
-    // The painter's units are the printer's device pixels, its origin the printable area's corner.
+    // The painter's units are the printer's device pixels, its origin the printable area's corner;
+    // what lies beyond the printable area is cut off, as a printer would.
+    const QRect printable = printer.pageLayout().paintRectPixels(printer.resolution());
+    painter.setClipRect(QRect(QPoint(0, 0), printable.size()));
     painter.drawImage(QPoint(0, 0), pixels);
     painter.end();
 }

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -42,8 +43,12 @@ SourceDialog::SourceDialog(SaneDevice& device, std::function<void()> scan, std::
     ResolutionBox = named(new QComboBox(this), "ResolutionBox", QStringLiteral("Разрешение"));
     for (int dpi : device.Resolutions())
         ResolutionBox->addItem(QStringLiteral("%1 точек на дюйм").arg(dpi), dpi);
-    // The device's present resolution is offered even when it is none of the usual steps.
-    const int present = device.Resolution();
+    // The device's present resolution is offered even when it is none of the usual steps; a
+    // present value outside the device's own range (some backends start so) gives 100 dpi.
+    const std::vector<int> offered = device.Resolutions();
+    int present = device.Resolution();
+    if (offered.empty() || present < offered.front() || present > offered.back())
+        present = std::clamp(100, offered.empty() ? 100 : offered.front(), offered.empty() ? 100 : offered.back());
     if (present > 0 && ResolutionBox->findData(present) < 0) {
         int at = 0;
         while (at < ResolutionBox->count() && ResolutionBox->itemData(at).toInt() < present)

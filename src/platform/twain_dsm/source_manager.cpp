@@ -92,7 +92,10 @@ TW_UINT16 SourceManager::managerTriplet(TW_IDENTITY* origin, TW_UINT16 dat, TW_U
     if (dat == DAT_PARENT && msg == MSG_OPENDSM) {
         if (open_)
             return fail(TWCC_SEQERROR);
-        if (sane_init(nullptr, nullptr) != SANE_STATUS_GOOD)
+        // SANE is started once for the process and never ended: a backend loaded again after
+        // sane_exit may not find its devices, and its memory stays reachable with it.
+        static const bool saneStarted = sane_init(nullptr, nullptr) == SANE_STATUS_GOOD;
+        if (!saneStarted)
             return fail(TWCC_BUMMER);
         open_ = true;
         if (origin && origin->Id == 0)
@@ -103,7 +106,6 @@ TW_UINT16 SourceManager::managerTriplet(TW_IDENTITY* origin, TW_UINT16 dat, TW_U
         return fail(TWCC_SEQERROR);
     if (dat == DAT_PARENT && msg == MSG_CLOSEDSM) {
         closeSource();
-        sane_exit();
         open_ = false;
         return TWRC_SUCCESS;
     }
