@@ -478,6 +478,7 @@ DecodedBmp decodedOf(const Layout& layout, std::unique_ptr<gdi::DibSurface> surf
     result.yPelsPerMeter = layout.h.yPelsPerMeter;
     result.sourceBitCount = layout.h.bitCount;
     result.sourceCompression = layout.h.compression;
+    result.pixelOffset = layout.offset;
     return result;
 }
 

@@ -26,6 +26,9 @@ struct DecodedBmp {
     int32_t yPelsPerMeter = 0;
     int sourceBitCount = 0;     // bits per pixel in the file
     uint32_t sourceCompression = 0;
+    // Where the rows start, counted from the DIB's header: data stored after them (an icon's
+    // mask) and bytes the decode drops (a 32-bit pixel's fourth byte) are found from it.
+    uint64_t pixelOffset = 0;
 };
 
 // Rows of a picture in memory as a BMP file keeps them: bottom-up, each padded to four bytes.

@@ -3,50 +3,11 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/exceptions.h"
+#include "platform/framework/icon_codec.h"
 #include "platform/framework/stream.h"
 #include "platform/gdi/device_context.h"
 
-#include <QBuffer>
-#include <QImageReader>
-
 #include <algorithm>
-#include <cstdlib>
-
-namespace {
-
-// The system's icon size: the image of a file holding several is the one nearest to it.
-constexpr int kIconSize = 32;
-
-QImage decodeIcon(const std::vector<uint8_t>& data)
-{
-    // An icon directory: reserved 0, type 1, at least one entry.
-    if (data.size() < 6 || data[0] != 0 || data[1] != 0 || data[2] != 1 || data[3] != 0 || (data[4] | data[5]) == 0)
-        throw EInvalidGraphic(FrameworkMessages::invalidIcon());
-    QByteArray bytes(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "ico");
-    QImage best;
-    int bestDistance = 0;
-    const int count = std::max(1, reader.imageCount());
-    for (int i = 0; i < count; ++i) {
-        if (i > 0 && !reader.jumpToImage(i))
-            break;
-        QImage image = reader.read();
-        if (image.isNull())
-            continue;
-        const int distance = std::abs(image.width() - kIconSize) + std::abs(image.height() - kIconSize);
-        if (best.isNull() || distance < bestDistance) {
-            best = std::move(image);
-            bestDistance = distance;
-        }
-    }
-    if (best.isNull())
-        throw EInvalidGraphic(FrameworkMessages::invalidIcon());
-    return best.convertToFormat(QImage::Format_ARGB32);
-}
-
-} // namespace
 
 void TIcon::Assign(TPersistent* source)
 {
@@ -134,7 +95,7 @@ void TIcon::SetWidth(int value)
 void TIcon::LoadFromStream(TStream& stream)
 {
     std::vector<uint8_t> data = stream.ReadRemaining();
-    QImage image = decodeIcon(data);
+    QImage image = IconCodec::decode(data);
     data_ = std::move(data);
     image_ = std::move(image);
     Changed(this);

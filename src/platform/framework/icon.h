@@ -24,7 +24,7 @@ public:
     void SetHeight(int value) override;
     void SetWidth(int value) override;
 
-    // Reads an ICO file from the stream's position to its end (EInvalidGraphic "Invalid icon
+    // Reads an ICO or CUR file from the stream's position to its end (EInvalidGraphic "Invalid icon
     // image" when it is not one); writes the data it was read from unchanged.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
@@ -32,7 +32,7 @@ public:
     void LoadFromClipboardFormat(unsigned short format, const HBITMAP& data, const HPALETTE& palette) override;
     void SaveToClipboardFormat(unsigned short& format, HBITMAP& data, HPALETTE& palette) override;
 
-    // The decoded image (premultiplied ARGB) and the file data.
+    // The decoded image (ARGB32, alpha not premultiplied) and the file data.
     const QImage& Image() const { return image_; }
     const std::vector<uint8_t>& Data() const { return data_; }
 

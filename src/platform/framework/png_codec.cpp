@@ -106,7 +106,7 @@ std::vector<gdi::RgbQuad> greyRamp(int bits)
 
 class Decoder {
 public:
-    explicit Decoder(std::span<const uint8_t> bytes) : reader_{bytes.data(), bytes.size()} {}
+    Decoder(std::span<const uint8_t> bytes, PngAlpha alpha) : reader_{bytes.data(), bytes.size()}, alpha_(alpha) {}
     ~Decoder()
     {
         if (png_)
@@ -173,7 +173,9 @@ private:
             layout_.yDpi = metresToDpi(yPerMetre);
         }
         const bool transparent = png_get_valid(png_, info_, PNG_INFO_tRNS) != 0;
-        if (colorType == PNG_COLOR_TYPE_PALETTE && !transparent)
+        if (alpha_ == PngAlpha::Kept)
+            chooseAlpha(depth, colorType, transparent);
+        else if (colorType == PNG_COLOR_TYPE_PALETTE && !transparent)
             choosePalette(depth);
         else if (colorType == PNG_COLOR_TYPE_GRAY && !transparent)
             chooseGrey(depth);
@@ -248,6 +250,24 @@ private:
             convert_ = compositeOverWhite;
     }
 
+    void chooseAlpha(int depth, int colorType, bool transparent)
+    {
+        setTarget(PngTarget::TrueColor, 32);
+        if (colorType == PNG_COLOR_TYPE_PALETTE)
+            png_set_palette_to_rgb(png_);
+        if (transparent)
+            png_set_tRNS_to_alpha(png_);
+        if ((colorType & PNG_COLOR_MASK_COLOR) == 0 && depth < 8)
+            png_set_expand_gray_1_2_4_to_8(png_);
+        if (depth == 16)
+            png_set_scale_16(png_);
+        if ((colorType & PNG_COLOR_MASK_COLOR) == 0)
+            png_set_gray_to_rgb(png_);
+        png_set_bgr(png_);
+        if ((colorType & PNG_COLOR_MASK_ALPHA) == 0 && !transparent)
+            png_set_add_alpha(png_, 0xFF, PNG_FILLER_AFTER);
+    }
+
     void setTarget(PngTarget target, int bits)
     {
         layout_.target = target;
@@ -280,6 +300,7 @@ private:
     }
 
     MemoryReader reader_;
+    PngAlpha alpha_;
     ErrorState error_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
@@ -393,9 +414,9 @@ DecodedPng decode(std::span<const uint8_t> bytes)
     return result;
 }
 
-void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor)
+void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor, PngAlpha alpha)
 {
-    Decoder decoder(bytes);
+    Decoder decoder(bytes, alpha);
     decoder.decode(surfaceFor);
 }
 

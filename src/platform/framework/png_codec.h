@@ -9,6 +9,9 @@
 // transparent colours are composited over white, as a viewer on a white page shows the file.
 // Gamma and colour-profile chunks are ignored, as most viewers ignore them. Every failure
 // raises EInvalidGraphic; nothing is printed.
+//
+// Icons need their transparency: asked to keep alpha, every file becomes 32 bits, blue, green,
+// red and alpha (not premultiplied; 255 where the file has no transparency).
 #include "platform/gdi/dib_surface.h"
 
 #include <cstdint>
@@ -23,7 +26,12 @@ enum class PngTarget : uint8_t {
     Gray256,    // 8 bits, grey ramp i
     Color16,    // 4 bits, the file's palette
     Color256,   // 8 bits, the file's palette
-    TrueColor,  // 24 bits
+    TrueColor,  // 24 bits, or 32 with alpha when alpha is kept
+};
+
+enum class PngAlpha : uint8_t {
+    OverWhite,
+    Kept,
 };
 
 struct PngLayout {
@@ -50,7 +58,8 @@ DecodedPng decode(std::span<const uint8_t> bytes);
 // The same into a surface of the layout's size, depth and colour table that the caller supplies
 // once the header is read and checked, so a picture class decodes straight into its pixels.
 using SurfaceForPng = std::function<gdi::DibSurface&(const PngLayout& layout)>;
-void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor);
+void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor,
+                PngAlpha alpha = PngAlpha::OverWhite);
 
 // A surface in its natural PNG form: grey when its colour table is the grey ramp of its depth
 // (1-bit black and white included), palette for other palettised depths, RGB for 24 and 32
