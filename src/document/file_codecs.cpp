@@ -1,20 +1,11 @@
 #include "document/file_codecs.h"
 
+#include "imaging/formats/png_graphic.h"
 #include "imaging/formats/tiff_graphic.h"
 #include "platform/framework/bitmap.h"
-#include "platform/framework/exceptions.h"
 #include "platform/framework/jpeg_image.h"
 
 namespace file_codecs {
-
-namespace {
-
-[[noreturn]] void notInThisBuild(const QString& format)
-{
-    throw EInvalidGraphic(QStringLiteral("Формат %1 в этой сборке не поддерживается").arg(format));
-}
-
-} // namespace
 
 void ReadJpeg(const QString& fileName, TBitmap& bitmap)
 {
@@ -48,14 +39,12 @@ void WriteTiff(TBitmap& bitmap, const QString& fileName)
     tiff.SaveToFile(fileName);
 }
 
-bool CanWritePng()
+void WritePng(TBitmap& bitmap, const QString& fileName)
 {
-    return false;
-}
-
-void WritePng(TBitmap& /*bitmap*/, const QString& /*fileName*/)
-{
-    notInThisBuild(QStringLiteral("PNG"));
+    TPngGraphic png;
+    // The copy takes the bitmap's own size and pixel format; PNG keeps each losslessly.
+    png.Assign(&bitmap);
+    png.SaveToFile(fileName);
 }
 
 } // namespace file_codecs

@@ -17,8 +17,7 @@ void WriteJpeg(TBitmap& bitmap, int quality, const QString& fileName);
 void ReadTiff(const QString& fileName, TBitmap& bitmap);
 void WriteTiff(TBitmap& bitmap, const QString& fileName);
 
-// Whether this build writes PNG (the save dialog offers the entry only then).
-bool CanWritePng();
+// Keeps the bitmap's pixel format: a palette picture stays palettised.
 void WritePng(TBitmap& bitmap, const QString& fileName);
 
 } // namespace file_codecs

@@ -39,8 +39,18 @@ void readByEntry(TFormMain& window, const QString& fileName, int filterIndex)
         break;
     default:
         picture.LoadFromFile(fileName);
+        if (dynamic_cast<TDibGraphic*>(picture.Graphic()))
+            window.OpenedFormat = picture.Graphic()->Create();
         break;
     }
+}
+
+// Writes the bitmap as the class of format writes its own files.
+void writeAs(const TGraphic& format, TBitmap& bitmap, const QString& fileName)
+{
+    std::unique_ptr<TGraphic> writer = format.Create();
+    writer->Assign(&bitmap);
+    writer->SaveToFile(fileName);
 }
 
 // The view shows the work image drawn onto a new 24-bit picture of its size.
@@ -85,7 +95,7 @@ QString openFilter(bool withTiff)
 
 QString saveFilter()
 {
-    return file_codecs::CanWritePng() ? SaveEntries + PngSaveEntry : SaveEntries;
+    return SaveEntries + PngSaveEntry;
 }
 
 TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterIndex)
@@ -132,6 +142,9 @@ void Save(TFormMain& window)
         file_codecs::WriteJpeg(*window.Image->Picture()->Bitmap(), 100, window.FileName);
     } else if (window.FileName.right(4).toLower() == QStringLiteral(".tif")) {
         file_codecs::WriteTiff(*window.Image->Picture()->Bitmap(), window.FileName);
+    } else if (window.OpenedFormat && dynamic_cast<TBitmap*>(window.Image->Picture()->Graphic())) {
+        // A PNG, PCX or TGA picture that editing made a bitmap stays in its own format.
+        writeAs(*window.OpenedFormat, *window.Image->Picture()->Bitmap(), window.FileName);
     } else {
         window.Image->Picture()->SaveToFile(window.FileName);
     }
@@ -148,6 +161,8 @@ void SaveAs(TFormMain& window)
     // The name is taken only once the file is written: a failed save leaves the window's name.
     writeByEntry(window, dialog.fileName, dialog.filterIndex);
     window.FileName = dialog.fileName;
+    // From now on the name is the user's choice, written as its entry or the held picture says.
+    window.OpenedFormat.reset();
     window.Modified = false;
 }
 

@@ -20,6 +20,7 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/exceptions.h"
+#include "platform/framework/graphic.h"
 #include "platform/framework/image.h"
 #include "platform/framework/size_policy.h"
 

@@ -41,6 +41,7 @@ class QToolButton;
 class TBitmap;
 class TCColorGrid;
 class TDibGraphic;
+class TGraphic;
 class TImage;
 class TImageScrollBox;
 class TLabeledSlider;
@@ -71,6 +72,9 @@ public:
     bool Modified = false;
     QString FileName;
     bool OpenedAsJpeg = false;
+    // The class the file was read with, when it is one of the picture-format classes: Save
+    // writes that format again after editing has turned the held picture into a bitmap.
+    std::unique_ptr<TGraphic> OpenedFormat;
     bool ButtonReleased = false;
     int MoveCount = 0;
     std::unique_ptr<TBitmap> SelectionBackup;

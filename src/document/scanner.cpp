@@ -131,8 +131,13 @@ void TScanner::Acquire(const ImageCallback& callback, intptr_t userData)
     if (!entry_)
         LoadTwain();
     std::memset(&sourceId_, 0, sizeof(sourceId_));
-    if (!CallTriplet(false, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &sourceId_))
-        throw ETwainError(QStringLiteral("Unable to open TWAIN data source"));
+    if (!CallTriplet(false, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &sourceId_)) {
+        QString message = QStringLiteral("Unable to open TWAIN data source");
+        // The bare message does not tell a user that simply no scanner is connected.
+        if (lastCondition_ == TWCC_NODS)
+            message += QStringLiteral("\nСканер не найден: проверьте, что он подключён и включён.");
+        throw ETwainError(message);
+    }
 
     const bool wasDisabled = !hiddenWindow_->isEnabled();
     std::exception_ptr failure;
@@ -297,5 +302,6 @@ bool TScanner::CallTriplet(bool toSource, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16
         return true;
     TW_STATUS status{};
     entry_(&appId_, destination, DG_CONTROL, DAT_STATUS, MSG_GET, &status);
+    lastCondition_ = status.ConditionCode;
     return code == TWRC_CHECKSTATUS && status.ConditionCode == TWCC_SUCCESS;
 }

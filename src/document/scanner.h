@@ -65,6 +65,8 @@ private:
     bool CallTriplet(bool toSource, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data,
                      TW_UINT16* returnCode = nullptr);
 
+    // The condition the last failed triplet reported, to explain a failure to the user.
+    TW_UINT16 lastCondition_ = TWCC_SUCCESS;
     void* library_ = nullptr;
     DSMENTRYPROC entry_ = nullptr;
     std::unique_ptr<QWidget> hiddenWindow_;

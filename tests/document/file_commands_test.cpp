@@ -1,6 +1,7 @@
 // Opening pictures into new windows and saving them: what each dialog entry reads or writes, and
 // what the window's name, caption, flags and status bar hold afterwards.
 
+#include "document/file_codecs.h"
 #include "document/file_commands.h"
 #include "imaging/formats/picture_formats.h"
 #include "picture_window_fixture.h"
@@ -35,6 +36,11 @@ bool isBmp(const QByteArray& data)
 bool isTiff(const QByteArray& data)
 {
     return data.startsWith(QByteArray("II*\0", 4)) || data.startsWith(QByteArray("MM\0*", 4));
+}
+
+bool isPng(const QByteArray& data)
+{
+    return data.startsWith("\x89PNG\r\n\x1a\n");
 }
 
 bool isJpeg(const QByteArray& data)
@@ -222,6 +228,7 @@ TEST_F(FileCommandsTest, SaveAsWritesByTheEntryAndKeepsTheCaption)
         {QStringLiteral("b.ico"), 3, isBmp}, // a bitmap writes a bitmap whatever the entry says
         {QStringLiteral("c.bmp"), file_commands::JpegEntry, isJpeg},
         {QStringLiteral("d.bmp"), file_commands::TiffEntry, isTiff},
+        {QStringLiteral("e.bmp"), file_commands::PngEntry, isPng},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
@@ -265,6 +272,36 @@ TEST_F(FileCommandsTest, TheTiffEntryReadsTheFirstImageInto24Bits)
     EXPECT_FALSE(window->OpenedAsJpeg);
     EXPECT_EQ(window->PanelText(2), QStringLiteral("Размер:5 Х 9"));
     EXPECT_EQ(window->GetGraphic()->GetPixelRGB(8, 4), 0x0A141Eu);
+
+    // Whatever the file's depth, the decoded bitmap is 24-bit (the view then makes it the
+    // screen's kind, as for every picture it shows).
+    TFormMain* mono = newPicture(4, 3);
+    mono->Image->Picture()->Bitmap()->SetPixelFormat(pf1bit);
+    mono->FileName = dir.filePath(QStringLiteral("mono.tif"));
+    mono->Save1->trigger();
+    TBitmap decoded;
+    file_codecs::ReadTiff(mono->FileName, decoded);
+    EXPECT_EQ(decoded.PixelFormat(), pf24bit);
+    EXPECT_EQ(decoded.Width(), 4);
+}
+
+TEST_F(FileCommandsTest, ThePngEntryKeepsThePixelsAndAPngStaysAPngOnSave)
+{
+    TFormMain* window = newPicture(7, 5);
+    window->Image->Picture()->Bitmap()->Canvas()->SetPixels(6, 4, static_cast<TColor>(gdi::RGB(1, 2, 3)));
+    const QString path = dir.filePath(QStringLiteral("kept.png"));
+    saveAs(*window, path, file_commands::PngEntry);
+    ASSERT_TRUE(isPng(readAll(path)));
+
+    TFormMain* reopened = file_commands::OpenPicture(&area, path, 2);
+    EXPECT_EQ(reopened->PanelText(2), QStringLiteral("Размер:5 Х 7"));
+    EXPECT_EQ(reopened->GetGraphic()->GetPixelRGB(6, 4), 0x010203u);
+    reopened->Image->Picture()->Bitmap()->Canvas()->SetPixels(0, 0, static_cast<TColor>(gdi::RGB(9, 8, 7)));
+    reopened->Save1->trigger();
+    ASSERT_TRUE(isPng(readAll(path)));
+    TFormMain* again = file_commands::OpenPicture(&area, path, 2);
+    EXPECT_EQ(again->GetGraphic()->GetPixelRGB(0, 0), 0x090807u);
+    EXPECT_EQ(again->GetGraphic()->GetPixelRGB(6, 4), 0x010203u);
 }
 
 TEST_F(FileCommandsTest, APictureOpenedAsJpegIsSavedAsJpegFromThenOn)

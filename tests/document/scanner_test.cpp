@@ -219,7 +219,8 @@ TEST(ScannerTest, StatusCheckAndCleanUpAfterAFailingTriplet)
     const Case cases[] = {
         {"manager refuses", OpenDsm, TWRC_FAILURE, TWCC_SUCCESS, "Unable to open TWAIN source manager",
          {OpenDsm, CloseDsm}},
-        {"no source", OpenDs, TWRC_FAILURE, TWCC_NODS, "Unable to open TWAIN data source", {OpenDsm, OpenDs, CloseDsm}},
+        {"no source", OpenDs, TWRC_FAILURE, TWCC_NODS,
+         "Unable to open TWAIN data source\nСканер не найден: проверьте, что он подключён и включён.", {OpenDsm, OpenDs, CloseDsm}},
         {"check status, bad condition", OpenDs, TWRC_CHECKSTATUS, TWCC_BUMMER, "Unable to open TWAIN data source",
          {OpenDsm, OpenDs, CloseDsm}},
         {"check status, good condition", OpenDs, TWRC_CHECKSTATUS, TWCC_SUCCESS, "", concat(opening(), onePage)},
@@ -391,4 +392,18 @@ TEST_F(SaneScanTest, AScanFromTheWindowShowsTheLastPageAndKeepsTheOldPictureForU
     EXPECT_EQ(script.count(), 0);
     EXPECT_EQ(form->GetGraphic()->GetWidth(), width);
     EXPECT_EQ(form->GetGraphic()->GetHeight(), height);
+}
+
+// No device at all: the message says so in words a user acts on. Runs in a process of its own
+// (SANE reads its configuration once per process), so the empty backend list is what it sees.
+TEST_F(SaneScanTest, NoDeviceSaysThatNoScannerWasFound)
+{
+    writeFile(QStringLiteral("dll.conf"), QString());
+    TFormMain* form = newPicture(40, 30);
+    widget_test::ModalScript script;
+    form->Scan->trigger();
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(script.shown()[0].text,
+              QStringLiteral("Unable to open TWAIN data source\nСканер не найден: проверьте, что он подключён и включён."));
+    EXPECT_FALSE(form->Modified);
 }

@@ -5,6 +5,7 @@
 #include <uemf.h>
 #include <uemf_safe.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -24,6 +25,41 @@ uint32_t readU32(const uint8_t* p)
     uint32_t v;
     std::memcpy(&v, p, sizeof v);
     return v;
+}
+
+uint16_t readU16(const uint8_t* p)
+{
+    uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// An EMF+ comment's records tile its data, each of a known type with a payload inside it. We do
+// not play them, but a chain that does not hold together marks a damaged file.
+bool plusRecordsHoldTogether(std::span<const uint8_t> comment)
+{
+    constexpr uint32_t kPlusIdentifier = 0x2B464D45; // "EMF+"
+    constexpr uint16_t kFirstPlusType = 0x4001, kLastPlusType = 0x403A;
+    constexpr size_t kPlusHeader = 12;
+    if (comment.size() < 16)
+        return true;
+    const size_t data = std::min<size_t>(readU32(comment.data() + 8), comment.size() - 12);
+    if (data < 4 || readU32(comment.data() + 12) != kPlusIdentifier)
+        return true;
+    size_t at = 16;
+    const size_t end = 12 + data;
+    while (at < end) {
+        if (end - at < kPlusHeader)
+            return false;
+        const uint16_t type = readU16(comment.data() + at);
+        const uint32_t size = readU32(comment.data() + at + 4);
+        const uint32_t payload = readU32(comment.data() + at + 8);
+        if (type < kFirstPlusType || type > kLastPlusType || size < kPlusHeader || size % 4 != 0
+            || size > end - at || payload > size - kPlusHeader)
+            return false;
+        at += size;
+    }
+    return true;
 }
 
 int hundredthsMmToPixels(int64_t hundredths)
@@ -77,6 +113,11 @@ void EmfDocument::readHeader()
     header_.deviceWidthMm = h.szlMillimeters.cx;
     header_.deviceHeightMm = h.szlMillimeters.cy;
     header_.handles = h.nHandles;
+    // The description, when there is one, lies inside the header record.
+    if (h.nDescription != 0
+        && (h.offDescription < U_SIZE_EMRHEADER_MIN || h.offDescription > size
+            || uint64_t{h.nDescription} * 2 > size - h.offDescription))
+        damaged(QStringLiteral("EMR_HEADER has a bad description"));
 }
 
 void EmfDocument::checkRecords() const
@@ -97,6 +138,8 @@ void EmfDocument::checkRecords() const
         if (type >= U_EMR_MIN && type <= U_EMR_MAX
             && !U_emf_record_safe(reinterpret_cast<const char*>(bytes_.data() + offset)))
             damaged(QStringLiteral("%1 is inconsistent").arg(where));
+        if (type == U_EMR_COMMENT && !plusRecordsHoldTogether(std::span(bytes_).subspan(offset, size)))
+            damaged(QStringLiteral("%1 holds broken EMF+ records").arg(where));
         ended = type == kEndRecord;
         offset += size;
     }

@@ -65,6 +65,17 @@ private:
     {
         throw EInvalidGraphic(QStringLiteral("Damaged metafile: %1 cannot be played").arg(emfRecordName(type_)));
     }
+    // Index 0 stands for the metafile itself: no record creates, selects or deletes it.
+    void useObject(bool (Playback::*use)(uint32_t), uint32_t index)
+    {
+        if (index == 0 || !(p_.*use)(index))
+            damaged();
+    }
+    void create(uint32_t index, const GraphicsObject& object)
+    {
+        if (index == 0 || !p_.createObject(index, object))
+            damaged();
+    }
     // The record's fixed part as T; the record must hold at least `bytes` of it.
     template <typename T>
     const T& as(size_t bytes = sizeof(T)) const
@@ -235,7 +246,7 @@ void EmfRecordPlayer::pen()
         object.pen = gdi::Pen{static_cast<int>(r.lopn.lopnStyle & gdi::PS_STYLE_MASK), r.lopn.lopnWidth.x,
                               colour(r.lopn.lopnColor)};
         object.cosmeticPen = r.lopn.lopnWidth.x <= 1;
-        p_.createObject(r.ihPen, object);
+        create(r.ihPen, object);
         return;
     }
     const auto& r = as<U_EMREXTCREATEPEN>(U_SIZE_EMREXTCREATEPEN - sizeof(U_EXTLOGPEN) + U_SIZE_EXTLOGPEN);
@@ -246,7 +257,7 @@ void EmfRecordPlayer::pen()
     if (r.elp.elpBrushStyle == U_BS_NULL)
         object.pen = gdi::Pen::null();
     object.cosmeticPen = !geometric;
-    p_.createObject(r.ihPen, object);
+    create(r.ihPen, object);
 }
 
 void EmfRecordPlayer::brushFromRecord(uint32_t index, uint32_t offBmi, uint32_t cbBmi, uint32_t offBits, uint32_t cbBits)
@@ -255,7 +266,7 @@ void EmfRecordPlayer::brushFromRecord(uint32_t index, uint32_t offBmi, uint32_t 
     GraphicsObject object;
     object.kind = GraphicsObject::Brush;
     object.brush = dib ? brushFromDib(*dib) : gdi::Brush::solid(gdi::RGB(0, 0, 0));
-    p_.createObject(index, object);
+    create(index, object);
 }
 
 void EmfRecordPlayer::playRecord()
@@ -375,7 +386,8 @@ void EmfRecordPlayer::playRecord()
         p_.saveDC();
         break;
     case U_EMR_RESTOREDC:
-        p_.restoreDC(as<U_EMRRESTOREDC>().iRelative);
+        if (!p_.restoreDC(as<U_EMRRESTOREDC>().iRelative))
+            damaged();
         break;
     case U_EMR_SETWORLDTRANSFORM: {
         const U_XFORM& x = as<U_EMRSETWORLDTRANSFORM>().xform;
@@ -389,10 +401,10 @@ void EmfRecordPlayer::playRecord()
         break;
     }
     case U_EMR_SELECTOBJECT:
-        p_.selectObject(as<U_EMRSELECTOBJECT>().ihObject);
+        useObject(&Playback::selectObject, as<U_EMRSELECTOBJECT>().ihObject);
         break;
     case U_EMR_DELETEOBJECT:
-        p_.deleteObject(as<U_EMRDELETEOBJECT>().ihObject);
+        useObject(&Playback::deleteObject, as<U_EMRDELETEOBJECT>().ihObject);
         break;
     case U_EMR_CREATEPEN:
     case U_EMR_EXTCREATEPEN:
@@ -403,7 +415,7 @@ void EmfRecordPlayer::playRecord()
         GraphicsObject object;
         object.kind = GraphicsObject::Brush;
         object.brush = brushFrom(r.lb);
-        p_.createObject(r.ihBrush, object);
+        create(r.ihBrush, object);
         break;
     }
     case U_EMR_CREATEDIBPATTERNBRUSHPT:
@@ -427,7 +439,7 @@ void EmfRecordPlayer::playRecord()
         object.font.underline = lf.lfUnderline != 0;
         object.font.strikeOut = lf.lfStrikeOut != 0;
         object.font.charset = lf.lfCharSet;
-        p_.createObject(r.ihFont, object);
+        create(r.ihFont, object);
         break;
     }
     case U_EMR_ELLIPSE: {

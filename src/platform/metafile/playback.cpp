@@ -64,10 +64,12 @@ Playback::~Playback() = default;
 
 // ---- Objects ----
 
-void Playback::createObject(uint32_t index, const GraphicsObject& object)
+bool Playback::createObject(uint32_t index, const GraphicsObject& object)
 {
-    if (index < objects_.size())
-        objects_[index] = object;
+    if (index >= objects_.size())
+        return false;
+    objects_[index] = object;
+    return true;
 }
 
 void Playback::createObjectAtFreeSlot(const GraphicsObject& object)
@@ -79,14 +81,14 @@ void Playback::createObjectAtFreeSlot(const GraphicsObject& object)
         }
 }
 
-void Playback::selectObject(uint32_t index)
+bool Playback::selectObject(uint32_t index)
 {
     if (index & 0x80000000u) {
         selectStockObject(index & 0x7FFFFFFFu);
-        return;
+        return true;
     }
     if (index >= objects_.size())
-        return;
+        return false;
     const GraphicsObject& object = objects_[index];
     switch (object.kind) {
     case GraphicsObject::Pen:
@@ -104,6 +106,7 @@ void Playback::selectObject(uint32_t index)
     case GraphicsObject::Other:
         break;
     }
+    return true;
 }
 
 void Playback::selectStockObject(uint32_t stock)
@@ -128,10 +131,15 @@ void Playback::selectStockObject(uint32_t stock)
     }
 }
 
-void Playback::deleteObject(uint32_t index)
+bool Playback::deleteObject(uint32_t index)
 {
-    if (index < objects_.size())
-        objects_[index] = GraphicsObject{};
+    // Stock objects are never deleted; asking is harmless.
+    if (index & 0x80000000u)
+        return true;
+    if (index >= objects_.size())
+        return false;
+    objects_[index] = GraphicsObject{};
+    return true;
 }
 
 void Playback::realisePen()
@@ -270,13 +278,13 @@ void Playback::saveDC()
     saved_.push_back(std::move(s));
 }
 
-void Playback::restoreDC(int relative)
+bool Playback::restoreDC(int relative)
 {
     // Negative: that many states back; positive: the state with that number (1 = the first saved).
     const int64_t count = static_cast<int64_t>(saved_.size());
     const int64_t target = relative < 0 ? count + relative : int64_t{relative} - 1;
     if (target < 0 || target >= count)
-        return;
+        return false;
     SavedState s = std::move(saved_[static_cast<size_t>(target)]);
     saved_.resize(static_cast<size_t>(target));
     selectedPen_ = s.pen;
@@ -299,6 +307,7 @@ void Playback::restoreDC(int relative)
     dc_.SetTextColor(s.textColor);
     dc_.SelectClipRect(&s.clip);
     updateTransform();
+    return true;
 }
 
 // ---- Clipping ----

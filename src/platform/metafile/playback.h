@@ -52,13 +52,14 @@ public:
 
     gdi::DeviceContext& dc() { return dc_; }
 
-    // ---- Objects. Indexes outside the table are ignored like the platform's failed calls. ----
-    void createObject(uint32_t index, const GraphicsObject& object);
+    // ---- Objects. An index outside the table does nothing and returns false: only a damaged
+    // record names one, and the player refuses it. ----
+    bool createObject(uint32_t index, const GraphicsObject& object);
     // WMF objects take the lowest free slot.
     void createObjectAtFreeSlot(const GraphicsObject& object);
-    void selectObject(uint32_t index);
+    bool selectObject(uint32_t index);
     void selectStockObject(uint32_t stock);
-    void deleteObject(uint32_t index);
+    bool deleteObject(uint32_t index);
 
     // ---- Mapping ----
     void setMapMode(int mode);
@@ -72,7 +73,8 @@ public:
     void modifyWorldTransform(const Affine& change, uint32_t mode);
 
     void saveDC();
-    void restoreDC(int relative);
+    // False when no saved state has that number.
+    bool restoreDC(int relative);
 
     // ---- Attributes ----
     void setTextAlign(unsigned align) { textAlign_ = align; }
