@@ -11,7 +11,7 @@ cd "$(dirname "$0")/../.."
 runs="${1:-10}"
 extension="${2:-bmp}"
 
-build=build/bench-release
+build=${PICTAVO_BENCH_BUILD:-build/bench-release}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DPICTAVO_TESTS=OFF -DPICTAVO_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target pictavo pictavo-bench >/dev/null
 
