@@ -6,7 +6,9 @@
 #
 # WxH is the screen size (default 1024x700), SECONDS how long to wait before the picture is taken
 # (default 2; 0.3 catches the splash). SCENARIO is a scene the program plays for scripted demos
-# (PICTAVO_DEMO), 1.5 seconds after start: "about" opens the About box, "menu" the File menu. The program to run is
+# (PICTAVO_DEMO), 1.5 seconds after start: "about" opens the About box, "menu" the File menu, "open" the
+# open dialog, "jpeg-quality" the JPEG quality dialog. Picture files named in PICTAVO_FILES
+# (space-separated) open as from the command line. The program to run is
 # build/release/src/app/pictavo (built when missing) unless PICTAVO_BIN names another.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -59,7 +61,8 @@ if command -v openbox >/dev/null; then
 fi
 
 unset QT_QPA_PLATFORM
-PICTAVO_DEMO="$scenario" "$bin" >/dev/null 2>&1 &
+# shellcheck disable=SC2086 # the file list is meant to split
+PICTAVO_DEMO="$scenario" "$bin" ${PICTAVO_FILES:-} >/dev/null 2>&1 &
 pids+=($!)
 sleep "$wait_seconds"
 import -window root "$out"

@@ -7,6 +7,8 @@
 #include "document/form_main.h"
 #include "editing/image_scroll_box.h"
 #include "platform/forms/error_display.h"
+#include "platform/forms/jpg_par.h"
+#include "platform/forms/modal.h"
 #include "platform/forms/application.h"
 
 #include <QEvent>
@@ -40,6 +42,10 @@ void playDemo(const QByteArray& scene)
         QTimer::singleShot(1500, FrameForm, [] { FrameForm->About->trigger(); });
     else if (scene == "menu")
         QTimer::singleShot(1500, FrameForm, [] { FrameForm->menuBar()->setActiveAction(FrameForm->File1->menuAction()); });
+    else if (scene == "open")
+        QTimer::singleShot(1500, FrameForm, [] { FrameForm->Open1->trigger(); });
+    else if (scene == "jpeg-quality")
+        QTimer::singleShot(1500, FrameForm, [] { forms::Modal::exec(*JPGPar); });
 }
 
 } // namespace
