@@ -62,6 +62,22 @@ bool plusRecordsHoldTogether(std::span<const uint8_t> comment)
     return true;
 }
 
+// Record types libUEMF has no check for (it says so on stderr). We play none of them, so only
+// their size, checked for every record, matters.
+bool libraryChecks(uint32_t type)
+{
+    switch (type) {
+    case U_EMR_UNDEF69: case U_EMR_POLYTEXTOUTA: case U_EMR_POLYTEXTOUTW: case U_EMR_GLSRECORD:
+    case U_EMR_GLSBOUNDEDRECORD: case U_EMR_DRAWESCAPE: case U_EMR_EXTESCAPE: case U_EMR_UNDEF107:
+    case U_EMR_FORCEUFIMAPPING: case U_EMR_NAMEDESCAPE: case U_EMR_COLORCORRECTPALETTE:
+    case U_EMR_SETICMPROFILEA: case U_EMR_SETICMPROFILEW: case U_EMR_UNDEF117: case U_EMR_SETLINKEDUFIS:
+    case U_EMR_SETTEXTJUSTIFICATION: case U_EMR_COLORMATCHTOTARGETW:
+        return false;
+    default:
+        return type >= U_EMR_MIN && type <= U_EMR_MAX;
+    }
+}
+
 int hundredthsMmToPixels(int64_t hundredths)
 {
     return static_cast<int>(std::lround(static_cast<double>(hundredths) * kScreenDpi / 2540.0));
@@ -135,8 +151,7 @@ void EmfDocument::checkRecords() const
         if (offset > 0 && type == U_EMR_HEADER)
             damaged(QStringLiteral("%1 is a second header").arg(where));
         // libUEMF's own check that the counts and offsets inside a known record stay in it.
-        if (type >= U_EMR_MIN && type <= U_EMR_MAX
-            && !U_emf_record_safe(reinterpret_cast<const char*>(bytes_.data() + offset)))
+        if (libraryChecks(type) && !U_emf_record_safe(reinterpret_cast<const char*>(bytes_.data() + offset)))
             damaged(QStringLiteral("%1 is inconsistent").arg(where));
         if (type == U_EMR_COMMENT && !plusRecordsHoldTogether(std::span(bytes_).subspan(offset, size)))
             damaged(QStringLiteral("%1 holds broken EMF+ records").arg(where));
