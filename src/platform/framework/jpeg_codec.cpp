@@ -1,16 +1,20 @@
 #include "platform/framework/jpeg_codec.h"
 
 #include "platform/framework/exceptions.h"
+#include "platform/framework/jpeg_band_join.h"
 #include "platform/framework/size_policy.h"
 #include "platform/gdi/packed_rows.h"
 
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 #include <jpeglib.h>
 
@@ -100,6 +104,13 @@ uint16_t densityToDpi(int unit, unsigned density)
     return 0;
 }
 
+bool progressiveOrTooSmall(const jpeg_decompress_struct& info, int splitRow)
+{
+    // Skipping rows of a progressive file would decode all its scans twice; arithmetic-coded
+    // files are rare enough to keep on the one well-trodden path.
+    return info.progressive_mode || info.arith_code || splitRow <= 0 || splitRow >= static_cast<int>(info.image_height);
+}
+
 class Decompressor {
 public:
     Decompressor()
@@ -116,10 +127,15 @@ public:
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
 
-    void decode(std::span<const uint8_t> bytes, const JpegCodec::SurfaceForJpeg& surfaceFor)
+    void open(std::span<const uint8_t> bytes)
     {
         if (!readHeader(bytes))
             raise(err_);
+    }
+    const jpeg_decompress_struct& info() const { return info_; }
+
+    gdi::DibSurface& surfaceFor(const JpegCodec::SurfaceForJpeg& surfaceFor)
+    {
         PictureSizePolicy::check(info_.image_width, info_.image_height, 24);
         uint16_t xDpi = 0, yDpi = 0;
         if (info_.saw_JFIF_marker) {
@@ -131,9 +147,15 @@ public:
         if (surface.bitsPerPixel() != 24 || surface.width() != static_cast<int>(info_.image_width)
             || surface.height() != static_cast<int>(info_.image_height))
             throw EInvalidGraphic(QStringLiteral("JPEG error: no 24-bit picture of the file's size"));
+        return surface;
+    }
+
+    // Rows [first, last) of the picture; the rows above first are only entropy-decoded.
+    void decodeRows(gdi::DibSurface& surface, int first, int last)
+    {
         if (cmyk_)
             cmykRow_.resize(static_cast<size_t>(info_.image_width) * 4);
-        if (!readRows(surface))
+        if (!readRows(surface, static_cast<JDIMENSION>(first), static_cast<JDIMENSION>(last)))
             raise(err_);
     }
 
@@ -154,7 +176,7 @@ private:
         return true;
     }
 
-    bool readRows(gdi::DibSurface& surface)
+    bool readRows(gdi::DibSurface& surface, JDIMENSION first, JDIMENSION last)
     {
         if (setjmp(err_.jump))
             return false;
@@ -162,8 +184,10 @@ private:
         if (static_cast<int>(info_.output_width) != surface.width()
             || static_cast<int>(info_.output_height) != surface.height())
             jumpWith(reinterpret_cast<j_common_ptr>(&info_), "Unexpected output size");
+        if (first > 0 && jpeg_skip_scanlines(&info_, first) != first)
+            jumpWith(reinterpret_cast<j_common_ptr>(&info_), "Cannot skip to the rows asked for");
         const bool inverted = info_.saw_Adobe_marker;
-        while (info_.output_scanline < info_.output_height) {
+        while (info_.output_scanline < last) {
             const int y = static_cast<int>(info_.output_scanline);
             uint8_t* target = surface.scanLine(y);
             JSAMPROW row = cmyk_ ? cmykRow_.data() : target;
@@ -172,7 +196,11 @@ private:
             if (cmyk_)
                 cmykToBgr(cmykRow_.data(), surface.width(), inverted, target);
         }
-        jpeg_finish_decompress(&info_);
+        // A part that stops above the last row has nothing left to check.
+        if (info_.output_scanline < info_.output_height)
+            jpeg_abort_decompress(&info_);
+        else
+            jpeg_finish_decompress(&info_);
         return true;
     }
 
@@ -183,6 +211,43 @@ private:
     bool created_ = false;
     bool cmyk_ = false;
 };
+
+// The rows from splitRow down on a second thread with a decoder of its own, which skips the
+// rows above (entropy decoding only, since a Huffman stream cannot be entered in the middle).
+void decodeInTwo(Decompressor& top, std::span<const uint8_t> bytes, gdi::DibSurface& surface, int splitRow)
+{
+    std::exception_ptr bottomFailure;
+    std::thread bottom([&] {
+        try {
+            Decompressor decompressor;
+            decompressor.open(bytes);
+            decompressor.decodeRows(surface, splitRow, surface.height());
+        } catch (...) {
+            bottomFailure = std::current_exception();
+        }
+    });
+    std::exception_ptr topFailure;
+    try {
+        top.decodeRows(surface, 0, splitRow);
+    } catch (...) {
+        topFailure = std::current_exception();
+    }
+    bottom.join();
+    if (topFailure)
+        std::rethrow_exception(topFailure);
+    if (bottomFailure)
+        std::rethrow_exception(bottomFailure);
+}
+
+// The default split: the bottom part also entropy-decodes the rows above it, which is about a
+// third of decoding them, so the top part takes a little more than half.
+int balancedSplitRow(const jpeg_decompress_struct& info)
+{
+    const uint64_t pixels = uint64_t{info.image_width} * info.image_height;
+    if (pixels < JpegCodec::kParallelPixels)
+        return 0;
+    return static_cast<int>(uint64_t{info.image_height} * 3 / 5);
+}
 
 class Compressor {
 public:
@@ -200,7 +265,9 @@ public:
     Compressor(const Compressor&) = delete;
     Compressor& operator=(const Compressor&) = delete;
 
-    std::vector<uint8_t> encode(const gdi::DibSurface& surface, int quality, uint16_t xDpi, uint16_t yDpi)
+    // Rows [first, first + rows) of the surface as a file of their own.
+    std::vector<uint8_t> encode(const gdi::DibSurface& surface, int first, int rows, int quality, uint16_t xDpi,
+                                uint16_t yDpi)
     {
         const int bits = surface.bitsPerPixel();
         if (bits != 24 && bits != 32) {
@@ -212,13 +279,13 @@ public:
                 colors_[i] = (uint32_t{table[i].red} << 16) | (uint32_t{table[i].green} << 8) | table[i].blue;
             fetch_ = gdi::packedRowFormat(bits).fetchColors;
         }
-        if (!compress(surface, std::clamp(quality, 1, 100), xDpi, yDpi))
+        if (!compress(surface, first, rows, std::clamp(quality, 1, 100), xDpi, yDpi))
             raise(err_);
         return std::vector<uint8_t>(buffer_, buffer_ + size_);
     }
 
 private:
-    bool compress(const gdi::DibSurface& surface, int quality, uint16_t xDpi, uint16_t yDpi)
+    bool compress(const gdi::DibSurface& surface, int first, int rows, int quality, uint16_t xDpi, uint16_t yDpi)
     {
         if (setjmp(err_.jump))
             return false;
@@ -226,7 +293,7 @@ private:
         created_ = true;
         jpeg_mem_dest(&info_, &buffer_, &size_);
         info_.image_width = static_cast<JDIMENSION>(surface.width());
-        info_.image_height = static_cast<JDIMENSION>(surface.height());
+        info_.image_height = static_cast<JDIMENSION>(rows);
         info_.input_components = surface.bitsPerPixel() == 24 ? 3 : 4;
         info_.in_color_space = surface.bitsPerPixel() == 24 ? JCS_EXT_BGR : JCS_EXT_BGRX;
         jpeg_set_defaults(&info_);
@@ -238,7 +305,7 @@ private:
         }
         jpeg_start_compress(&info_, TRUE);
         while (info_.next_scanline < info_.image_height) {
-            const uint8_t* source = surface.scanLine(static_cast<int>(info_.next_scanline));
+            const uint8_t* source = surface.scanLine(first + static_cast<int>(info_.next_scanline));
             JSAMPROW row;
             if (fetch_) {
                 fetch_(source, 0, surface.width(), colors_, colorRow_.data());
@@ -262,6 +329,19 @@ private:
     std::vector<uint32_t> colorRow_;
 };
 
+// The files are written 4:2:0, whose MCU is 16 x 16 pixels.
+constexpr int kMcuSize = 16;
+constexpr int kWorkers = 2;
+
+int defaultBandRows(const gdi::DibSurface& surface)
+{
+    const uint64_t pixels = uint64_t(surface.width()) * uint64_t(surface.height());
+    if (pixels < JpegCodec::kParallelPixels)
+        return surface.height();
+    const int mcuRows = (surface.height() + kMcuSize - 1) / kMcuSize;
+    return (mcuRows + kWorkers - 1) / kWorkers * kMcuSize;
+}
+
 } // namespace
 
 namespace JpegCodec {
@@ -280,14 +360,60 @@ DecodedJpeg decode(std::span<const uint8_t> bytes)
 
 void decodeInto(std::span<const uint8_t> bytes, const SurfaceForJpeg& surfaceFor)
 {
+    decodeSplitInto(bytes, surfaceFor, -1);
+}
+
+void decodeSplitInto(std::span<const uint8_t> bytes, const SurfaceForJpeg& surfaceFor, int splitRow)
+{
     Decompressor decompressor;
-    decompressor.decode(bytes, surfaceFor);
+    decompressor.open(bytes);
+    if (splitRow < 0)
+        splitRow = balancedSplitRow(decompressor.info());
+    gdi::DibSurface& surface = decompressor.surfaceFor(surfaceFor);
+    if (progressiveOrTooSmall(decompressor.info(), splitRow))
+        decompressor.decodeRows(surface, 0, surface.height());
+    else
+        decodeInTwo(decompressor, bytes, surface, splitRow);
 }
 
 std::vector<uint8_t> encode(const gdi::DibSurface& surface, int quality, uint16_t xDpi, uint16_t yDpi)
 {
-    Compressor compressor;
-    return compressor.encode(surface, quality, xDpi, yDpi);
+    return encodeInBands(surface, quality, xDpi, yDpi, defaultBandRows(surface));
+}
+
+std::vector<uint8_t> encodeInBands(const gdi::DibSurface& surface, int quality, uint16_t xDpi, uint16_t yDpi,
+                                   int bandRows)
+{
+    const int height = surface.height();
+    bandRows = std::max(kMcuSize, bandRows / kMcuSize * kMcuSize);
+    if (bandRows >= height)
+        return Compressor().encode(surface, 0, height, quality, xDpi, yDpi);
+    // The restart interval counts the MCUs of one band and has 16 bits.
+    const int mcusAcross = (surface.width() + kMcuSize - 1) / kMcuSize;
+    bandRows = std::min(bandRows, std::max(1, 0xFFFF / mcusAcross) * kMcuSize);
+    const int bandCount = (height + bandRows - 1) / bandRows;
+    std::vector<std::vector<uint8_t>> bands(static_cast<size_t>(bandCount));
+    std::vector<std::exception_ptr> failures(static_cast<size_t>(bandCount));
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        for (int band = next++; band < bandCount; band = next++) {
+            try {
+                const int first = band * bandRows;
+                bands[static_cast<size_t>(band)] =
+                    Compressor().encode(surface, first, std::min(bandRows, height - first), quality, xDpi, yDpi);
+            } catch (...) {
+                failures[static_cast<size_t>(band)] = std::current_exception();
+            }
+        }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+    const auto interval = static_cast<uint16_t>(mcusAcross * (bandRows / kMcuSize));
+    return JpegBandJoin::join(bands, static_cast<uint32_t>(height), interval);
 }
 
 } // namespace JpegCodec

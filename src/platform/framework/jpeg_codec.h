@@ -33,4 +33,17 @@ void decodeInto(std::span<const uint8_t> bytes, const SurfaceForJpeg& surfaceFor
 // every value above 100 gives the file of 100.
 std::vector<uint8_t> encode(const gdi::DibSurface& surface, int quality, uint16_t xDpi = 0, uint16_t yDpi = 0);
 
+// From this many pixels on, decoding and encoding use a second thread.
+constexpr uint64_t kParallelPixels = 1'000'000;
+
+// The two-thread paths behind decodeInto and encode, open to any size so that they can be
+// compared with the one-thread ones. decodeSplitInto decodes the rows from splitRow down on a
+// second thread (progressive and arithmetic-coded files, and a split of 0 or the height and
+// beyond, stay on one; -1 chooses as decodeInto does). encodeInBands encodes bands of bandRows
+// rows (rounded down to a multiple of 16, at least 16) on two threads and joins them into one
+// baseline file with restart markers; a band as high as the picture gives the one-thread file.
+void decodeSplitInto(std::span<const uint8_t> bytes, const SurfaceForJpeg& surfaceFor, int splitRow);
+std::vector<uint8_t> encodeInBands(const gdi::DibSurface& surface, int quality, uint16_t xDpi, uint16_t yDpi,
+                                   int bandRows);
+
 } // namespace JpegCodec
