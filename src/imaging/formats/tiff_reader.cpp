@@ -1,6 +1,7 @@
 #include "imaging/formats/tiff_reader.h"
 
 #include "imaging/dib_graphic.h"
+#include "imaging/formats/byte_span_stream.h"
 #include "imaging/formats/tiff_handle.h"
 #include "imaging/formats/tiff_row_converters.h"
 #include "platform/framework/size_policy.h"
@@ -8,9 +9,14 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <span>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -21,6 +27,8 @@ constexpr int32_t kMaxImages = 4096;
 // codec produced, but each failure may cost a whole strip's decoding again, so after this
 // many the rest of the picture is left as it is.
 constexpr int kMaxFailures = 16;
+// From this many pixels on a second thread shares the decoding of the strips or tiles.
+std::atomic<uint64_t> parallelPixels{1'000'000};
 
 struct TiffLayout {
     uint32_t width = 0;
@@ -232,50 +240,146 @@ private:
     int failures_ = 0;
 };
 
-void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayout& layout, const RowPlan& plan)
+TiffRows::Context rowContext(TDibGraphic& picture, const TiffHandle& handle, const TiffLayout& layout,
+                             const RowPlan& plan)
 {
-    TIFF* tif = handle.get();
     TiffRows::Context context;
     context.width = layout.width;
     context.samplesPerPixel = layout.samplesPerPixel;
     context.minIsWhite = layout.photometric == PHOTOMETRIC_MINISWHITE;
     context.alpha = layout.alpha;
-    context.sampleRowBytes = static_cast<size_t>(TIFFScanlineSize64(tif));
+    context.sampleRowBytes = static_cast<size_t>(TIFFScanlineSize64(handle.get()));
     // The converters read whole pixels of samples and the in-place layouts fill a picture row
     // without its padding; a row size that says otherwise is refused rather than trusted.
     const uint64_t neededBytes = (uint64_t{layout.width} * layout.samplesPerPixel * layout.bitsPerSample + 7) / 8;
     if (context.sampleRowBytes != neededBytes
         || (plan.inPlace && context.sampleRowBytes > static_cast<size_t>(picture.RowBytes())))
         handle.fail(QStringLiteral("TIFF rows are malformed"));
-    TiffRows::Converter convert = plan.convert;
-    const bool invert = plan.inPlace && context.minIsWhite;
-    if (plan.inPlace)
-        convert = invert ? &TiffRows::copyInvertedRow : &TiffRows::copyRow;
+    return context;
+}
 
-    if (layout.tiled) {
-        TileRows rows(handle, layout);
-        for (uint32_t y = 0; y < layout.height && !rows.failedTooOften(); ++y)
-            convert(rows.row(y), picture.ScanLine(static_cast<int32_t>(y)), context);
-        if (!rows.anyDecoded())
-            handle.fail(QStringLiteral("TIFF decoding error"));
-        return;
+// Rows read through one handle, in any order of whole strips or bands of tiles; each handle
+// decodes the strips or tiles it meets on its own, so two of them can share a picture.
+class DirectRows {
+public:
+    DirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayout& layout, const RowPlan& plan,
+               const TiffRows::Context& context)
+        : picture_(picture)
+        , handle_(handle)
+        , context_(context)
+        , convert_(plan.convert)
+        , inPlace_(plan.inPlace)
+        , invert_(plan.inPlace && context.minIsWhite)
+    {
+        if (plan.inPlace)
+            convert_ = invert_ ? &TiffRows::copyInvertedRow : &TiffRows::copyRow;
+        if (layout.tiled)
+            tiles_.emplace(handle, layout);
+        else if (!inPlace_)
+            samples_.resize(checkedBytes(context.sampleRowBytes, 1));
     }
-    std::vector<uint8_t> samples(plan.inPlace ? 0 : checkedBytes(context.sampleRowBytes, 1));
-    bool anyDecoded = false;
-    int failures = 0;
-    for (uint32_t y = 0; y < layout.height && failures <= kMaxFailures; ++y) {
-        uint8_t* row = picture.ScanLine(static_cast<int32_t>(y));
-        uint8_t* target = plan.inPlace ? row : samples.data();
-        if (TIFFReadScanline(tif, target, y, 0) >= 0)
-            anyDecoded = true;
-        else
-            ++failures;
-        if (!plan.inPlace)
-            convert(samples.data(), row, context);
-        else if (invert)
-            TiffRows::invertInPlace(row, context.sampleRowBytes);
+
+    void read(uint32_t first, uint32_t last)
+    {
+        for (uint32_t y = first; y < last && !failedTooOften(); ++y) {
+            uint8_t* row = picture_.ScanLine(static_cast<int32_t>(y));
+            if (tiles_) {
+                convert_(tiles_->row(y), row, context_);
+                continue;
+            }
+            uint8_t* target = inPlace_ ? row : samples_.data();
+            if (TIFFReadScanline(handle_.get(), target, y, 0) >= 0)
+                anyDecoded_ = true;
+            else
+                ++failures_;
+            if (!inPlace_)
+                convert_(samples_.data(), row, context_);
+            else if (invert_)
+                TiffRows::invertInPlace(row, context_.sampleRowBytes);
+        }
     }
-    if (!anyDecoded)
+
+    bool anyDecoded() const { return tiles_ ? tiles_->anyDecoded() : anyDecoded_; }
+    bool failedTooOften() const { return tiles_ ? tiles_->failedTooOften() : failures_ > kMaxFailures; }
+
+private:
+    TDibGraphic& picture_;
+    const TiffHandle& handle_;
+    const TiffRows::Context context_;
+    TiffRows::Converter convert_;
+    const bool inPlace_;
+    const bool invert_;
+    std::optional<TileRows> tiles_;
+    std::vector<uint8_t> samples_;
+    bool anyDecoded_ = false;
+    int failures_ = 0;
+};
+
+// The rows a strip or a band of tiles holds: the unit that one handle decodes alone.
+uint32_t rowsPerBand(TIFF* tif, const TiffLayout& layout)
+{
+    uint32_t band = 0;
+    if (layout.tiled)
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
+    else
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
+    return band == 0 || band > layout.height ? layout.height : band;
+}
+
+// A second reader of the same image over the file's bytes, for a second thread.
+struct SecondReader {
+    SecondReader(std::span<const uint8_t> bytes, int32_t imageIndex, TDibGraphic& picture, const TiffLayout& layout,
+                 const RowPlan& plan, const TiffRows::Context& context)
+        : stream(bytes)
+        , handle(stream, TiffHandle::Mode::Read)
+    {
+        if (imageIndex > 1 && !TIFFSetDirectory(handle.get(), static_cast<tdir_t>(imageIndex - 1)))
+            handle.fail(QStringLiteral("TIFF image %1 does not exist").arg(imageIndex));
+        rows.emplace(picture, handle, layout, plan, context);
+    }
+    ByteSpanStream stream;
+    TiffHandle handle;
+    std::optional<DirectRows> rows;
+};
+
+// Whole strips (or bands of tiles) are shared out between the calling thread's handle and, when
+// fileBytes holds the file, a second handle over them on a second thread.
+void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayout& layout, const RowPlan& plan,
+                    std::span<const uint8_t> fileBytes, int32_t imageIndex)
+{
+    const TiffRows::Context context = rowContext(picture, handle, layout, plan);
+    DirectRows first(picture, handle, layout, plan, context);
+    std::unique_ptr<SecondReader> second;
+    const uint32_t band = rowsPerBand(handle.get(), layout);
+    const auto bands = static_cast<int>((uint64_t{layout.height} + band - 1) / band);
+    // Chunks of bands are taken in turn by whichever thread is free, so a band of hard-to-decode
+    // strips does not leave the other thread idle.
+    const int chunk = std::clamp(bands / 64, 1, 16);
+    std::atomic<int> nextBand{0};
+    std::exception_ptr failures[2];
+    const auto work = [&](int worker) {
+        try {
+            if (worker == 1)
+                second = std::make_unique<SecondReader>(fileBytes, imageIndex, picture, layout, plan, context);
+            DirectRows& rows = worker == 1 ? *second->rows : first;
+            for (int at = nextBand.fetch_add(chunk); at < bands && !rows.failedTooOften(); at = nextBand.fetch_add(chunk))
+                rows.read(static_cast<uint32_t>(at) * band,
+                          static_cast<uint32_t>(std::min<uint64_t>(layout.height, uint64_t(at + chunk) * band)));
+        } catch (...) {
+            failures[worker] = std::current_exception();
+        }
+    };
+    if (fileBytes.empty() || bands < 2) {
+        work(0);
+    } else {
+        std::thread helper(work, 1);
+        work(0);
+        helper.join();
+    }
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+    if (!first.anyDecoded() && !(second && second->rows->anyDecoded()))
         handle.fail(QStringLiteral("TIFF decoding error"));
 }
 
@@ -327,6 +431,11 @@ void readRgbaRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayo
 
 namespace TiffReader {
 
+void setParallelPixels(uint64_t pixels)
+{
+    parallelPixels.store(pixels);
+}
+
 int32_t countImages(TStream& stream)
 {
     TiffHandle handle(stream, TiffHandle::Mode::Read);
@@ -337,6 +446,7 @@ int32_t countImages(TStream& stream)
 
 void readImage(TDibGraphic& picture, TStream& stream, int32_t imageIndex)
 {
+    const int64_t start = stream.Position();
     TiffHandle handle(stream, TiffHandle::Mode::Read);
     TIFF* tif = handle.get();
     if (imageIndex > 1 && (imageIndex > kMaxImages || !TIFFSetDirectory(tif, static_cast<tdir_t>(imageIndex - 1))))
@@ -357,8 +467,16 @@ void readImage(TDibGraphic& picture, TStream& stream, int32_t imageIndex)
     TDibGraphic decoded;
     decoded.NewImage(static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height), format,
                      palette ? &*palette : nullptr, dpiOf(tif, TIFFTAG_XRESOLUTION), dpiOf(tif, TIFFTAG_YRESOLUTION));
+    // A large picture is decoded on two threads, the second reading the file from memory.
+    std::vector<uint8_t> fileBytes;
+    if (plan && uint64_t{layout.width} * layout.height >= parallelPixels.load()) {
+        const int64_t at = stream.Position();
+        stream.SetPosition(start);
+        fileBytes = stream.ReadRemaining();
+        stream.SetPosition(at);
+    }
     if (plan)
-        readDirectRows(decoded, handle, layout, *plan);
+        readDirectRows(decoded, handle, layout, *plan, fileBytes, imageIndex);
     else
         readRgbaRows(decoded, handle, layout);
     picture.SwapImage(decoded);

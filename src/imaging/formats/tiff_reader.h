@@ -16,4 +16,8 @@ int32_t countImages(TStream& stream);
 // for a file it cannot read.
 void readImage(TDibGraphic& picture, TStream& stream, int32_t imageIndex);
 
+// Pictures of at least this many pixels are decoded on two threads; tests lower it to compare
+// the two-thread path with the one-thread path on small files.
+void setParallelPixels(uint64_t pixels);
+
 } // namespace TiffReader

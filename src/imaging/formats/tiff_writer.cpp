@@ -1,6 +1,7 @@
 #include "imaging/formats/tiff_writer.h"
 
 #include "imaging/dib_graphic.h"
+#include "imaging/formats/packbits.h"
 #include "imaging/formats/tiff_handle.h"
 
 #include <QDateTime>
@@ -8,6 +9,8 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -95,6 +98,61 @@ const uint8_t* fileRow(const uint8_t* row, TImageFormat format, int32_t width, s
     return row;
 }
 
+// Rows through libtiff's own encoder (Group 4 for black and white).
+void writeEncodedRows(TIFF* tif, const TiffHandle& handle, const TDibGraphic& picture, size_t fileRowBytes)
+{
+    const TImageFormat format = picture.ImageFormat();
+    std::vector<uint8_t> buffer(format == ifTrueColor || format == ifBlackWhite ? fileRowBytes : 0);
+    for (int32_t y = 0; y < picture.GetHeight(); ++y) {
+        const uint8_t* row = fileRow(picture.ScanLine(y), format, picture.GetWidth(), buffer);
+        // libtiff takes the row as writable but only reads it for these encoders.
+        if (TIFFWriteScanline(tif, const_cast<uint8_t*>(row), static_cast<uint32_t>(y), 0) < 0)
+            handle.fail(QStringLiteral("Cannot write TIFF"));
+    }
+}
+
+// Strips are packed here rather than by libtiff so that two threads can pack a large picture;
+// they are packed a batch at a time and written in order.
+constexpr uint64_t kParallelPixels = 1'000'000;
+constexpr int kStripsPerBatch = 128;
+
+void writePackBitsStrips(TIFF* tif, const TiffHandle& handle, const TDibGraphic& picture, size_t fileRowBytes)
+{
+    const TImageFormat format = picture.ImageFormat();
+    const int32_t width = picture.GetWidth();
+    const int32_t height = picture.GetHeight();
+    const int strips = static_cast<int>((height + kRowsPerStrip - 1) / kRowsPerStrip);
+    const bool parallel = uint64_t(width) * uint64_t(height) >= kParallelPixels && strips > 1;
+    std::vector<std::vector<uint8_t>> packed(static_cast<size_t>(std::min(strips, kStripsPerBatch)));
+    for (int batch = 0; batch < strips; batch += kStripsPerBatch) {
+        const int batchEnd = std::min(strips, batch + kStripsPerBatch);
+        std::atomic<int> next{batch};
+        const auto pack = [&] {
+            std::vector<uint8_t> buffer(format == ifTrueColor ? fileRowBytes : 0);
+            for (int strip = next++; strip < batchEnd; strip = next++) {
+                std::vector<uint8_t>& out = packed[static_cast<size_t>(strip - batch)];
+                out.clear();
+                const int32_t top = strip * static_cast<int32_t>(kRowsPerStrip);
+                const int32_t bottom = std::min(height, top + static_cast<int32_t>(kRowsPerStrip));
+                for (int32_t y = top; y < bottom; ++y)
+                    PackBits::packRow(fileRow(picture.ScanLine(y), format, width, buffer), fileRowBytes, out);
+            }
+        };
+        if (parallel) {
+            std::thread helper(pack);
+            pack();
+            helper.join();
+        } else {
+            pack();
+        }
+        for (int strip = batch; strip < batchEnd; ++strip) {
+            std::vector<uint8_t>& out = packed[static_cast<size_t>(strip - batch)];
+            if (TIFFWriteRawStrip(tif, static_cast<uint32_t>(strip), out.data(), static_cast<tmsize_t>(out.size())) < 0)
+                handle.fail(QStringLiteral("Cannot write TIFF"));
+        }
+    }
+}
+
 } // namespace
 
 namespace TiffWriter {
@@ -111,13 +169,10 @@ void writeImage(const TDibGraphic& picture, TStream& stream)
 
     const int32_t width = picture.GetWidth();
     const size_t fileRowBytes = (size_t(width) * layout.bitsPerSample * layout.samplesPerPixel + 7) / 8;
-    std::vector<uint8_t> buffer(format == ifTrueColor || format == ifBlackWhite ? fileRowBytes : 0);
-    for (int32_t y = 0; y < picture.GetHeight(); ++y) {
-        const uint8_t* row = fileRow(picture.ScanLine(y), format, width, buffer);
-        // libtiff takes the row as writable but only reads it for these encoders.
-        if (TIFFWriteScanline(tif, const_cast<uint8_t*>(row), static_cast<uint32_t>(y), 0) < 0)
-            handle.fail(QStringLiteral("Cannot write TIFF"));
-    }
+    if (layout.compression == COMPRESSION_PACKBITS)
+        writePackBitsStrips(tif, handle, picture, fileRowBytes);
+    else
+        writeEncodedRows(tif, handle, picture, fileRowBytes);
     if (!TIFFWriteDirectory(tif))
         handle.fail(QStringLiteral("Cannot write TIFF"));
     handle.finishWriting();

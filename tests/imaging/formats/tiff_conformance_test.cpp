@@ -3,6 +3,7 @@
 #include "tiff_fixture.h"
 
 #include "imaging/formats/tiff_graphic.h"
+#include "imaging/formats/tiff_reader.h"
 #include "platform/framework/exceptions.h"
 #include "platform/framework/stream.h"
 
@@ -167,6 +168,37 @@ TEST(TiffConformanceTest, EveryFileReadsOrIsRefusedWithAMessage)
                                                     "test_float64_predictor2_le_lzw.tif", "testfax3_bug54_1dnoEOL.tif",
                                                     "testfax3_bug_513.tiff"};
     EXPECT_EQ(refusedNames, expectedRefusals);
+}
+
+// The corpus again with the second thread joining in on every file, the damaged ones included:
+// each reads to the same pixels, or is refused with the same message, as on one thread.
+TEST(TiffConformanceTest, TwoThreadsReadEveryFileAsOneDoes)
+{
+    std::vector<std::filesystem::path> files;
+    for (const char* folder : {"images", "refs"})
+        for (const auto& entry : std::filesystem::directory_iterator(kCorpus / folder))
+            if (entry.path().extension() == ".tif" || entry.path().extension() == ".tiff")
+                files.push_back(entry.path());
+    ASSERT_GT(files.size(), 30u);
+    for (const auto& path : files) {
+        TTiffGraphic one, two;
+        const Outcome alone = readCorpusFile(path, one);
+        TiffReader::setParallelPixels(1);
+        const Outcome shared = readCorpusFile(path, two);
+        TiffReader::setParallelPixels(1'000'000);
+        ASSERT_EQ(alone.read, shared.read) << path.filename();
+        if (!alone.read) {
+            EXPECT_EQ(alone.message, shared.message) << path.filename();
+            continue;
+        }
+        ASSERT_EQ(one.GetWidth(), two.GetWidth()) << path.filename();
+        ASSERT_EQ(one.ImageFormat(), two.ImageFormat()) << path.filename();
+        int wrong = 0;
+        for (int y = 0; y < one.GetHeight(); ++y)
+            for (int x = 0; x < one.GetWidth(); ++x)
+                wrong += one.GetPixelRGB(x, y) != two.GetPixelRGB(x, y);
+        EXPECT_EQ(wrong, 0) << path.filename();
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tiff_fixture.h"
 
 #include "imaging/formats/tiff_graphic.h"
+#include "imaging/formats/tiff_reader.h"
 #include "platform/framework/exceptions.h"
 #include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
@@ -198,11 +199,8 @@ std::vector<LayoutCase> layoutCases()
     return cases;
 }
 
-class TiffLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
-
-TEST_P(TiffLayoutTest, ReadsEveryPixel)
+void expectEveryPixel(const LayoutCase& c)
 {
-    const LayoutCase& c = GetParam();
     TTiffGraphic picture;
     readTiff(picture, makeTiff(c.file));
     ASSERT_EQ(picture.GetWidth(), static_cast<int>(c.file.width));
@@ -221,6 +219,30 @@ TEST_P(TiffLayoutTest, ReadsEveryPixel)
         }
     EXPECT_EQ(wrong, 0);
 }
+
+class TiffLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(TiffLayoutTest, ReadsEveryPixel)
+{
+    expectEveryPixel(GetParam());
+}
+
+// The same files with every picture large enough for the second thread, which then decodes
+// strips or bands of tiles of its own through a second handle.
+class TiffLayoutTwoThreadTest : public TiffLayoutTest {
+protected:
+    void SetUp() override { TiffReader::setParallelPixels(1); }
+    void TearDown() override { TiffReader::setParallelPixels(kDefaultParallelPixels); }
+    static constexpr uint64_t kDefaultParallelPixels = 1'000'000;
+};
+
+TEST_P(TiffLayoutTwoThreadTest, ReadsEveryPixel)
+{
+    expectEveryPixel(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, TiffLayoutTwoThreadTest, ::testing::ValuesIn(layoutCases()),
+                         [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(Layouts, TiffLayoutTest, ::testing::ValuesIn(layoutCases()),
                          [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });

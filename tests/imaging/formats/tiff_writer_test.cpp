@@ -14,6 +14,7 @@
 #include <tiffio.h>
 
 #include <cstring>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -81,6 +82,57 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, TiffRoundTripTest,
                          [](const ::testing::TestParamInfo<TImageFormat>& info) {
                              return ImageFormatName(info.param).remove(QRegularExpression("[^A-Za-z0-9]")).toStdString();
                          });
+
+// The strips are packed by the writer itself: rows of runs and literals at the code's limits
+// must come back through libtiff's decoder unchanged.
+TEST(TiffWriterTest, PackedRowsAtTheLimitsOfRunsAndLiteralsReadBack)
+{
+    const int width = 300;
+    const std::vector<std::function<uint8_t(int x)>> rows{
+        [](int) { return uint8_t{7}; },                                          // one long run
+        [](int x) { return static_cast<uint8_t>(x); },                           // all literal
+        [](int x) { return static_cast<uint8_t>(x / 2); },                       // pairs: literal
+        [](int x) { return static_cast<uint8_t>(x / 3); },                       // triples: runs
+        [](int x) { return static_cast<uint8_t>(x < 128 ? 1 : x < 257 ? 2 : x); }, // runs of 128, 129
+        [](int x) { return static_cast<uint8_t>(x < 129 ? x : x < 259 ? 200 : x); }, // 129 literals, 130 run
+        [](int x) { return static_cast<uint8_t>(x < 298 ? x : 9); },             // a run of two at the end
+        [](int x) { return static_cast<uint8_t>(x < 297 ? x : 9); },             // a run of three at the end
+    };
+    TTiffGraphic picture;
+    picture.NewImage(width, static_cast<int>(rows.size()), ifGray256, nullptr, 72, 72);
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (int x = 0; x < width; ++x)
+            picture.ScanLine(static_cast<int>(y))[x] = rows[y](x);
+    TTiffGraphic back;
+    readTiff(back, saved(picture));
+    ASSERT_EQ(back.GetHeight(), static_cast<int>(rows.size()));
+    for (size_t y = 0; y < rows.size(); ++y)
+        EXPECT_EQ(std::memcmp(back.ScanLine(static_cast<int>(y)), picture.ScanLine(static_cast<int>(y)), width), 0)
+            << "row " << y;
+}
+
+// Large enough for two threads to pack the strips and read them back.
+TEST(TiffWriterTest, ALargePictureRoundTripsThroughTheTwoThreadPaths)
+{
+    const int width = 1001, height = 1003;
+    TTiffGraphic picture;
+    picture.NewImage(width, height, ifTrueColor, nullptr, 72, 72);
+    std::mt19937 random(5);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = picture.ScanLine(y);
+        // Flat stretches and noise, so both runs and literals occur in every strip.
+        for (int x = 0; x < width * 3; ++x)
+            row[x] = (x / 45 + y / 7) % 3 == 0 ? static_cast<uint8_t>(random()) : static_cast<uint8_t>(y + x / 90);
+    }
+    TTiffGraphic back;
+    readTiff(back, saved(picture));
+    ASSERT_EQ(back.GetWidth(), width);
+    ASSERT_EQ(back.GetHeight(), height);
+    int wrongRows = 0;
+    for (int y = 0; y < height; ++y)
+        wrongRows += std::memcmp(back.ScanLine(y), picture.ScanLine(y), size_t(width) * 3) != 0;
+    EXPECT_EQ(wrongRows, 0);
+}
 
 // The tag numbers of the first directory, straight from the file's bytes (little-endian, as
 // libtiff writes on this platform).
