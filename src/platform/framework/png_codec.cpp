@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include <png.h>
+#include <zlib.h>
 
 // libpng reports errors by calling back; the callback jumps to the jump point of the one
 // function that set it, and those functions only call the library and plain C code between the
@@ -374,6 +375,14 @@ private:
             png_set_PLTE(png_, info_, palette_.data(), static_cast<int>(palette_.size()));
         if (xDpi && yDpi)
             png_set_pHYs(png_, info_, dpiToMetres(xDpi), dpiToMetres(yDpi), PNG_RESOLUTION_METER);
+        // Rows of whole bytes per sample: the Paeth filter and run-length matching. On photos
+        // this gives smaller files than the library's default (every filter tried on each row,
+        // then level 6) at several times its speed, and on drawings about the same size.
+        // Palettes and packed depths keep the defaults, which suit index data better.
+        if (colorType == PNG_COLOR_TYPE_RGB || (colorType == PNG_COLOR_TYPE_GRAY && bits == 8)) {
+            png_set_filter(png_, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
+            png_set_compression_strategy(png_, Z_RLE);
+        }
         png_write_info(png_, info_);
         if (bits > 8)
             png_set_bgr(png_);
