@@ -2,11 +2,9 @@
 
 namespace PackBits {
 
-void packRow(const uint8_t* row, size_t bytes, std::vector<uint8_t>& out)
+size_t packRow(const uint8_t* row, size_t bytes, uint8_t* out)
 {
-    const size_t start = out.size();
-    out.resize(start + maxPackedSize(bytes));
-    uint8_t* put = out.data() + start;
+    uint8_t* put = out;
     size_t literalAt = 0; // the first byte not yet written
     const auto flushLiteral = [&](size_t end) {
         while (literalAt < end) {
@@ -31,7 +29,7 @@ void packRow(const uint8_t* row, size_t bytes, std::vector<uint8_t>& out)
         i += run;
     }
     flushLiteral(bytes);
-    out.resize(static_cast<size_t>(put - out.data()));
+    return static_cast<size_t>(put - out);
 }
 
 } // namespace PackBits

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace PackBits {
 
@@ -16,7 +15,7 @@ constexpr size_t maxPackedSize(size_t bytes)
     return bytes + (bytes + 127) / 128;
 }
 
-// Appends the packed row to out.
-void packRow(const uint8_t* row, size_t bytes, std::vector<uint8_t>& out);
+// Packs the row into out, which has room for maxPackedSize(bytes); returns the bytes written.
+size_t packRow(const uint8_t* row, size_t bytes, uint8_t* out);
 
 } // namespace PackBits

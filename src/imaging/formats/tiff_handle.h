@@ -22,6 +22,7 @@ public:
     TIFF* get() const { return tif_; }
     // Raises EPictureError naming what failed and, when libtiff said why, its reason.
     [[noreturn]] void fail(const QString& what) const;
+    bool saidWhy() const { return !lastError_.empty(); }
     // Flushes what was written; raises on failure. The destructor only closes.
     void finishWriting();
 

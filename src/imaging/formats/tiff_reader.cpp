@@ -5,6 +5,7 @@
 #include "imaging/formats/tiff_handle.h"
 #include "imaging/formats/tiff_row_converters.h"
 #include "platform/framework/size_policy.h"
+#include "platform/gdi/large_buffer.h"
 
 #include <tiffio.h>
 
@@ -326,10 +327,10 @@ uint32_t rowsPerBand(TIFF* tif, const TiffLayout& layout)
     return band == 0 || band > layout.height ? layout.height : band;
 }
 
-// A second reader of the same image over the file's bytes, for a second thread.
-struct SecondReader {
-    SecondReader(std::span<const uint8_t> bytes, int32_t imageIndex, TDibGraphic& picture, const TiffLayout& layout,
-                 const RowPlan& plan, const TiffRows::Context& context)
+// A reader of the same image with a handle of its own over the file's bytes, one per thread.
+struct BytesReader {
+    BytesReader(std::span<const uint8_t> bytes, int32_t imageIndex, TDibGraphic& picture, const TiffLayout& layout,
+                const RowPlan& plan, const TiffRows::Context& context)
         : stream(bytes)
         , handle(stream, TiffHandle::Mode::Read)
     {
@@ -342,16 +343,19 @@ struct SecondReader {
     std::optional<DirectRows> rows;
 };
 
-// Whole strips (or bands of tiles) are shared out between the calling thread's handle and, when
-// fileBytes holds the file, a second handle over them on a second thread.
+// Whole strips (or bands of tiles) are decoded in chunks by one handle each: the given one
+// alone, or, when fileBytes holds the file, one handle over them on each of two threads.
 void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayout& layout, const RowPlan& plan,
                     std::span<const uint8_t> fileBytes, int32_t imageIndex)
 {
     const TiffRows::Context context = rowContext(picture, handle, layout, plan);
-    DirectRows first(picture, handle, layout, plan, context);
-    std::unique_ptr<SecondReader> second;
     const uint32_t band = rowsPerBand(handle.get(), layout);
     const auto bands = static_cast<int>((uint64_t{layout.height} + band - 1) / band);
+    const bool twoThreads = !fileBytes.empty() && bands >= 2;
+    std::optional<DirectRows> alone;
+    if (!twoThreads)
+        alone.emplace(picture, handle, layout, plan, context);
+    std::unique_ptr<BytesReader> readers[2];
     // Chunks of bands are taken in turn by whichever thread is free, so a band of hard-to-decode
     // strips does not leave the other thread idle.
     const int chunk = std::clamp(bands / 64, 1, 16);
@@ -359,9 +363,9 @@ void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLa
     std::exception_ptr failures[2];
     const auto work = [&](int worker) {
         try {
-            if (worker == 1)
-                second = std::make_unique<SecondReader>(fileBytes, imageIndex, picture, layout, plan, context);
-            DirectRows& rows = worker == 1 ? *second->rows : first;
+            if (twoThreads)
+                readers[worker] = std::make_unique<BytesReader>(fileBytes, imageIndex, picture, layout, plan, context);
+            DirectRows& rows = twoThreads ? *readers[worker]->rows : *alone;
             for (int at = nextBand.fetch_add(chunk); at < bands && !rows.failedTooOften(); at = nextBand.fetch_add(chunk))
                 rows.read(static_cast<uint32_t>(at) * band,
                           static_cast<uint32_t>(std::min<uint64_t>(layout.height, uint64_t(at + chunk) * band)));
@@ -369,18 +373,25 @@ void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLa
             failures[worker] = std::current_exception();
         }
     };
-    if (fileBytes.empty() || bands < 2) {
-        work(0);
-    } else {
+    if (twoThreads) {
         std::thread helper(work, 1);
         work(0);
         helper.join();
+    } else {
+        work(0);
     }
     for (const std::exception_ptr& failure : failures)
         if (failure)
             std::rethrow_exception(failure);
-    if (!first.anyDecoded() && !(second && second->rows->anyDecoded()))
-        handle.fail(QStringLiteral("TIFF decoding error"));
+    bool anyDecoded = alone && alone->anyDecoded();
+    const TiffHandle* reason = &handle;
+    for (const auto& reader : readers) {
+        anyDecoded = anyDecoded || (reader && reader->rows->anyDecoded());
+        if (reader && reader->handle.saidWhy() && !reason->saidWhy())
+            reason = &reader->handle;
+    }
+    if (!anyDecoded)
+        reason->fail(QStringLiteral("TIFF decoding error"));
 }
 
 bool flipsVertically(uint16_t orientation)
@@ -468,15 +479,16 @@ void readImage(TDibGraphic& picture, TStream& stream, int32_t imageIndex)
     decoded.NewImage(static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height), format,
                      palette ? &*palette : nullptr, dpiOf(tif, TIFFTAG_XRESOLUTION), dpiOf(tif, TIFFTAG_YRESOLUTION));
     // A large picture is decoded on two threads, the second reading the file from memory.
-    std::vector<uint8_t> fileBytes;
+    gdi::LargeBuffer fileBytes;
     if (plan && uint64_t{layout.width} * layout.height >= parallelPixels.load()) {
         const int64_t at = stream.Position();
         stream.SetPosition(start);
-        fileBytes = stream.ReadRemaining();
+        fileBytes = gdi::LargeBuffer(static_cast<size_t>(stream.Remaining()));
+        stream.ReadBuffer(fileBytes.data(), static_cast<int64_t>(fileBytes.size()));
         stream.SetPosition(at);
     }
     if (plan)
-        readDirectRows(decoded, handle, layout, *plan, fileBytes, imageIndex);
+        readDirectRows(decoded, handle, layout, *plan, fileBytes.bytes(), imageIndex);
     else
         readRgbaRows(decoded, handle, layout);
     picture.SwapImage(decoded);

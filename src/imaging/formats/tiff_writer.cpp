@@ -3,6 +3,7 @@
 #include "imaging/dib_graphic.h"
 #include "imaging/formats/packbits.h"
 #include "imaging/formats/tiff_handle.h"
+#include "platform/gdi/large_buffer.h"
 
 #include <QDateTime>
 
@@ -114,7 +115,9 @@ void writeEncodedRows(TIFF* tif, const TiffHandle& handle, const TDibGraphic& pi
 // Strips are packed here rather than by libtiff so that two threads can pack a large picture;
 // they are packed a batch at a time and written in order.
 constexpr uint64_t kParallelPixels = 1'000'000;
-constexpr int kStripsPerBatch = 128;
+// A batch holds at most this many strips and about this many bytes of packed strips.
+constexpr size_t kStripsPerBatch = 128;
+constexpr size_t kBatchBytes = size_t{4} << 20;
 
 void writePackBitsStrips(TIFF* tif, const TiffHandle& handle, const TDibGraphic& picture, size_t fileRowBytes)
 {
@@ -123,19 +126,26 @@ void writePackBitsStrips(TIFF* tif, const TiffHandle& handle, const TDibGraphic&
     const int32_t height = picture.GetHeight();
     const int strips = static_cast<int>((height + kRowsPerStrip - 1) / kRowsPerStrip);
     const bool parallel = uint64_t(width) * uint64_t(height) >= kParallelPixels && strips > 1;
-    std::vector<std::vector<uint8_t>> packed(static_cast<size_t>(std::min(strips, kStripsPerBatch)));
-    for (int batch = 0; batch < strips; batch += kStripsPerBatch) {
-        const int batchEnd = std::min(strips, batch + kStripsPerBatch);
+    const size_t stripCapacity = PackBits::maxPackedSize(fileRowBytes) * kRowsPerStrip;
+    const int stripsPerBatch =
+        static_cast<int>(std::min({kStripsPerBatch, std::max<size_t>(2, kBatchBytes / stripCapacity), size_t(strips)}));
+    // The strips of a batch, each at its own place in one buffer that packing fills.
+    gdi::LargeBuffer packed(stripCapacity * static_cast<size_t>(stripsPerBatch));
+    std::vector<size_t> packedSizes(static_cast<size_t>(stripsPerBatch));
+    for (int batch = 0; batch < strips; batch += stripsPerBatch) {
+        const int batchEnd = std::min(strips, batch + stripsPerBatch);
         std::atomic<int> next{batch};
         const auto pack = [&] {
             std::vector<uint8_t> buffer(format == ifTrueColor ? fileRowBytes : 0);
             for (int strip = next++; strip < batchEnd; strip = next++) {
-                std::vector<uint8_t>& out = packed[static_cast<size_t>(strip - batch)];
-                out.clear();
+                const auto slot = static_cast<size_t>(strip - batch);
+                uint8_t* out = packed.data() + slot * stripCapacity;
+                size_t size = 0;
                 const int32_t top = strip * static_cast<int32_t>(kRowsPerStrip);
                 const int32_t bottom = std::min(height, top + static_cast<int32_t>(kRowsPerStrip));
                 for (int32_t y = top; y < bottom; ++y)
-                    PackBits::packRow(fileRow(picture.ScanLine(y), format, width, buffer), fileRowBytes, out);
+                    size += PackBits::packRow(fileRow(picture.ScanLine(y), format, width, buffer), fileRowBytes, out + size);
+                packedSizes[slot] = size;
             }
         };
         if (parallel) {
@@ -146,8 +156,9 @@ void writePackBitsStrips(TIFF* tif, const TiffHandle& handle, const TDibGraphic&
             pack();
         }
         for (int strip = batch; strip < batchEnd; ++strip) {
-            std::vector<uint8_t>& out = packed[static_cast<size_t>(strip - batch)];
-            if (TIFFWriteRawStrip(tif, static_cast<uint32_t>(strip), out.data(), static_cast<tmsize_t>(out.size())) < 0)
+            const auto slot = static_cast<size_t>(strip - batch);
+            if (TIFFWriteRawStrip(tif, static_cast<uint32_t>(strip), packed.data() + slot * stripCapacity,
+                                  static_cast<tmsize_t>(packedSizes[slot])) < 0)
                 handle.fail(QStringLiteral("Cannot write TIFF"));
         }
     }
