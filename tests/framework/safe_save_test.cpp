@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <vector>
 
@@ -102,6 +103,28 @@ TEST(SafeSave, ReplacesTheFileWholeAndKeepsItsPermissions)
     saveBytes(fresh, "first");
     EXPECT_EQ(readAll(fresh), QByteArray("first"));
     EXPECT_EQ(entries(dir.path()).size(), 2);
+}
+
+// Large files are handed to the disk in pieces while they are written; a writer that seeks
+// back to fill in what it wrote earlier (as TIFF's does) must still get its bytes in place.
+TEST(SafeSave, ALargeFileWrittenInPiecesAndPatchedBackIsWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.tif"));
+    writeAll(path, "old");
+    QByteArray expected(9 * 1024 * 1024 + 13, Qt::Uninitialized);
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        expected[i] = static_cast<char>(i * 7 + i / 4099);
+    SaveFileSafely(path, [&](TStream& stream) {
+        const QByteArray header(8, '\0');
+        stream.WriteBuffer(header.constData(), header.size());
+        for (qsizetype at = 8; at < expected.size(); at += 65537)
+            stream.WriteBuffer(expected.constData() + at, std::min<qsizetype>(65537, expected.size() - at));
+        stream.SetPosition(0);
+        stream.WriteBuffer(expected.constData(), 8);
+    });
+    EXPECT_TRUE(readAll(path) == expected);
+    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("large.tif")});
 }
 
 TEST(SafeSave, AWriterFailingMidwayLeavesTheOldFile)

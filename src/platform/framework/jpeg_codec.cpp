@@ -246,7 +246,7 @@ int balancedSplitRow(const jpeg_decompress_struct& info)
     const uint64_t pixels = uint64_t{info.image_width} * info.image_height;
     if (pixels < JpegCodec::kParallelPixels)
         return 0;
-    return static_cast<int>(uint64_t{info.image_height} * 3 / 5);
+    return static_cast<int>(uint64_t{info.image_height} * 2 / 3);
 }
 
 class Compressor {

@@ -136,6 +136,35 @@ private:
     int fd_ = -1;
 };
 
+// The file written so far is handed to the disk every few MB while the rest is produced, so
+// that the sync before the rename waits for the last few MB rather than the whole file.
+class WritebackFileStream : public TFileStream {
+public:
+    WritebackFileStream(const QString& fileName, std::FILE* file)
+        : TFileStream(fileName, file)
+        , file_(file)
+    {
+    }
+
+    int64_t Write(const void* buffer, int64_t count) override
+    {
+        const int64_t written = TFileStream::Write(buffer, count);
+        sinceWriteback_ += written;
+        if (sinceWriteback_ >= kWritebackBytes) {
+            sinceWriteback_ = 0;
+            // Only a request: a failure shows in the flush and the sync at the end.
+            if (std::fflush(file_) == 0)
+                ::sync_file_range(::fileno(file_), 0, 0, SYNC_FILE_RANGE_WRITE);
+        }
+        return written;
+    }
+
+private:
+    static constexpr int64_t kWritebackBytes = int64_t{8} << 20;
+    std::FILE* file_;
+    int64_t sinceWriteback_ = 0;
+};
+
 } // namespace
 
 void SaveFileSafely(const QString& fileName, const std::function<void(TStream&)>& write)
@@ -157,7 +186,7 @@ void SaveFileSafely(const QString& fileName, const std::function<void(TStream&)>
         failCreate(fileName, error);
     }
     {
-        TFileStream stream(fileName, file);
+        WritebackFileStream stream(fileName, file);
         try {
             write(stream);
         } catch (const EWriteError&) {
