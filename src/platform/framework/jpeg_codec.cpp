@@ -239,8 +239,8 @@ void decodeInTwo(Decompressor& top, std::span<const uint8_t> bytes, gdi::DibSurf
         std::rethrow_exception(bottomFailure);
 }
 
-// The default split: the bottom part also entropy-decodes the rows above it, which is about a
-// third of decoding them, so the top part takes a little more than half.
+// The default split: the bottom part also entropy-decodes the rows above it, which at usual
+// qualities costs about half of decoding them, so the top part takes two thirds.
 int balancedSplitRow(const jpeg_decompress_struct& info)
 {
     const uint64_t pixels = uint64_t{info.image_width} * info.image_height;
