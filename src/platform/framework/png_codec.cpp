@@ -1,6 +1,7 @@
 #include "platform/framework/png_codec.h"
 
 #include "platform/framework/exceptions.h"
+#include "platform/framework/png_image_data.h"
 #include "platform/framework/size_policy.h"
 #include "platform/gdi/packed_rows.h"
 
@@ -338,8 +339,10 @@ public:
             png_destroy_write_struct(&png_, info_ ? &info_ : nullptr);
     }
 
-    std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi)
+    // parts above 1 compress true colour in that many parts on two threads.
+    std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts)
     {
+        parts_ = surface.bitsPerPixel() == 24 || surface.bitsPerPixel() == 32 ? parts : 1;
         png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error_, errorFn, warningFn);
         if (png_)
             info_ = png_create_info_struct(png_);
@@ -384,6 +387,10 @@ private:
             png_set_compression_strategy(png_, Z_RLE);
         }
         png_write_info(png_, info_);
+        if (parts_ > 1) {
+            writeImageData(PngImageData::compressRgb(surface, parts_));
+            return true;
+        }
         if (bits > 8)
             png_set_bgr(png_);
         if (bits == 32)
@@ -394,10 +401,23 @@ private:
         return true;
     }
 
+    // Image data compressed elsewhere, in IDAT chunks of the size the library writes, then the
+    // end of the file.
+    void writeImageData(const std::vector<uint8_t>& data)
+    {
+        static const png_byte idat[5] = "IDAT";
+        static const png_byte iend[5] = "IEND";
+        constexpr size_t kChunk = size_t{1} << 20;
+        for (size_t at = 0; at < data.size(); at += kChunk)
+            png_write_chunk(png_, idat, data.data() + at, std::min(kChunk, data.size() - at));
+        png_write_chunk(png_, iend, nullptr, 0);
+    }
+
     ErrorState error_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
     bool grey_ = false;
+    int parts_ = 1;
     std::vector<png_color> palette_;
     std::vector<uint8_t> out_;
 };
@@ -431,8 +451,15 @@ void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor,
 
 std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi)
 {
+    const uint64_t pixels = uint64_t(surface.width()) * uint64_t(surface.height());
+    // More parts than threads, so that a thread finishing early takes another.
+    return encodeInParts(surface, xDpi, yDpi, pixels >= kParallelPixels ? 8 : 1);
+}
+
+std::vector<uint8_t> encodeInParts(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts)
+{
     Encoder encoder;
-    return encoder.encode(surface, xDpi, yDpi);
+    return encoder.encode(surface, xDpi, yDpi, parts);
 }
 
 } // namespace PngCodec

@@ -66,4 +66,12 @@ void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor,
 // bits. Reading the result gives the same pixels.
 std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi = 0, uint16_t yDpi = 0);
 
+// From this many pixels on, true colour is compressed on two threads.
+constexpr uint64_t kParallelPixels = 1'000'000;
+
+// The paths encode takes, open to any size so that tests can compare them: true colour cut
+// into that many horizontal parts compressed on two threads when parts is above 1, written
+// through the library otherwise; both give the same pixels back.
+std::vector<uint8_t> encodeInParts(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts);
+
 } // namespace PngCodec
