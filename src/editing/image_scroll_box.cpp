@@ -211,7 +211,7 @@ void TImageScrollBox::SetGraphic(TPersistent* graphic)
 const TDibGraphic& TImageScrollBox::displaySource() const
 {
     // A smoothed copy that was never built (no reload since the picture appeared) is no source.
-    if (picture_.ImageFormat() == ifBlackWhite && antiAliased_ && !antiAliasedCopy_.GetEmpty())
+    if (picture_.ImageFormat() == ifBlackWhite && antiAliased_ && !antiAliasedStale_ && !antiAliasedCopy_.GetEmpty())
         return antiAliasedCopy_;
     return picture_;
 }
@@ -239,10 +239,15 @@ void TImageScrollBox::Redraw(bool reloadGraphic)
     }
 
     if (reloadGraphic) {
-        if (picture_.ImageFormat() == ifBlackWhite)
-            antiAliasTransform_->ApplyOnDest(picture_, antiAliasedCopy_);
-        else
+        antiAliasedStale_ = picture_.ImageFormat() == ifBlackWhite;
+        if (!antiAliasedStale_)
             antiAliasedCopy_.FreeImage();
+    }
+    // The smoothed copy of the whole picture is built only while it is shown: a conversion to
+    // black and white with smoothing off must not pay for it.
+    if (antiAliasedStale_ && antiAliased_) {
+        antiAliasTransform_->ApplyOnDest(picture_, antiAliasedCopy_);
+        antiAliasedStale_ = false;
     }
 
     // Rounded half to even, as the platform rounds; a fractional zoom always counts as changed.

@@ -84,7 +84,8 @@ public:
     // assigned from will do (a framework bitmap, say).
     void SetGraphic(const TDibGraphic* graphic);
     void SetGraphic(TPersistent* graphic);
-    // Rebuilds what is shown; true also rebuilds the smoothed copy of a black-and-white picture.
+    // Rebuilds what is shown; true also rebuilds the smoothed copy of a black-and-white picture
+    // (at once while smoothing is on, otherwise when it is switched on).
     virtual void Redraw(bool reloadGraphic);
     void RecalcZoom();
     void CenterImage(int width, int height);
@@ -154,6 +155,8 @@ private:
 
     TDibGraphic picture_;
     TDibGraphic antiAliasedCopy_;
+    // The picture was reloaded as black and white, and the smoothed copy not yet made from it.
+    bool antiAliasedStale_ = false;
     std::unique_ptr<TAntiAliasTransform> antiAliasTransform_;
     TImageControl* image_;
     std::unique_ptr<TMouseHandler> mouseHandler_;

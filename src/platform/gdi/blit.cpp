@@ -295,6 +295,8 @@ void drawSampled(const BlitJob& job, const detail::AxisMap& columns, const detai
     detail::CopyRowFunction fastRow = nullptr;
     if (allColumns && converter.identity())
         fastRow = detail::findFastRow(job.ropIndex, src.bitsPerPixel, bpp, !fetch.contiguous());
+    else if (allColumns && converter.colors())
+        fastRow = detail::findFastRow(job.ropIndex, src.bitsPerPixel, bpp, !fetch.contiguous(), true);
     const size_t sourceRowBytes = static_cast<size_t>(DibSurface::rowBytesFor(src.width, src.bitsPerPixel));
 
     int lastSourceRow = -1;
@@ -318,7 +320,7 @@ void drawSampled(const BlitJob& job, const detail::AxisMap& columns, const detai
             std::memcpy(drow + from, lastDestRow + from, bytesPerPixel * static_cast<size_t>(columns.size()));
         } else {
             fastRow(detail::CopyRow{drow, src.row(sy), columns.first, columns.size(), fetch.sourceLow(),
-                                    columns.source.data(), sourceRowBytes});
+                                    columns.source.data(), sourceRowBytes, converter.colors()});
         }
         lastSourceRow = sy;
         lastDestRow = drow;

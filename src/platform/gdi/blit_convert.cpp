@@ -23,6 +23,7 @@ ValueConverter::ValueConverter(const BlitSource& src, const DibSurface& dest)
             lut_[i] = dstPal ? nearestValue(dest, colorRefOf(rgb)) : rgb;
         }
         kind_ = identity_ ? Kind::Identity : Kind::Lut;
+        lutHoldsColors_ = !dstPal;
     } else if (dstPal) {
         kind_ = Kind::Nearest;
         dest_ = &dest;

@@ -15,6 +15,9 @@ public:
     ValueConverter(const BlitSource& src, const DibSurface& dest);
 
     bool identity() const { return kind_ == Kind::Identity; }
+    // The source palette's colours (0x00RRGGBB, one per index the source depth can store) when
+    // the conversion is a lookup of them into a true-colour destination; null otherwise.
+    const uint32_t* colors() const { return kind_ == Kind::Lut && lutHoldsColors_ ? lut_.data() : nullptr; }
 
     void convert(uint32_t* values, int n);
 
@@ -22,6 +25,7 @@ private:
     enum class Kind { Identity, Lut, Nearest };
     Kind kind_ = Kind::Identity;
     bool identity_ = false;
+    bool lutHoldsColors_ = false;
     std::vector<uint32_t> lut_;
     static constexpr uint32_t kUnset = 0xFFFFFFFFu;
     std::vector<uint32_t> cells_;

@@ -1,7 +1,9 @@
 #include "platform/gdi/blit_fast_rows.h"
 
+#include "platform/gdi/packed_rows.h"
 #include "platform/gdi/paint_internal.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -123,11 +125,38 @@ void copyRow32To24(const CopyRow& r)
     copyRow32To24Plain(s, d, r.count);
 }
 
+// Palettised pixels as their colours into true colour: a whole picture of another depth goes
+// through here whenever it is drawn into the work image. The colours are looked up a stretch
+// at a time and then stored; 32-bit pixels keep their fourth bytes.
+template <int SourceBits, int DestBytes>
+void copyRowLookedUp(const CopyRow& r)
+{
+    const FetchColorRow fetchColors = packedRowFormat(SourceBits).fetchColors;
+    uint8_t* d = r.dest + DestBytes * static_cast<size_t>(r.destX);
+    constexpr int Stretch = 256;
+    uint32_t colors[Stretch];
+    for (int done = 0; done < r.count;) {
+        const int n = std::min(Stretch, r.count - done);
+        fetchColors(r.source, r.sourceX + done, n, r.colors, colors);
+        for (int i = 0; i < n; ++i, d += DestBytes) {
+            if constexpr (DestBytes == 4) {
+                store32(d, (load32(d) & 0xFF000000u) | colors[i]);
+            } else {
+                d[0] = static_cast<uint8_t>(colors[i]);
+                d[1] = static_cast<uint8_t>(colors[i] >> 8);
+                d[2] = static_cast<uint8_t>(colors[i] >> 16);
+            }
+        }
+        done += n;
+    }
+}
+
 struct FastRow {
     uint32_t ropIndex;
     int sourceBits;
     int destBits;
-    bool mapped; // columns scaled or mirrored
+    bool mapped;   // columns scaled or mirrored
+    bool lookedUp; // source indexes become colours through the source's table
     CopyRowFunction row;
 };
 
@@ -135,10 +164,20 @@ constexpr uint32_t kSourceCopy = 0xCC;
 
 // Rows of the table are tried in order. 32-bit rows copy only the colour bytes.
 constexpr FastRow kFastRows[] = {
-    {kSourceCopy, 8, 8, false, &copyRowStraight<1>},  {kSourceCopy, 24, 24, false, &copyRowStraight<3>},
-    {kSourceCopy, 32, 32, false, &copyRowMapped<4>},  {kSourceCopy, 8, 8, true, &copyRowMapped<1>},
-    {kSourceCopy, 24, 24, true, &copyRowMapped<3>},   {kSourceCopy, 32, 32, true, &copyRowMapped<4>},
-    {kSourceCopy, 24, 32, false, &copyRow24To32},     {kSourceCopy, 32, 24, false, &copyRow32To24},
+    {kSourceCopy, 8, 8, false, false, &copyRowStraight<1>},
+    {kSourceCopy, 24, 24, false, false, &copyRowStraight<3>},
+    {kSourceCopy, 32, 32, false, false, &copyRowMapped<4>},
+    {kSourceCopy, 8, 8, true, false, &copyRowMapped<1>},
+    {kSourceCopy, 24, 24, true, false, &copyRowMapped<3>},
+    {kSourceCopy, 32, 32, true, false, &copyRowMapped<4>},
+    {kSourceCopy, 24, 32, false, false, &copyRow24To32},
+    {kSourceCopy, 32, 24, false, false, &copyRow32To24},
+    {kSourceCopy, 1, 32, false, true, &copyRowLookedUp<1, 4>},
+    {kSourceCopy, 4, 32, false, true, &copyRowLookedUp<4, 4>},
+    {kSourceCopy, 8, 32, false, true, &copyRowLookedUp<8, 4>},
+    {kSourceCopy, 1, 24, false, true, &copyRowLookedUp<1, 3>},
+    {kSourceCopy, 4, 24, false, true, &copyRowLookedUp<4, 3>},
+    {kSourceCopy, 8, 24, false, true, &copyRowLookedUp<8, 3>},
 };
 
 bool gFastRowsEnabled = true;
@@ -147,12 +186,13 @@ bool gFastRowsEnabled = true;
 
 void setBlitFastPathsEnabled(bool enabled) { gFastRowsEnabled = enabled; }
 
-CopyRowFunction findFastRow(uint32_t ropIndex, int sourceBits, int destBits, bool mapped)
+CopyRowFunction findFastRow(uint32_t ropIndex, int sourceBits, int destBits, bool mapped, bool lookedUp)
 {
     if (!gFastRowsEnabled)
         return nullptr;
     for (const FastRow& f : kFastRows)
-        if (f.ropIndex == ropIndex && f.sourceBits == sourceBits && f.destBits == destBits && f.mapped == mapped)
+        if (f.ropIndex == ropIndex && f.sourceBits == sourceBits && f.destBits == destBits && f.mapped == mapped &&
+            f.lookedUp == lookedUp)
             return f.row;
     return nullptr;
 }

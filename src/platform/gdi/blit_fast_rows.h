@@ -1,6 +1,7 @@
 #pragma once
-// Fast rows of a blit: copies between byte-aligned formats whose values need no conversion, as
-// rows of a table keyed by raster operation and formats. Anything else takes the general row.
+// Fast rows of a blit: copies between byte-aligned formats whose values need no conversion, and
+// palettised rows looked up into true colour, as rows of a table keyed by raster operation and
+// formats. Anything else takes the general row.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,11 +18,15 @@ struct CopyRow {
     int sourceX;
     const int* columns;
     size_t sourceRowBytes;
+    // The source's colours, 0x00RRGGBB for every index its depth can store; set for the rows
+    // that look palettised sources up.
+    const uint32_t* colors = nullptr;
 };
 
 using CopyRowFunction = void (*)(const CopyRow&);
 
-// Null when no fast row applies (or the fast rows are switched off).
-CopyRowFunction findFastRow(uint32_t ropIndex, int sourceBits, int destBits, bool mapped);
+// Null when no fast row applies (or the fast rows are switched off). lookedUp: the source's
+// values are palette indexes that become colours through CopyRow::colors.
+CopyRowFunction findFastRow(uint32_t ropIndex, int sourceBits, int destBits, bool mapped, bool lookedUp = false);
 
 } // namespace gdi::detail
