@@ -157,16 +157,20 @@ void Selection::PasteStep()
         try {
             const HBITMAP data = Clipboard()->GetAsBitmap();
             if (data && data->surface) {
-                gdi::DeviceContext from(*data->surface);
+                const gdi::DibSurface* target = host_.Picture()->DibSection();
+                gdi::DibSurface& pixels = pasteSource_.For(data, target ? target->bitsPerPixel() : 0);
+                gdi::DeviceContext from(pixels);
                 TCanvas source;
                 source.SetHandle(&from);
-                const TRect whole = Rect(0, 0, data->surface->width(), data->surface->height());
+                const TRect whole = Rect(0, 0, pixels.width(), pixels.height());
                 const TRect placed = shifted(whole, f_.PressPoint.x, f_.PressPoint.y);
                 const TCopyMode mode = c->CopyMode();
                 c->SetCopyMode(cmSrcCopy);
                 c->CopyRect(placed, &source, whole);
                 c->SetCopyMode(mode);
                 source.SetHandle(nullptr);
+            } else {
+                pasteSource_.Release();
             }
         } catch (...) {
             // A clipboard picture that cannot be read or drawn pastes nothing, silently.

@@ -10,6 +10,7 @@
 // The frame belongs to the screen only: the work image (what files, exports and prints are
 // written from) receives the picture with the frame taken out, and the backup never holds it.
 
+#include "editing/paste_source.h"
 #include "platform/framework/graphics_types.h"
 
 #include <functional>
@@ -96,4 +97,5 @@ private:
     // Frames exclusive-or'ed into the pixels now. Erasing takes out exactly these, so a frame
     // the flag no longer describes (after redo, say) is never drawn in by mistake.
     std::vector<TRect> drawnFrames_;
+    PasteSource pasteSource_;
 };

@@ -193,6 +193,29 @@ TEST_F(SelectionTest, PasteAtThePressPointFromAnotherProgram)
     EXPECT_EQ(form->Image->Canvas()->Pixels(35, 45), TColor(0xFF0000));
 }
 
+// Paste mode keeps a converted copy of the clipboard's picture between steps; a picture another
+// program puts there meanwhile must be pasted, not the kept copy.
+TEST_F(SelectionTest, PasteTakesThePictureAnotherProgramPutThereSince)
+{
+    TFormMain* form = picture();
+    QImage blue(20, 10, QImage::Format_RGB32);
+    blue.fill(QColor(0, 0, 255));
+    QGuiApplication::clipboard()->setImage(blue);
+    form->Paste1->trigger();
+    drag(form, {30, 40}, {{31, 41}});
+
+    QImage green(5, 4, QImage::Format_RGB32);
+    green.fill(QColor(0, 255, 0));
+    QGuiApplication::clipboard()->setImage(green);
+    drag(form, {100, 120}, {{101, 121}});
+    const TDibGraphic& p = *form->GetGraphic();
+    EXPECT_EQ(p.GetPixelRGB(30, 40), 0x0000FFu);
+    EXPECT_EQ(p.GetPixelRGB(100, 120), 0x00FF00u);
+    EXPECT_EQ(p.GetPixelRGB(104, 123), 0x00FF00u);
+    EXPECT_EQ(p.GetPixelRGB(105, 120), White);
+    EXPECT_EQ(p.GetPixelRGB(100, 124), White);
+}
+
 TEST_F(SelectionTest, PasteWithNoPictureOnTheClipboardChangesNothing)
 {
     TFormMain* form = picture();

@@ -27,6 +27,10 @@ TEST(DibSurfaceResize, KeepsTheTopLeftPixels)
         {24, 7, 5, 7, 8},     {24, 7, 5, 3, 9},         {24, 7, 5, 11, 2},    {32, 5, 4, 8, 2},
         {32, 5, 4, 2, 7},     {24, 1500, 1200, 1499, 1200}, {24, 1500, 1200, 1502, 1203},
         {32, 1500, 1200, 1497, 1199},
+        // Big buffers are mappings of their own: remapped smaller and larger, and moved between
+        // a mapping and the heap.
+        {32, 2000, 1500, 1998, 1500}, {32, 2000, 1500, 2002, 1502}, {32, 1500, 1500, 1400, 1400},
+        {32, 1400, 1400, 1500, 1500},
     };
     for (const Case& c : cases) {
         gdi::DibSurface surface(c.width, c.height, c.bits);

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/gdi/pixel_memory.h"
 #include "platform/gdi/row_change_note.h"
 
 namespace gdi {
@@ -53,17 +54,17 @@ public:
     uint8_t* bits()
     {
         written_.noteAll();
-        return bits_.get();
+        return memory_.data();
     }
-    const uint8_t* bits() const { return bits_.get(); }
+    const uint8_t* bits() const { return memory_.data(); }
 
     // Row y counted from the top (y = 0 is the top row, stored last).
     uint8_t* scanLine(int y)
     {
         written_.note(y);
-        return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_;
+        return memory_.data() + static_cast<size_t>(height_ - 1 - y) * rowBytes_;
     }
-    const uint8_t* scanLine(int y) const { return bits_.get() + static_cast<size_t>(height_ - 1 - y) * rowBytes_; }
+    const uint8_t* scanLine(int y) const { return memory_.data() + static_cast<size_t>(height_ - 1 - y) * rowBytes_; }
 
     // The rows whose pixels may have changed since the last call (all of them after a change
     // of the colour table): any writable access counts, whoever made it (a device context
@@ -83,17 +84,12 @@ public:
 private:
     // Checked byte counts for a size of this depth; throws like the constructor.
     int checkedRowBytes(int width, int height) const;
-    void reallocate(size_t from, size_t bytes);
-
-    struct FreeDeleter {
-        void operator()(uint8_t* p) const;
-    };
 
     int width_;
     int height_;
     int bitsPerPixel_;
     int rowBytes_;
-    std::unique_ptr<uint8_t[], FreeDeleter> bits_;
+    PixelMemory memory_;
     std::vector<RgbQuad> colorTable_;
     mutable RowChangeNote written_;
 };

@@ -1,0 +1,116 @@
+#include "platform/gdi/pixel_memory.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace gdi {
+
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;
+// Below this a picture takes few page faults anyway, and the heap keeps small ones cheap.
+constexpr size_t kLeastMapped = 4 * kHugePage;
+
+size_t pageRounded(size_t bytes)
+{
+    static const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    return (bytes + page - 1) / page * page;
+}
+
+void preferHugePages(uint8_t* start, size_t length)
+{
+#ifdef MADV_HUGEPAGE
+    ::madvise(start, length, MADV_HUGEPAGE);
+#else
+    (void)start;
+    (void)length;
+#endif
+}
+
+// A zeroed mapping starting on a huge-page boundary, so that each whole huge page in it can be
+// one. The advice covers the whole mapping, which therefore stays one piece the kernel can
+// remap; advice on part of it would split it and make every resize a copy.
+uint8_t* mapZeroed(size_t length)
+{
+    const size_t padded = length + kHugePage;
+    void* mapped = ::mmap(nullptr, padded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    const auto first = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t start = (first + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t end = start + length;
+    if (start > first)
+        ::munmap(mapped, start - first);
+    if (first + padded > end)
+        ::munmap(reinterpret_cast<void*>(end), first + padded - end);
+    auto* bytes = reinterpret_cast<uint8_t*>(start);
+    preferHugePages(bytes, length);
+    return bytes;
+}
+
+} // namespace
+
+PixelMemory::PixelMemory(size_t bytes) : size_(bytes)
+{
+    if (bytes >= kLeastMapped) {
+        mapped_ = pageRounded(bytes);
+        data_ = mapZeroed(mapped_);
+    } else {
+        data_ = static_cast<uint8_t*>(std::calloc(std::max<size_t>(bytes, 1), 1));
+    }
+    if (!data_)
+        throw std::bad_alloc();
+}
+
+PixelMemory::~PixelMemory()
+{
+    if (mapped_)
+        ::munmap(data_, mapped_);
+    else
+        std::free(data_);
+}
+
+void PixelMemory::swap(PixelMemory& other) noexcept
+{
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(mapped_, other.mapped_);
+}
+
+void PixelMemory::resize(size_t bytes)
+{
+    if (mapped_ && bytes >= kLeastMapped) {
+        const size_t length = pageRounded(bytes);
+        if (length != mapped_) {
+            void* moved = ::mremap(data_, mapped_, length, MREMAP_MAYMOVE);
+            if (moved == MAP_FAILED)
+                throw std::bad_alloc();
+            data_ = static_cast<uint8_t*>(moved);
+            mapped_ = length;
+        }
+        size_ = bytes;
+        return;
+    }
+    if (!mapped_ && bytes < kLeastMapped) {
+        if (bytes == size_)
+            return;
+        auto* moved = static_cast<uint8_t*>(std::realloc(data_, std::max<size_t>(bytes, 1)));
+        if (!moved)
+            throw std::bad_alloc();
+        data_ = moved;
+        size_ = bytes;
+        return;
+    }
+    // Crossing between the heap and a mapping: one copy.
+    PixelMemory other(bytes);
+    std::memcpy(other.data_, data_, std::min(size_, bytes));
+    swap(other);
+}
+
+} // namespace gdi
