@@ -1,6 +1,7 @@
 #include "imaging/formats/png_graphic.h"
 
 #include "platform/framework/png_codec.h"
+#include "imaging/formats/remaining_bytes.h"
 #include "platform/framework/stream.h"
 
 namespace {
@@ -28,8 +29,8 @@ TImageFormat imageFormatOf(PngTarget target)
 
 void TPngGraphic::ReadImage(TStream& stream, int32_t /*imageIndex*/)
 {
-    const std::vector<uint8_t> bytes = stream.ReadRemaining();
-    PngCodec::decodeInto(bytes, [this](const PngLayout& layout) -> gdi::DibSurface& {
+    const gdi::LargeBuffer file = ReadRemainingBytes(stream);
+    PngCodec::decodeInto(file.bytes(), [this](const PngLayout& layout) -> gdi::DibSurface& {
         const TImageFormat format = imageFormatOf(layout.target);
         // Grey and black-and-white files use the format's own palette.
         const bool ownPalette = format == ifColor16 || format == ifColor256;

@@ -2,6 +2,7 @@
 
 #include "imaging/dib_graphic.h"
 #include "imaging/formats/byte_span_stream.h"
+#include "imaging/formats/remaining_bytes.h"
 #include "imaging/formats/tiff_handle.h"
 #include "imaging/formats/tiff_row_converters.h"
 #include "platform/framework/size_policy.h"
@@ -11,8 +12,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -478,13 +479,13 @@ void readImage(TDibGraphic& picture, TStream& stream, int32_t imageIndex)
     TDibGraphic decoded;
     decoded.NewImage(static_cast<int32_t>(layout.width), static_cast<int32_t>(layout.height), format,
                      palette ? &*palette : nullptr, dpiOf(tif, TIFFTAG_XRESOLUTION), dpiOf(tif, TIFFTAG_YRESOLUTION));
-    // A large picture is decoded on two threads, the second reading the file from memory.
+    // A large picture is decoded on two threads, each with a handle over the file read into
+    // memory once.
     gdi::LargeBuffer fileBytes;
     if (plan && uint64_t{layout.width} * layout.height >= parallelPixels.load()) {
         const int64_t at = stream.Position();
         stream.SetPosition(start);
-        fileBytes = gdi::LargeBuffer(static_cast<size_t>(stream.Remaining()));
-        stream.ReadBuffer(fileBytes.data(), static_cast<int64_t>(fileBytes.size()));
+        fileBytes = ReadRemainingBytes(stream);
         stream.SetPosition(at);
     }
     if (plan)
