@@ -192,8 +192,14 @@ void TImageScrollBox::setScrollBarsVisible(bool horizontal, bool vertical)
 {
     horzVisible_ = horizontal;
     vertVisible_ = vertical;
-    setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    // Setting a policy lays the area out and repaints its bars even when nothing changes,
+    // and every redraw passes here.
+    const Qt::ScrollBarPolicy horizontalPolicy = horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    const Qt::ScrollBarPolicy verticalPolicy = vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (horizontalScrollBarPolicy() != horizontalPolicy)
+        setHorizontalScrollBarPolicy(horizontalPolicy);
+    if (verticalScrollBarPolicy() != verticalPolicy)
+        setVerticalScrollBarPolicy(verticalPolicy);
 }
 
 void TImageScrollBox::SetGraphic(const TDibGraphic* graphic)
