@@ -256,6 +256,24 @@ TEST_F(ViewFixture, BlackAndWhiteAntiAliasedShowsGreysAtEveryZoom)
     EXPECT_EQ(view->DisplayedPixel(7, 7), before) << "a true-colour picture is not smoothed";
 }
 
+// The smoothed copy is made only while smoothing is on; switched on later, it shows the picture
+// of the latest reload, not one smoothed before smoothing went off.
+TEST_F(ViewFixture, SmoothingSwitchedOnLaterShowsTheLatestReload)
+{
+    TDibGraphic picture;
+    picture.NewImage(16, 16, ifBlackWhite, nullptr, 96, 96);
+    view->SetGraphic(&picture);
+    view->SetAntiAliased(true);
+    EXPECT_EQ(view->DisplayedPixel(8, 8), 0x000000u);
+    view->SetAntiAliased(false);
+    view->GetGraphic()->SetPixelIndex(9, 9, 1); // one white pixel: its 2 x 2 neighbourhood turns grey 4 (68)
+    view->Redraw(true);
+    EXPECT_EQ(view->DisplayedPixel(8, 8), 0x000000u) << "not smoothed while smoothing is off";
+    view->SetAntiAliased(true);
+    EXPECT_EQ(view->DisplayedPixel(8, 8), 0x444444u);
+    EXPECT_EQ(clientPixel(grabClient(), 8, 8), 0x444444u);
+}
+
 // The screen shows the picture as of the last redraw: drawing alone changes nothing on screen
 // (a drag's preview shows at every tenth move), a redraw shows every change however it was
 // made, and a redraw with nothing changed keeps what was rendered.
