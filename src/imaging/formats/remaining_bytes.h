@@ -1,7 +1,6 @@
 #pragma once
-// The rest of a stream in memory for the decoders that take a whole file at once. Unlike
-// TStream::ReadRemaining the buffer is not zeroed first, and a large one lies on huge pages,
-// which for a file of some MB saves thousands of page faults.
+// The rest of a stream in memory for the decoders that take a whole file at once; a large file
+// lies on huge pages, which for some MB saves thousands of page faults.
 
 #include "platform/framework/stream.h"
 #include "platform/gdi/large_buffer.h"

@@ -1,11 +1,12 @@
 #pragma once
-// Scratch bytes for large transient buffers (a file read whole, a batch of packed strips):
-// left uninitialised and, from a few MB on, placed on huge pages where the system offers them,
-// so that filling one costs a few page faults instead of thousands.
+// Scratch bytes for large transient buffers (a file read whole, a batch of packed strips): the
+// surfaces' own memory, so a large one lies on huge pages and filling it costs a few page
+// faults instead of thousands; unlike the memory itself, a buffer can be moved and returned.
+
+#include "platform/gdi/pixel_memory.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <span>
 
@@ -15,19 +16,15 @@ class LargeBuffer {
 public:
     LargeBuffer() = default;
     // Raises std::bad_alloc when the memory is not there.
-    explicit LargeBuffer(size_t bytes);
+    explicit LargeBuffer(size_t bytes) : memory_(std::make_unique<PixelMemory>(bytes)) {}
 
-    uint8_t* data() { return bytes_.get(); }
-    const uint8_t* data() const { return bytes_.get(); }
-    size_t size() const { return size_; }
-    std::span<const uint8_t> bytes() const { return {bytes_.get(), size_}; }
+    uint8_t* data() { return memory_ ? memory_->data() : nullptr; }
+    const uint8_t* data() const { return memory_ ? memory_->data() : nullptr; }
+    size_t size() const { return memory_ ? memory_->size() : 0; }
+    std::span<const uint8_t> bytes() const { return {data(), size()}; }
 
 private:
-    struct FreeDeleter {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<uint8_t[], FreeDeleter> bytes_;
-    size_t size_ = 0;
+    std::unique_ptr<PixelMemory> memory_;
 };
 
 } // namespace gdi
