@@ -4,6 +4,7 @@
 #include "platform/framework/stream.h"
 
 #include "bmp_test_util.h"
+#include "file_bytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,15 +19,6 @@
 namespace {
 
 const QString kSuite = QStringLiteral(PICTAVO_BMPSUITE_DIR);
-
-std::vector<uint8_t> readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
 
 // 0x00RRGGBB of a decoded pixel, through the colour table on palettised depths.
 uint32_t colorAt(const gdi::DibSurface& s, int x, int y)
@@ -67,7 +59,7 @@ bool closeEnough(uint32_t a, uint32_t b, int tolerance)
 // round either way, hence the tolerance.
 void expectMatchesReference(const SuiteCase& c, int tolerance = 0)
 {
-    const std::vector<uint8_t> bytes = readFile(kSuite + u'/' + QString::fromLatin1(c.file));
+    const std::vector<uint8_t> bytes = readFileBytes(kSuite + u'/' + QString::fromLatin1(c.file));
     ASSERT_FALSE(bytes.empty()) << c.file;
     const DecodedBmp decoded = BmpCodec::decodeFile(bytes);
     const QImage reference = QImage(kSuite + QStringLiteral("/reference/") + QString::fromLatin1(c.reference))
@@ -158,7 +150,7 @@ TEST(BmpSuite, RefusedFilesRaiseTheGraphicError)
         "b/badwidth.bmp",    "b/rletopdown.bmp", "b/shortfile.bmp",  "x/ba-bm.bmp",
     };
     for (const char* name : refused) {
-        const std::vector<uint8_t> bytes = readFile(kSuite + u'/' + QString::fromLatin1(name));
+        const std::vector<uint8_t> bytes = readFileBytes(kSuite + u'/' + QString::fromLatin1(name));
         ASSERT_FALSE(bytes.empty()) << name;
         try {
             BmpCodec::decodeFile(bytes);
@@ -177,15 +169,16 @@ TEST(BmpSuite, EveryFileDecodesOrRaisesTheGraphicError)
         if (!entry.is_regular_file() || entry.path().extension() != ".bmp")
             continue;
         ++files;
-        const std::vector<uint8_t> bytes = readFile(QString::fromStdString(entry.path().string()));
+        const std::vector<uint8_t> bytes = readFileBytes(QString::fromStdString(entry.path().string()));
         try {
             const DecodedBmp d = BmpCodec::decodeFile(bytes);
             ASSERT_TRUE(d.surface) << entry.path();
             // Every stored index names a colour.
-            if (d.surface->isPalettised())
+            if (d.surface->isPalettised()) {
                 for (int y = 0; y < d.surface->height(); ++y)
                     for (int x = 0; x < d.surface->width(); ++x)
                         ASSERT_LT(d.surface->rawPixel(x, y), d.surface->colorTable().size()) << entry.path();
+            }
         } catch (const EInvalidGraphic&) {
         }
     }
@@ -195,7 +188,7 @@ TEST(BmpSuite, EveryFileDecodesOrRaisesTheGraphicError)
 // The bad palette-index file maps indexes past its table to black instead of reading past it.
 TEST(BmpSuite, PaletteIndexPastTheTableIsBlack)
 {
-    const DecodedBmp d = BmpCodec::decodeFile(readFile(kSuite + QStringLiteral("/b/pal8badindex.bmp")));
+    const DecodedBmp d = BmpCodec::decodeFile(readFileBytes(kSuite + QStringLiteral("/b/pal8badindex.bmp")));
     const gdi::DibSurface& s = *d.surface;
     bool sawPastTable = false;
     for (int y = 0; y < s.height(); ++y)
@@ -514,7 +507,7 @@ TEST(BmpStream, ReadsEverySuiteFileAsTheByteReaderDoes)
         if (!entry.is_regular_file() || entry.path().extension() != ".bmp")
             continue;
         ++files;
-        const std::vector<uint8_t> bytes = readFile(QString::fromStdString(entry.path().string()));
+        const std::vector<uint8_t> bytes = readFileBytes(QString::fromStdString(entry.path().string()));
         TMemoryStream stream;
         stream.WriteBuffer("xyz", 3);
         stream.WriteBuffer(bytes);

@@ -5,6 +5,7 @@
 #include "platform/framework/exceptions.h"
 #include "platform/framework/icon.h"
 #include "platform/framework/stream.h"
+#include "file_bytes.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -351,15 +352,6 @@ TEST(IconCodec, IconClassKeepsTheFileAndDrawsMaskedPixelsTransparent)
 // Corpora of other programs' test pictures, used only as test data.
 const QString kIcoDir = QStringLiteral(PICTAVO_CORPORA_DIR "/ico");
 
-std::vector<uint8_t> fileBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = f.readAll();
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
 // The entries of an icon file whose images, read alone, have this size.
 std::vector<std::vector<uint8_t>> entriesOfSize(const std::vector<uint8_t>& file, QSize size)
 {
@@ -389,7 +381,7 @@ TEST(IconCodecCorpus, GoodFilesMatchTheirReferencesAndBadOnesAreRefused)
     int compared = 0;
     for (const QString& name : images.entryList({"*.ico"}, QDir::Files)) {
         QImage image;
-        const std::string printed = outputOf([&] { image = decode(fileBytes(images.filePath(name))); });
+        const std::string printed = outputOf([&] { image = decode(readFileBytes(images.filePath(name))); });
         EXPECT_TRUE(printed.empty()) << name.toStdString();
         const QImage reference(references.filePath(name + ".png"));
         if (reference.isNull())
@@ -397,7 +389,7 @@ TEST(IconCodecCorpus, GoodFilesMatchTheirReferencesAndBadOnesAreRefused)
         // The references show the largest entry: where the nearest to 32 is another, the entries
         // of the reference's size are read alone.
         if (reference.size() != image.size())
-            image = decode(iconFile(entriesOfSize(fileBytes(images.filePath(name)), reference.size())));
+            image = decode(iconFile(entriesOfSize(readFileBytes(images.filePath(name)), reference.size())));
         EXPECT_TRUE(sameVisiblePixels(image, reference)) << name.toStdString();
         ++compared;
     }
@@ -405,7 +397,7 @@ TEST(IconCodecCorpus, GoodFilesMatchTheirReferencesAndBadOnesAreRefused)
 
     const QDir pillow(kIcoDir + "/pillow");
     for (const QString& name : pillow.entryList({"*.ico"}, QDir::Files)) {
-        const std::vector<uint8_t> bytes = fileBytes(pillow.filePath(name));
+        const std::vector<uint8_t> bytes = readFileBytes(pillow.filePath(name));
         if (name == QStringLiteral("decompression_bomb.ico")) {
             EXPECT_TRUE(refused(bytes));
             continue;
@@ -419,7 +411,7 @@ TEST(IconCodecCorpus, GoodFilesMatchTheirReferencesAndBadOnesAreRefused)
 
     const QDir regression(kIcoDir + "/image-rs/regression");
     for (const QString& name : regression.entryList({"*.ico"}, QDir::Files))
-        EXPECT_TRUE(refused(fileBytes(regression.filePath(name)))) << name.toStdString();
+        EXPECT_TRUE(refused(readFileBytes(regression.filePath(name)))) << name.toStdString();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
 #include "platform/framework/stream.h"
+#include "file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,6 @@ namespace {
 // Corpora of other programs' test pictures, used only as test data.
 const QString kDecoderDir = QStringLiteral(PICTAVO_CORPORA_DIR "/jpeg-decoder");
 const QString kTurboDir = QStringLiteral(PICTAVO_CORPORA_DIR "/jpeg-libjpeg-turbo");
-
-std::vector<uint8_t> readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
 
 struct Difference {
     int max = 0;
@@ -66,10 +58,10 @@ Difference compare(const gdi::DibSurface& surface, const QImage& referenceImage)
 // The reference pairs of the decoder suite, less the ones its own list disables.
 std::vector<std::string> referenceJpegs()
 {
-    const std::vector<uint8_t> list = readFile(kDecoderDir + "/reftest/disabled.list");
+    const std::vector<uint8_t> list = readFileBytes(kDecoderDir + "/reftest/disabled.list");
     const QString disabled = QString::fromUtf8(reinterpret_cast<const char*>(list.data()), qsizetype(list.size()));
     std::vector<std::string> names;
-    for (const QString sub : {QStringLiteral("reftest"), QStringLiteral("reftest/mozilla")}) {
+    for (const QString& sub : {QStringLiteral("reftest"), QStringLiteral("reftest/mozilla")}) {
         const QString prefix = sub.mid(8).isEmpty() ? QString() : sub.mid(8) + "/";
         for (const QString& name : QDir(kDecoderDir + "/" + sub).entryList({"*.jpg"}, QDir::Files, QDir::Name))
             if (!disabled.contains(prefix + name) && QFile::exists(kDecoderDir + "/" + sub + "/" + name.chopped(4) + ".png"))
@@ -111,7 +103,7 @@ class JpegReference : public testing::TestWithParam<std::string> {};
 TEST_P(JpegReference, DecodesToTheReferencePixels)
 {
     const QString path = kDecoderDir + "/" + QString::fromStdString(GetParam());
-    const DecodedJpeg decoded = JpegCodec::decode(readFile(path));
+    const DecodedJpeg decoded = JpegCodec::decode(readFileBytes(path));
     const QImage reference(path.chopped(4) + ".png");
     ASSERT_FALSE(reference.isNull());
     ASSERT_EQ(decoded.surface->width(), reference.width());
@@ -131,7 +123,7 @@ TEST(JpegCodec, CrashFilesDecodeOrRaiseTheGraphicError)
     ASSERT_GE(names.size(), 13);
     for (const QString& name : names) {
         try {
-            const DecodedJpeg decoded = JpegCodec::decode(readFile(dir.filePath(name)));
+            const DecodedJpeg decoded = JpegCodec::decode(readFileBytes(dir.filePath(name)));
             EXPECT_GT(decoded.surface->width(), 0) << name.toStdString();
         } catch (const EInvalidGraphic& e) {
             EXPECT_TRUE(e.Message().startsWith("JPEG error: ")) << e.what();
@@ -141,19 +133,19 @@ TEST(JpegCodec, CrashFilesDecodeOrRaiseTheGraphicError)
 
 TEST(JpegCodec, LibrarySuiteBaselineMatchesItsSourceAndArithmeticMatchesHuffman)
 {
-    const DecodedJpeg original = JpegCodec::decode(readFile(kTurboDir + "/testorig.jpg"));
+    const DecodedJpeg original = JpegCodec::decode(readFileBytes(kTurboDir + "/testorig.jpg"));
     const Difference d = compare(*original.surface, QImage(kTurboDir + "/testorig.ppm"));
     // Lossy at the encoder's default quality: the mean stays small.
     EXPECT_LE(d.mean, 4.0);
 
     // The arithmetic-coded file is a lossless transcode of the Huffman one.
-    const DecodedJpeg huffman = JpegCodec::decode(readFile(kTurboDir + "/testimgint.jpg"));
-    const DecodedJpeg arithmetic = JpegCodec::decode(readFile(kTurboDir + "/testimgari.jpg"));
+    const DecodedJpeg huffman = JpegCodec::decode(readFileBytes(kTurboDir + "/testimgint.jpg"));
+    const DecodedJpeg arithmetic = JpegCodec::decode(readFileBytes(kTurboDir + "/testimgari.jpg"));
     ASSERT_EQ(huffman.surface->imageBytes(), arithmetic.surface->imageBytes());
     EXPECT_EQ(0, std::memcmp(huffman.surface->bits(), arithmetic.surface->bits(), huffman.surface->imageBytes()));
 
     // Twelve-bit samples are beyond this library build: refused with its message.
-    EXPECT_THROW(JpegCodec::decode(readFile(kTurboDir + "/monkey12.jpg")), EInvalidGraphic);
+    EXPECT_THROW(JpegCodec::decode(readFileBytes(kTurboDir + "/monkey12.jpg")), EInvalidGraphic);
 }
 
 TEST(JpegCodec, ForeignAndTruncatedDataFailCleanlyOrReadAsFarAsItGoes)
@@ -167,7 +159,7 @@ TEST(JpegCodec, ForeignAndTruncatedDataFailCleanlyOrReadAsFarAsItGoes)
     }
     EXPECT_THROW(JpegCodec::decode({}), EInvalidGraphic);
 
-    const std::vector<uint8_t> whole = readFile(kTurboDir + "/testorig.jpg");
+    const std::vector<uint8_t> whole = readFileBytes(kTurboDir + "/testorig.jpg");
     for (size_t size : {size_t{2}, size_t{100}, size_t{400}, whole.size() / 2, whole.size() - 2}) {
         const std::span<const uint8_t> part(whole.data(), size);
         try {
@@ -258,7 +250,7 @@ TEST(JPEGImage, SavesABitmapAtItsQualityAndReadsItBackAsA24BitBitmap)
     // Unchanged, the image writes back the very data it read.
     TMemoryStream again;
     jpeg.SaveToStream(again);
-    EXPECT_EQ(std::vector<uint8_t>(again.Bytes().begin(), again.Bytes().end()), readFile(best));
+    EXPECT_EQ(std::vector<uint8_t>(again.Bytes().begin(), again.Bytes().end()), readFileBytes(best));
 }
 
 TEST(JPEGImage, HolderReadsJpegByExtensionAndItsBitmapHasTheSamePixels)
@@ -267,7 +259,7 @@ TEST(JPEGImage, HolderReadsJpegByExtensionAndItsBitmapHasTheSamePixels)
     TPicture picture;
     picture.LoadFromFile(kTurboDir + "/testorig.jpg");
     ASSERT_NE(dynamic_cast<TJPEGImage*>(picture.Graphic()), nullptr);
-    const DecodedJpeg decoded = JpegCodec::decode(readFile(kTurboDir + "/testorig.jpg"));
+    const DecodedJpeg decoded = JpegCodec::decode(readFileBytes(kTurboDir + "/testorig.jpg"));
     TBitmap* bitmap = picture.Bitmap();
     ASSERT_EQ(bitmap->Width(), 227);
     ASSERT_EQ(bitmap->Height(), 149);

@@ -2,6 +2,7 @@
 // threads gives the very pixels of one decode, and a picture encoded in bands and joined with
 // restart markers decodes to the pixels of the file encoded in one piece.
 #include "platform/framework/jpeg_codec.h"
+#include "file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -21,15 +22,6 @@
 namespace {
 
 const QString kDecoderDir = QStringLiteral(PICTAVO_CORPORA_DIR "/jpeg-decoder/reftest");
-
-std::vector<uint8_t> readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
 
 // Smooth gradients with seeded noise: every DCT coefficient and the chroma matter.
 std::unique_ptr<gdi::DibSurface> photoLike(int width, int height, unsigned seed = 7)
@@ -164,7 +156,7 @@ TEST(JpegThreads, SplitDecodeGivesTheOneThreadPixelsForTheDecoderSuite)
     const QStringList names = QDir(kDecoderDir).entryList({"*.jpg"}, QDir::Files, QDir::Name);
     ASSERT_FALSE(names.isEmpty());
     for (const QString& name : names) {
-        const std::vector<uint8_t> bytes = readFile(kDecoderDir + "/" + name);
+        const std::vector<uint8_t> bytes = readFileBytes(kDecoderDir + "/" + name);
         try {
             decodeSplit(bytes, 0);
         } catch (const std::exception&) {

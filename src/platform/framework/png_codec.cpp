@@ -234,9 +234,9 @@ private:
         layout_.colorTable = greyRamp(layout_.bitsPerPixel);
     }
 
-    void chooseTrueColor(int depth, int colorType, bool transparent)
+    // Any colour type and depth as 8-bit BGR, with alpha where the file has it.
+    void expandToBgr(int depth, int colorType, bool transparent)
     {
-        setTarget(PngTarget::TrueColor, 24);
         if (colorType == PNG_COLOR_TYPE_PALETTE)
             png_set_palette_to_rgb(png_);
         if (transparent)
@@ -248,6 +248,12 @@ private:
         if ((colorType & PNG_COLOR_MASK_COLOR) == 0)
             png_set_gray_to_rgb(png_);
         png_set_bgr(png_);
+    }
+
+    void chooseTrueColor(int depth, int colorType, bool transparent)
+    {
+        setTarget(PngTarget::TrueColor, 24);
+        expandToBgr(depth, colorType, transparent);
         if ((colorType & PNG_COLOR_MASK_ALPHA) || transparent)
             convert_ = compositeOverWhite;
     }
@@ -255,17 +261,7 @@ private:
     void chooseAlpha(int depth, int colorType, bool transparent)
     {
         setTarget(PngTarget::TrueColor, 32);
-        if (colorType == PNG_COLOR_TYPE_PALETTE)
-            png_set_palette_to_rgb(png_);
-        if (transparent)
-            png_set_tRNS_to_alpha(png_);
-        if ((colorType & PNG_COLOR_MASK_COLOR) == 0 && depth < 8)
-            png_set_expand_gray_1_2_4_to_8(png_);
-        if (depth == 16)
-            png_set_scale_16(png_);
-        if ((colorType & PNG_COLOR_MASK_COLOR) == 0)
-            png_set_gray_to_rgb(png_);
-        png_set_bgr(png_);
+        expandToBgr(depth, colorType, transparent);
         if ((colorType & PNG_COLOR_MASK_ALPHA) == 0 && !transparent)
             png_set_add_alpha(png_, 0xFF, PNG_FILLER_AFTER);
     }
