@@ -2,21 +2,14 @@
 // Small helpers shared by the picture-format tests.
 #include "imaging/dib_graphic.h"
 
+#include "file_bytes.h"
+
 #include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
 
 #include <cstdint>
 #include <vector>
-
-inline std::vector<uint8_t> readFileBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
 
 // A reference pixel as a viewer on a white page shows it: 0x00RRGGBB.
 inline uint32_t overWhite(QRgb p)

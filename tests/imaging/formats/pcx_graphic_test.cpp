@@ -42,31 +42,13 @@ std::unique_ptr<TDibGraphic> readPcx(const std::vector<uint8_t>& bytes)
     return LoadBytes(TPcxGraphic(), bytes);
 }
 
-QString refusal(const std::vector<uint8_t>& bytes)
-{
-    try {
-        readPcx(bytes);
-    } catch (const EInvalidGraphic& e) {
-        return e.Message();
-    }
-    return {};
-}
-
 // ---- round trips ----------------------------------------------------------------------------
 
-struct RoundTrip {
-    const char* name;
-    TImageFormat format;
-    int32_t width;
-    int32_t height;
-    TImageFormat readBack;
-};
-
-class PcxRoundTrip : public testing::TestWithParam<RoundTrip> {};
+class PcxRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(PcxRoundTrip, WrittenPixelsReadBackUnchanged)
 {
-    const RoundTrip& c = GetParam();
+    const RoundTripCase& c = GetParam();
     TPcxGraphic picture;
     FillRandom(picture, c.width, c.height, c.format, 7);
     picture.SetXDpi(150);
@@ -77,13 +59,13 @@ TEST_P(PcxRoundTrip, WrittenPixelsReadBackUnchanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, PcxRoundTrip,
-                         testing::Values(RoundTrip{"BlackWhite", ifBlackWhite, 61, 9, ifBlackWhite},
-                                         RoundTrip{"Gray16", ifGray16, 33, 5, ifGray16},
-                                         RoundTrip{"Color16", ifColor16, 17, 12, ifColor16},
-                                         RoundTrip{"Color16OnePixel", ifColor16, 1, 1, ifColor16},
-                                         RoundTrip{"Gray256", ifGray256, 301, 7, ifGray256},
-                                         RoundTrip{"Color256", ifColor256, 99, 8, ifColor256},
-                                         RoundTrip{"TrueColor", ifTrueColor, 131, 6, ifTrueColor}),
+                         testing::Values(RoundTripCase{"BlackWhite", ifBlackWhite, 61, 9, ifBlackWhite},
+                                         RoundTripCase{"Gray16", ifGray16, 33, 5, ifGray16},
+                                         RoundTripCase{"Color16", ifColor16, 17, 12, ifColor16},
+                                         RoundTripCase{"Color16OnePixel", ifColor16, 1, 1, ifColor16},
+                                         RoundTripCase{"Gray256", ifGray256, 301, 7, ifGray256},
+                                         RoundTripCase{"Color256", ifColor256, 99, 8, ifColor256},
+                                         RoundTripCase{"TrueColor", ifTrueColor, 131, 6, ifTrueColor}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PcxWriter, TwoColourPaletteOtherThanBlackAndWhiteKeepsItsColours)
@@ -244,7 +226,7 @@ TEST(PcxReader, RefusesWhatItCannotRead)
         {"no data", pcxFile(8, 1, 4, 1, 4, {0xC4}), "PCX file has no image data"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(refusal(c.bytes), QString::fromUtf8(c.reason)) << c.name;
+        EXPECT_EQ(RefusalOf(TPcxGraphic(), c.bytes), QString::fromUtf8(c.reason)) << c.name;
 }
 
 TEST(DcxReader, RefusesBadPageTables)

@@ -1,5 +1,7 @@
 #include "picture_compare.h"
 
+#include "platform/framework/exceptions.h"
+
 #include <random>
 
 void FillRandom(TDibGraphic& picture, int32_t width, int32_t height, TImageFormat format, uint32_t seed,
@@ -73,4 +75,14 @@ int64_t DifferentPixels(const TDibGraphic& picture, const QImage& reference)
         }
     }
     return differ;
+}
+
+QString RefusalOf(const TDibGraphic& prototype, const std::vector<uint8_t>& bytes)
+{
+    try {
+        LoadBytes(prototype, bytes);
+    } catch (const EInvalidGraphic& e) {
+        return e.Message();
+    }
+    return {};
 }

@@ -30,31 +30,13 @@ std::unique_ptr<TDibGraphic> readTga(const std::vector<uint8_t>& bytes)
     return LoadBytes(TTgaGraphic(), bytes);
 }
 
-QString refusal(const std::vector<uint8_t>& bytes)
-{
-    try {
-        readTga(bytes);
-    } catch (const EInvalidGraphic& e) {
-        return e.Message();
-    }
-    return {};
-}
-
 // ---- round trips ----------------------------------------------------------------------------
 
-struct RoundTrip {
-    const char* name;
-    TImageFormat format;
-    int32_t width;
-    int32_t height;
-    TImageFormat readBack;
-};
-
-class TgaRoundTrip : public testing::TestWithParam<RoundTrip> {};
+class TgaRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(TgaRoundTrip, WrittenPixelsReadBackUnchanged)
 {
-    const RoundTrip& c = GetParam();
+    const RoundTripCase& c = GetParam();
     TTgaGraphic picture;
     FillRandom(picture, c.width, c.height, c.format, 11);
     const std::unique_ptr<TDibGraphic> back = readTga(SaveBytes(picture));
@@ -63,13 +45,13 @@ TEST_P(TgaRoundTrip, WrittenPixelsReadBackUnchanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, TgaRoundTrip,
-                         testing::Values(RoundTrip{"BlackWhite", ifBlackWhite, 61, 9, ifColor256},
-                                         RoundTrip{"Gray16", ifGray16, 33, 5, ifColor256},
-                                         RoundTrip{"Color16", ifColor16, 17, 12, ifColor256},
-                                         RoundTrip{"Gray256", ifGray256, 301, 7, ifGray256},
-                                         RoundTrip{"Color256", ifColor256, 99, 8, ifColor256},
-                                         RoundTrip{"TrueColor", ifTrueColor, 131, 6, ifTrueColor},
-                                         RoundTrip{"TrueColorOnePixel", ifTrueColor, 1, 1, ifTrueColor}),
+                         testing::Values(RoundTripCase{"BlackWhite", ifBlackWhite, 61, 9, ifColor256},
+                                         RoundTripCase{"Gray16", ifGray16, 33, 5, ifColor256},
+                                         RoundTripCase{"Color16", ifColor16, 17, 12, ifColor256},
+                                         RoundTripCase{"Gray256", ifGray256, 301, 7, ifGray256},
+                                         RoundTripCase{"Color256", ifColor256, 99, 8, ifColor256},
+                                         RoundTripCase{"TrueColor", ifTrueColor, 131, 6, ifTrueColor},
+                                         RoundTripCase{"TrueColorOnePixel", ifTrueColor, 1, 1, ifTrueColor}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- reading hand-made files ----------------------------------------------------------------
@@ -157,7 +139,7 @@ TEST(TgaReader, RefusesWhatItCannotRead)
         {"no data", tgaFile(10, 2, 2, 24, 0, {0x83, 1}), "TGA file has no image data"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(refusal(c.bytes), QString::fromUtf8(c.reason)) << c.name;
+        EXPECT_EQ(RefusalOf(TTgaGraphic(), c.bytes), QString::fromUtf8(c.reason)) << c.name;
 }
 
 // ---- the corpus -----------------------------------------------------------------------------
