@@ -699,6 +699,13 @@ void TFormMain::SetPanelText(int panel, const QString& text)
 
 void TFormMain::ShowPictureSize()
 {
+    // A work image that still owes its copy of the picture will have the picture's size: no
+    // reason to make the copy just to read the size.
+    if (Image->PictureUpdatePending()) {
+        const TDibGraphic* picture = GetGraphic();
+        SetPanelText(2, QStringLiteral("Размер:%1 Х %2").arg(picture->GetHeight()).arg(picture->GetWidth()));
+        return;
+    }
     TPicture* picture = Image->Picture();
     SetPanelText(2, QStringLiteral("Размер:%1 Х %2").arg(picture->Height()).arg(picture->Width()));
 }
@@ -975,6 +982,9 @@ void TFormMain::CColorGrid1Change()
 
 void TFormMain::storeSnapshot(int slot)
 {
+    // A snapshot opens every change of the picture: a copy the work image still owes must be
+    // taken from the picture before the change.
+    Image->SettlePicture();
     // Slots hold the picture without the selection frame, so that undo never brings a frame
     // into the work image; the frames are noted and shown again on the picture by the restore.
     selection_->WithoutFrame([&] { UndoImages.store(slot, *GetGraphic()); });
@@ -991,6 +1001,20 @@ void TFormMain::restoreSnapshot(int slot)
     UndoImages.restoreInto(slot, *Image, *GetGraphic());
     selection_->PixelsRestored(snapshotFrames_.at(static_cast<size_t>(slot)));
     ImageScrollBox1->Redraw(true);
+}
+
+// Cut and Delete change the picture without a snapshot: a copy the work image still owes is
+// taken from the picture before they do.
+void TFormMain::Cut1Click()
+{
+    Image->SettlePicture();
+    selection_->Cut1Click();
+}
+
+void TFormMain::DeleteClick()
+{
+    Image->SettlePicture();
+    selection_->DeleteClick();
 }
 
 void TFormMain::dropSelection()

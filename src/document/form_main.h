@@ -287,9 +287,9 @@ public:
     void SelClick() { Toolbox.ChooseTool(dtEraser); }
     void RaspClick() { Toolbox.ChooseTool(dtPickBrushColor); }
     void Paste1Click() { Toolbox.ChooseTool(dtPaste); }
-    void Cut1Click() { selection_->Cut1Click(); }
+    void Cut1Click();
     void Copy1Click() { selection_->Copy1Click(); }
-    void DeleteClick() { selection_->DeleteClick(); }
+    void DeleteClick();
     void SelectAllClick() { selection_->SelectAllClick(); }
     // The selection frame, the selection tool and paste mode.
     Selection& SelectionTool() { return *selection_; }

@@ -132,12 +132,34 @@ void recreatePicture(TImage& workImage, TDibGraphic& picture)
     TBitmap* bitmap = workImage.Picture()->Bitmap();
     const gdi::DibSurface& surface = *bitmap->Surface();
     const int width = surface.width();
-    if (resizeInPlace(picture, width, surface.height()))
-        return;
     picture.NewImage(width, surface.height(), ifTrueColor, nullptr, 300, 300);
     const gdi::PackedRowFormat& format = gdi::packedRowFormat(24);
     for (int y = 0; y < surface.height(); ++y)
         format.store(reinterpret_cast<const uint32_t*>(surface.scanLine(y)), 0, width, picture.ScanLine(y));
+}
+
+// The work image takes its copy of the picture as it stands, at the picture's size.
+void copyPictureIntoWorkImage(CanvasSizeHost& host)
+{
+    TDibGraphic* picture = host.Picture();
+    TImage* workImage = host.WorkImage();
+    if (!picture || picture->GetEmpty() || !workImage)
+        return;
+    host.WithoutSelectionFrame(
+        [&] { resizeWorkImage(*workImage, *picture, picture->GetWidth(), picture->GetHeight()); });
+}
+
+void resizePicture(CanvasSizeHost& host, TImage& workImage, TDibGraphic& picture, int width, int height)
+{
+    if (resizeInPlace(picture, width, height)) {
+        // The picture now holds exactly what the work image would hand back to it. The work
+        // image's own copy waits until something reads it, so dragging a slider over a big
+        // picture does not copy the whole picture at every step.
+        workImage.DeferPictureUpdate([&host] { copyPictureIntoWorkImage(host); });
+        return;
+    }
+    resizeWorkImage(workImage, picture, width, height);
+    recreatePicture(workImage, picture);
 }
 
 void changeSize(CanvasSizeHost& host, TSlider& slider, Side side)
@@ -151,11 +173,10 @@ void changeSize(CanvasSizeHost& host, TSlider& slider, Side side)
     const int width = side == Side::Width ? position : picture->GetWidth();
     const int height = side == Side::Height ? position : picture->GetHeight();
     host.WithoutSelectionFrame([&] {
-        resizeWorkImage(*workImage, *picture, width, height);
+        resizePicture(host, *workImage, *picture, width, height);
         if (side == Side::Width)
             host.ShowPictureSize();
         host.SetModified();
-        recreatePicture(*workImage, *picture);
     });
     if (side == Side::Width) {
         host.Redraw(false);

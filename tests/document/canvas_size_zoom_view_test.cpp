@@ -115,6 +115,25 @@ TEST_F(CanvasSizeZoomViewTest, StepsBothWaysKeepTheTopLeftAndWhitenTheRest)
     }
 }
 
+// The work image's copy of a resized picture may be taken late, but always of the picture as
+// the step left it: Delete changes the picture afterwards and the work image must not see that.
+TEST_F(CanvasSizeZoomViewTest, WorkImageKeepsThePictureAsTheStepLeftItWhenDeleteFollows)
+{
+    TFormMain* form = stripedPicture(40, 30);
+    form->TrackBar1->SetPosition(38);
+    form->SelectionRect = Rect(2, 3, 20, 25);
+    form->DeleteClick();
+    ASSERT_EQ(form->GetGraphic()->GetPixelRGB(5, 5), 0xFFFFFFu); // deleted in the picture
+    const gdi::DibSurface* work = form->Image->Picture()->Bitmap()->Surface();
+    ASSERT_NE(work, nullptr);
+    ASSERT_EQ(work->width(), 38);
+    int differ = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 38; ++x)
+            differ += (work->rawPixel(x, y) & 0xFFFFFFu) != static_cast<uint32_t>(x * 7 + y * 0x10000);
+    EXPECT_EQ(differ, 0);
+}
+
 // A slider at 0 keeps one row or column rather than a picture without pixels.
 TEST_F(CanvasSizeZoomViewTest, SliderAtZeroLeavesOnePixel)
 {

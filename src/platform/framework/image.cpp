@@ -3,6 +3,8 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/exceptions.h"
 
+#include <utility>
+
 TImage::TImage()
 {
     picture_.OnChange = [this](TObject* sender) { PictureChanged(sender); };
@@ -13,8 +15,16 @@ TImage::~TImage()
     picture_.OnChange = nullptr;
 }
 
+void TImage::SettlePicture()
+{
+    // Taken out first: the work reads the picture through this image itself.
+    if (std::function<void()> update = std::exchange(pendingUpdate_, nullptr))
+        update();
+}
+
 TCanvas* TImage::Canvas()
 {
+    SettlePicture();
     if (!picture_.Graphic()) {
         auto bitmap = std::make_unique<TBitmap>();
         bitmap->SetSize(width_, height_);
@@ -96,6 +106,7 @@ TRect TImage::DestRect() const
 
 void TImage::Paint(TCanvas& canvas)
 {
+    SettlePicture();
     if (TGraphic* graphic = picture_.Graphic())
         canvas.StretchDraw(DestRect(), graphic);
 }

@@ -6,6 +6,8 @@
 #include "platform/framework/canvas.h"
 #include "platform/framework/picture.h"
 
+#include <functional>
+
 class TImage : public TPersistent {
 public:
     TImage();
@@ -15,8 +17,20 @@ public:
 
     QString ClassName() const override { return QStringLiteral("TImage"); }
 
-    TPicture* Picture() { return &picture_; }
-    void SetPicture(TPicture* value) { picture_.Assign(value); }
+    TPicture* Picture()
+    {
+        SettlePicture();
+        return &picture_;
+    }
+    void SetPicture(TPicture* value) { Picture()->Assign(value); }
+
+    // Work that brings the picture up to date, put off until the picture or its canvas is next
+    // asked for: a step repeated many times in a row (a slider dragged) then pays for the copy
+    // once. A later deferral replaces an earlier one, which it must make unnecessary.
+    void DeferPictureUpdate(std::function<void()> update) { pendingUpdate_ = std::move(update); }
+    bool PictureUpdatePending() const { return static_cast<bool>(pendingUpdate_); }
+    // Runs the deferred work now, if there is any.
+    void SettlePicture();
 
     // The canvas of the held bitmap. An empty holder first gets a bitmap of the image's own
     // size; a holder with another kind of graphic raises EInvalidOperation "Can only modify
@@ -56,6 +70,7 @@ private:
     void PictureChanged(TObject* sender);
 
     TPicture picture_;
+    std::function<void()> pendingUpdate_;
     int left_ = 0;
     int top_ = 0;
     int width_ = 105;
