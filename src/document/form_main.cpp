@@ -724,9 +724,9 @@ void TFormMain::setWorkImageSize(int width, int height)
     auto bitmap = std::make_unique<TBitmap>();
     try {
         bitmap->SetPixelFormat(pfDevice);
+        // Sizing fills the new area with the brush colour: that makes the page white.
         bitmap->Canvas()->Brush()->SetColor(clWhite);
         bitmap->SetSize(width, height);
-        bitmap->Canvas()->FillRect(Rect(0, 0, width, height));
         bitmap->Canvas()->MoveTo(0, 0);
     } catch (const std::bad_alloc&) {
         throw Exception(QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти")

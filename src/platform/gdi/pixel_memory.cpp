@@ -14,13 +14,14 @@ namespace gdi {
 namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
-// Below this a picture takes few page faults anyway, and the heap keeps small ones cheap.
-constexpr size_t kLeastMapped = 4 * kHugePage;
+// A first touch of a small page costs about as much as filling it, so from one huge page up
+// (the work image of a new window, a view's screen copy) a buffer is huge pages only.
+constexpr size_t kLeastMapped = kHugePage;
 
-size_t pageRounded(size_t bytes)
+// Whole huge pages: a tail of small pages would cost a fault for every one of them.
+size_t mappedLength(size_t bytes)
 {
-    static const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-    return (bytes + page - 1) / page * page;
+    return (bytes + kHugePage - 1) / kHugePage * kHugePage;
 }
 
 void preferHugePages(uint8_t* start, size_t length)
@@ -59,7 +60,7 @@ uint8_t* mapZeroed(size_t length)
 PixelMemory::PixelMemory(size_t bytes) : size_(bytes)
 {
     if (bytes >= kLeastMapped) {
-        mapped_ = pageRounded(bytes);
+        mapped_ = mappedLength(bytes);
         data_ = mapZeroed(mapped_);
     } else {
         data_ = static_cast<uint8_t*>(std::calloc(std::max<size_t>(bytes, 1), 1));
@@ -86,7 +87,7 @@ void PixelMemory::swap(PixelMemory& other) noexcept
 void PixelMemory::resize(size_t bytes)
 {
     if (mapped_ && bytes >= kLeastMapped) {
-        const size_t length = pageRounded(bytes);
+        const size_t length = mappedLength(bytes);
         if (length != mapped_) {
             void* moved = ::mremap(data_, mapped_, length, MREMAP_MAYMOVE);
             if (moved == MAP_FAILED)

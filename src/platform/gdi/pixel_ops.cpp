@@ -150,10 +150,19 @@ void solidSpan24(uint8_t* row, int x0, int x1, AndXor op)
     }
 }
 
+// Whole words at a time: the fourth byte goes through the mask unchanged, which the compiler
+// turns into vector code.
 void solidSpan32(uint8_t* row, int x0, int x1, AndXor op)
 {
-    for (int x = x0; x < x1; ++x)
-        Pixel<32>::put(row, x, (Pixel<32>::get(row, x) & op.a) ^ op.x);
+    const uint32_t keep = op.a | 0xFF000000u;
+    const uint32_t flip = op.x & 0x00FFFFFFu;
+    uint8_t* p = row + 4 * static_cast<size_t>(x0);
+    for (int x = x0; x < x1; ++x, p += 4) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        v = (v & keep) ^ flip;
+        std::memcpy(p, &v, 4);
+    }
 }
 
 template <int Bpp>
