@@ -10,11 +10,29 @@
 
 #include "editing/rubberband_mouse_handler.h"
 #include "imaging/transforms/antialias_transform.h"
+#include "platform/gdi/pixel_memory.h"
+
+#include <memory>
 
 namespace {
 
 // Qt cannot size a widget beyond this; the zoomed size itself is kept apart and is not limited.
 constexpr int kMaxWidgetExtent = QWIDGETSIZE_MAX;
+
+// The screen copy is rewritten whole whenever the view moves or the window opens: its memory
+// comes from the surfaces' allocator, where a big buffer costs a few page faults, not one per
+// small page.
+QImage newScreenImage(const QSize& size)
+{
+    const qsizetype stride = qsizetype{size.width()} * 4;
+    auto memory = std::make_unique<gdi::PixelMemory>(static_cast<size_t>(stride) * static_cast<size_t>(size.height()));
+    uchar* bits = memory->data();
+    QImage image(bits, size.width(), size.height(), stride, QImage::Format_RGB32,
+                 [](void* owner) { delete static_cast<gdi::PixelMemory*>(owner); }, memory.get());
+    if (!image.isNull())
+        memory.release();
+    return image;
+}
 
 TShiftState shiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
 {
@@ -418,7 +436,7 @@ void TImageScrollBox::RenderVisible()
         return;
     }
     if (screen_.size() != window.size())
-        screen_ = QImage(window.size(), QImage::Format_RGB32);
+        screen_ = newScreenImage(window.size());
     renderer_.render(displaySource(), displayedWidth_, displayedHeight_, window,
                      reinterpret_cast<uint32_t*>(screen_.bits()), screen_.bytesPerLine() / 4);
 }
