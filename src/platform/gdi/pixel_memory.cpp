@@ -14,9 +14,10 @@ namespace gdi {
 namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
-// A first touch of a small page costs about as much as filling it, so from one huge page up
-// (the work image of a new window, a view's screen copy) a buffer is huge pages only.
-constexpr size_t kLeastMapped = kHugePage;
+// A first touch of a small page costs about as much as filling it, so from half a huge page up
+// (the work image of a new window, a view's screen copy) a buffer is huge pages only; at worst
+// that doubles the memory of a picture of one or two megabytes.
+constexpr size_t kLeastMapped = kHugePage / 2;
 
 // Whole huge pages: a tail of small pages would cost a fault for every one of them.
 size_t mappedLength(size_t bytes)
