@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QTimer>
 
 #include <cmath>
 
@@ -80,6 +81,15 @@ int TLabeledSlider::VerticalLabelY(int v, int height, int max)
 {
     const auto product = static_cast<int32_t>(static_cast<uint32_t>(v) * static_cast<uint32_t>(height));
     return static_cast<int>(std::trunc((product / max + 9) * 0.946073793755913));
+}
+
+// The first build waits for the layout: a ruler shown inside a window that is still taking its
+// size would keep a label bitmap, and labels, of its provisional size.
+void TLabeledSlider::showEvent(QShowEvent* event)
+{
+    QSlider::showEvent(event);
+    if (!HandleAllocated())
+        QTimer::singleShot(0, this, [this] { HandleNeeded(); });
 }
 
 void TLabeledSlider::CreateParams()

@@ -57,6 +57,7 @@ public:
 
 protected:
     void CreateParams() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void rebuildLabels();

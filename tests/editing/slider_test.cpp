@@ -1,5 +1,7 @@
 #include "editing/labeled_slider.h"
 
+#include <QApplication>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -105,6 +107,23 @@ TEST(LabeledSlider, OverlayKeepsItsFirstBitmapSize)
     EXPECT_EQ(s->Overlay()->size(), QSize(900, 26));
     // Positions use the new width, but what lies past the first width is clipped away.
     EXPECT_EQ(s->Labels().back().position.x(), TLabeledSlider::HorizontalLabelX(100, 900, 100));
+}
+
+// Shown while its window still takes its size, a ruler builds its labels once the layout has
+// run, at the width it is given there.
+TEST(LabeledSlider, FirstBuildWaitsForTheLayout)
+{
+    QWidget window;
+    auto* s = new TLabeledSlider(&window);
+    s->setGeometry(0, 0, 300, 26);
+    window.show();
+    s->setGeometry(0, 0, 800, 26); // the layout settles within the same turn of events
+    EXPECT_FALSE(s->HandleAllocated());
+    QApplication::processEvents();
+    ASSERT_TRUE(s->HandleAllocated());
+    ASSERT_TRUE(s->Overlay()->HasBitmap());
+    EXPECT_EQ(s->Overlay()->Bitmap().size(), QSize(800, 26));
+    EXPECT_EQ(s->Labels().back().position.x(), TLabeledSlider::HorizontalLabelX(100, 800, 100));
 }
 
 TEST(LabeledSlider, DigitsAreDarkAndTheRestOfTheBitmapWhite)
