@@ -31,6 +31,8 @@ TEST(DibSurfaceResize, KeepsTheTopLeftPixels)
         // a mapping and the heap.
         {32, 2000, 1500, 1998, 1500}, {32, 2000, 1500, 2002, 1502}, {32, 1500, 1500, 1400, 1400},
         {32, 1400, 1400, 1500, 1500},
+        // Across the smallest mapped size (half a huge page): from a mapping to the heap and back.
+        {32, 600, 500, 400, 400}, {32, 400, 400, 600, 500},
     };
     for (const Case& c : cases) {
         gdi::DibSurface surface(c.width, c.height, c.bits);
