@@ -24,6 +24,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -78,18 +79,58 @@ TFormMain& window()
 using Command = std::function<void(PictureHost&)>;
 using Change = std::function<void(TDibGraphic&, TImage&)>;
 
+// The window's host with the time of each step the command asks of it added up, so that a
+// command's overhead shows where it goes.
+class TimedHost : public PictureHost {
+public:
+    explicit TimedHost(PictureHost& window) : window_(window) {}
+
+    TDibGraphic* Picture() override { return window_.Picture(); }
+    void SetModified() override { window_.SetModified(); }
+    TImage* WorkImage() override { return window_.WorkImage(); }
+    void SetStatusText(int panel, const QString& text) override { window_.SetStatusText(panel, text); }
+    void TakeSnapshot() override { timed(snapshot, [this] { window_.TakeSnapshot(); }); }
+    void UpdateWorkImage() override { timed(workImage, [this] { window_.UpdateWorkImage(); }); }
+    void Redraw() override { timed(redraw, [this] { window_.Redraw(); }); }
+    void ShowProgress(int percent) override { timed(progress, [&] { window_.ShowProgress(percent); }); }
+    void HideProgress() override { timed(progress, [this] { window_.HideProgress(); }); }
+
+    double snapshot = 0, workImage = 0, redraw = 0, progress = 0; // seconds
+
+private:
+    template <typename Step>
+    static void timed(double& total, Step step)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        step();
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+
+    PictureHost& window_;
+};
+
 void inWindow(benchmark::State& state, const Command& command)
 {
     TFormMain& form = window();
+    TimedHost host(form.Host());
+    double paint = 0;
     for (auto _ : state) {
         state.PauseTiming();
         form.GetGraphic()->Assign(const_cast<TDibGraphic*>(&photo()));
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        command(form.Host());
+        command(host);
         // The view renders at its next paint: that is part of the command's redraw.
+        const auto start = std::chrono::steady_clock::now();
         QCoreApplication::processEvents();
+        paint += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
+    // Milliseconds per run spent in each step around the change.
+    const auto perRun = [&](double seconds) { return benchmark::Counter(seconds * 1000 / state.iterations()); };
+    state.counters["snapshot"] = perRun(host.snapshot);
+    state.counters["work"] = perRun(host.workImage);
+    state.counters["progress"] = perRun(host.progress);
+    state.counters["redraw"] = perRun(host.redraw + paint);
 }
 
 void alone(benchmark::State& state, const Change& change)

@@ -3,6 +3,7 @@
 
 #include "document/form_main.h"
 #include "document/new_bmp_form.h"
+#include "document/status_progress.h"
 #include "imaging/dib_graphic.h"
 #include "modal_script.h"
 #include "picture_window_fixture.h"
@@ -124,13 +125,17 @@ TEST_F(FormMainEffectsTest, TextureIsChosenThroughTheOpenPictureDialog)
     EXPECT_FALSE(form->Undo1->isEnabled());
 }
 
-// On a big picture the status bar shows the work's progress while it runs, and hides it after.
+// On a big picture the status bar shows the work's progress while it runs (here every step,
+// however quick the work), and hides it after.
 TEST_F(FormMainEffectsTest, ABigPictureShowsProgressInTheStatusBar)
 {
+    const int least = StatusProgress::LeastDuration();
+    StatusProgress::SetLeastDuration(0);
     picture->NewImage(1200, 900, ifTrueColor, nullptr, 72, 72);
     ModalScript script;
     script.then(slideAndPress(20, QStringLiteral("Да")));
     form->TransColor->trigger();
+    StatusProgress::SetLeastDuration(least);
     const QProgressBar* indicator = form->StatusBar1->findChild<QProgressBar*>(QStringLiteral("Progress"));
     ASSERT_NE(indicator, nullptr);
     EXPECT_EQ(indicator->value(), 100);

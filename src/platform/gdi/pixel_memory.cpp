@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -56,13 +59,111 @@ uint8_t* mapZeroed(size_t length)
     return bytes;
 }
 
+struct Mapping {
+    uint8_t* data = nullptr;
+    size_t length = 0;
+};
+
+// Enough for the buffers one picture command gives up and takes again (the picture, its undo
+// slot, the work image, a temporary), without holding on to a closed window's whole history.
+constexpr size_t kMostKept = 4;
+// A few huge pages fault in quickly; keeping them would only push the big buffers out.
+constexpr size_t kLeastKept = 4 * kHugePage;
+constexpr size_t kMostKeptBytes = size_t{512} << 20;
+
+// Mappings given up and kept for the next buffers.
+class KeptMappings {
+public:
+    // The kept mapping closest above length, cut to length, or none.
+    Mapping take(size_t length)
+    {
+        std::unique_lock lock(mutex_);
+        auto best = kept_.end();
+        for (auto it = kept_.begin(); it != kept_.end(); ++it) {
+            if (!fits(it->length, length))
+                continue;
+            if (best == kept_.end() || it->length < best->length)
+                best = it;
+        }
+        if (best == kept_.end())
+            return {};
+        Mapping found = *best;
+        kept_.erase(best);
+        lock.unlock();
+        if (found.length > length) {
+            ::munmap(found.data + length, found.length - length);
+            found.length = length;
+        }
+        return found;
+    }
+
+    void give(uint8_t* data, size_t length)
+    {
+        if (length < kLeastKept) {
+            ::munmap(data, length);
+            return;
+        }
+        std::vector<Mapping> dropped;
+        {
+            std::lock_guard lock(mutex_);
+            keep({data, length}, dropped);
+        }
+        for (const Mapping& m : dropped)
+            ::munmap(m.data, m.length);
+    }
+
+    size_t bytes()
+    {
+        std::lock_guard lock(mutex_);
+        return keptBytes();
+    }
+
+private:
+    // A mapping serves requests of at least half its length, so that a big one is not cut up
+    // for a small one.
+    static bool fits(size_t have, size_t want) { return have >= want && have / 2 <= want; }
+
+    size_t keptBytes() const
+    {
+        size_t total = 0;
+        for (const Mapping& m : kept_)
+            total += m.length;
+        return total;
+    }
+
+    // The oldest go first when there are too many.
+    void keep(const Mapping& m, std::vector<Mapping>& dropped)
+    {
+        kept_.push_back(m);
+        while (kept_.size() > kMostKept || keptBytes() > kMostKeptBytes) {
+            dropped.push_back(kept_.front());
+            kept_.pop_front();
+        }
+    }
+
+    std::mutex mutex_;
+    std::deque<Mapping> kept_; // oldest first
+};
+
+// Never destroyed: surfaces in static storage give their memory back after any static object
+// would have gone.
+KeptMappings& keptMappings()
+{
+    static auto* kept = new KeptMappings;
+    return *kept;
+}
+
 } // namespace
 
 PixelMemory::PixelMemory(size_t bytes) : size_(bytes)
 {
     if (bytes >= kLeastMapped) {
         mapped_ = mappedLength(bytes);
-        data_ = mapZeroed(mapped_);
+        data_ = keptMappings().take(mapped_).data;
+        if (data_)
+            std::memset(data_, 0, bytes);
+        else
+            data_ = mapZeroed(mapped_);
     } else {
         data_ = static_cast<uint8_t*>(std::calloc(std::max<size_t>(bytes, 1), 1));
     }
@@ -73,9 +174,14 @@ PixelMemory::PixelMemory(size_t bytes) : size_(bytes)
 PixelMemory::~PixelMemory()
 {
     if (mapped_)
-        ::munmap(data_, mapped_);
+        keptMappings().give(data_, mapped_);
     else
         std::free(data_);
+}
+
+size_t PixelMemory::keptBytes()
+{
+    return keptMappings().bytes();
 }
 
 void PixelMemory::swap(PixelMemory& other) noexcept

@@ -2,6 +2,10 @@
 // The bytes under a surface. Big buffers are mappings of their own: the whole mapping is marked
 // for huge pages and a new size remaps its pages, so a size step of a few pixels on a big
 // picture neither copies it nor touches its pages again. Small ones come from the C heap.
+//
+// A big buffer given up is kept for the next big one rather than handed back to the system:
+// fresh pages cost a fault each, and many times more where the system has meanwhile passed its
+// free pages on to a hypervisor, which it does with pages left free for a second or two.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +27,9 @@ public:
 
     uint8_t* data() const { return data_; }
     size_t size() const { return size_; }
+
+    // Bytes of the big buffers kept for reuse; for tests.
+    static size_t keptBytes();
 
 private:
     void swap(PixelMemory& other) noexcept;
