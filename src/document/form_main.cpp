@@ -699,15 +699,8 @@ void TFormMain::SetPanelText(int panel, const QString& text)
 
 void TFormMain::ShowPictureSize()
 {
-    // A work image that still owes its copy of the picture will have the picture's size: no
-    // reason to make the copy just to read the size.
-    if (Image->PictureUpdatePending()) {
-        const TDibGraphic* picture = GetGraphic();
-        SetPanelText(2, QStringLiteral("Размер:%1 Х %2").arg(picture->GetHeight()).arg(picture->GetWidth()));
-        return;
-    }
-    TPicture* picture = Image->Picture();
-    SetPanelText(2, QStringLiteral("Размер:%1 Х %2").arg(picture->Height()).arg(picture->Width()));
+    // Read without taking a copy of the picture the work image may still owe.
+    SetPanelText(2, QStringLiteral("Размер:%1 Х %2").arg(Image->PictureHeight()).arg(Image->PictureWidth()));
 }
 
 void TFormMain::setWorkImageSize(int width, int height)
@@ -982,9 +975,6 @@ void TFormMain::CColorGrid1Change()
 
 void TFormMain::storeSnapshot(int slot)
 {
-    // A snapshot opens every change of the picture: a copy the work image still owes must be
-    // taken from the picture before the change.
-    Image->SettlePicture();
     // Slots hold the picture without the selection frame, so that undo never brings a frame
     // into the work image; the frames are noted and shown again on the picture by the restore.
     selection_->WithoutFrame([&] { UndoImages.store(slot, *GetGraphic()); });
@@ -1003,8 +993,8 @@ void TFormMain::restoreSnapshot(int slot)
     ImageScrollBox1->Redraw(true);
 }
 
-// Cut and Delete change the picture without a snapshot: a copy the work image still owes is
-// taken from the picture before they do.
+// Every other change of the picture ends by bringing the work image up to date; Cut and Delete
+// do not, so a copy the work image still owes is taken from the picture before they change it.
 void TFormMain::Cut1Click()
 {
     Image->SettlePicture();

@@ -2,6 +2,7 @@
 
 #include "document/form_main.h"
 #include "editing/image_scroll_box.h"
+#include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/image.h"
 
@@ -29,8 +30,27 @@ TImage* WindowFigureHost::WorkImage()
     return w_.Image.get();
 }
 
-// Files, exports and prints are written from the work image: it never receives the frame.
+// Files, exports and prints are written from the work image: it never receives the frame. The
+// copy is drawn when something next reads the work image (a save, a print, an undo), so that
+// strokes and effects in a row do not each pay for a copy of a big picture. That is the same
+// copy: every change of the picture ends here, except Cut and Delete, which take the copy owed
+// before they change anything.
 void WindowFigureHost::UpdateWorkImage()
+{
+    TImage& workImage = *w_.Image;
+    // A copy already owed takes the picture as it will then stand.
+    if (workImage.PictureUpdatePending())
+        return;
+    // Any other graphic than a bitmap refuses the drawing, and that is reported now.
+    if (!dynamic_cast<TBitmap*>(workImage.Picture()->Graphic())) {
+        drawPictureOnWorkImage();
+        return;
+    }
+    workImage.DeferPictureUpdate([this] { drawPictureOnWorkImage(); }, workImage.PictureWidth(),
+                                 workImage.PictureHeight());
+}
+
+void WindowFigureHost::drawPictureOnWorkImage()
 {
     w_.SelectionTool().WithoutFrame([this] { w_.Image->Canvas()->Draw(0, 0, w_.GetGraphic()); });
 }

@@ -46,6 +46,8 @@ public:
     void ChooseSelectTool() override;
 
 private:
+    void drawPictureOnWorkImage();
+
     TFormMain& w_;
     StatusProgress progress_;
 };

@@ -155,7 +155,7 @@ void resizePicture(CanvasSizeHost& host, TImage& workImage, TDibGraphic& picture
         // The picture now holds exactly what the work image would hand back to it. The work
         // image's own copy waits until something reads it, so dragging a slider over a big
         // picture does not copy the whole picture at every step.
-        workImage.DeferPictureUpdate([&host] { copyPictureIntoWorkImage(host); });
+        workImage.DeferPictureUpdate([&host] { copyPictureIntoWorkImage(host); }, width, height);
         return;
     }
     resizeWorkImage(workImage, picture, width, height);

@@ -8,12 +8,15 @@
 #include "editing/image_scroll_box.h"
 #include "editing/slider.h"
 #include "imaging/dib_graphic.h"
+#include "imaging/formats/png_graphic.h"
 #include "modal_script.h"
 #include "picture_window_fixture.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
+#include "platform/framework/exceptions.h"
 #include "platform/framework/image.h"
 #include "platform/gdi/device_context.h"
+#include "platform/gdi/dib_surface.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -65,6 +68,28 @@ protected:
                                                 gdi::SRCCOPY);
     }
 };
+
+// Changes in a row ask for the work image's copy each; the copy is taken when the work image is
+// read, and shows the picture as the last change left it. A work image holding another kind of
+// graphic than a bitmap refuses at once, where the change asks, not later at a save.
+TEST_F(FormMainTest, WorkImageTakesTheLastChangeWhenReadAndRefusesANonBitmapAtOnce)
+{
+    TFormMain* form = newPicture(40, 30);
+    TDibGraphic* picture = form->GetGraphic();
+    picture->SetPixelRGB(5, 5, 0xFF0000u);
+    form->Host().UpdateWorkImage();
+    picture->SetPixelRGB(6, 5, 0x00FF00u);
+    form->Host().UpdateWorkImage();
+    const gdi::DibSurface* work = form->Image->Picture()->Bitmap()->Surface();
+    ASSERT_NE(work, nullptr);
+    EXPECT_EQ(work->rawPixel(5, 5) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(work->rawPixel(6, 5) & 0xFFFFFFu, 0x00FF00u);
+
+    auto png = std::make_unique<TPngGraphic>();
+    png->NewImage(40, 30, ifTrueColor, nullptr, 96, 96);
+    form->Image->Picture()->SetGraphic(std::move(png));
+    EXPECT_THROW(form->Host().UpdateWorkImage(), EInvalidOperation);
+}
 
 TEST_F(FormMainTest, ANewWindowStartsAsTheFormSaysAndIsFormMain)
 {

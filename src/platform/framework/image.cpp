@@ -15,6 +15,13 @@ TImage::~TImage()
     picture_.OnChange = nullptr;
 }
 
+void TImage::DeferPictureUpdate(std::function<void()> update, int width, int height)
+{
+    pendingUpdate_ = std::move(update);
+    pendingWidth_ = width;
+    pendingHeight_ = height;
+}
+
 void TImage::SettlePicture()
 {
     // Taken out first: the work reads the picture through this image itself.

@@ -25,12 +25,16 @@ public:
     void SetPicture(TPicture* value) { Picture()->Assign(value); }
 
     // Work that brings the picture up to date, put off until the picture or its canvas is next
-    // asked for: a step repeated many times in a row (a slider dragged) then pays for the copy
-    // once. A later deferral replaces an earlier one, which it must make unnecessary.
-    void DeferPictureUpdate(std::function<void()> update) { pendingUpdate_ = std::move(update); }
+    // asked for: work repeated many times in a row (a slider dragged, effects applied one after
+    // another) then runs once. width and height are the picture's size once it has run. A later
+    // deferral replaces an earlier one, which it must make unnecessary.
+    void DeferPictureUpdate(std::function<void()> update, int width, int height);
     bool PictureUpdatePending() const { return static_cast<bool>(pendingUpdate_); }
     // Runs the deferred work now, if there is any.
     void SettlePicture();
+    // The picture's size, also while work on it is deferred (which this does not run).
+    int PictureWidth() const { return pendingUpdate_ ? pendingWidth_ : picture_.Width(); }
+    int PictureHeight() const { return pendingUpdate_ ? pendingHeight_ : picture_.Height(); }
 
     // The canvas of the held bitmap. An empty holder first gets a bitmap of the image's own
     // size; a holder with another kind of graphic raises EInvalidOperation "Can only modify
@@ -71,6 +75,8 @@ private:
 
     TPicture picture_;
     std::function<void()> pendingUpdate_;
+    int pendingWidth_ = 0;
+    int pendingHeight_ = 0;
     int left_ = 0;
     int top_ = 0;
     int width_ = 105;
