@@ -41,6 +41,7 @@ struct TiffLayout {
     uint16_t planar = PLANARCONFIG_CONTIG;
     uint16_t sampleFormat = SAMPLEFORMAT_UINT;
     uint16_t orientation = ORIENTATION_TOPLEFT;
+    uint16_t inkSet = INKSET_CMYK;
     TiffRows::Alpha alpha = TiffRows::Alpha::None;
     bool tiled = false;
 };
@@ -63,6 +64,7 @@ TiffLayout readLayout(TIFF* tif)
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &layout.planar);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &layout.sampleFormat);
     TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &layout.orientation);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &layout.inkSet);
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &layout.photometric))
         layout.photometric = layout.samplesPerPixel >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
     uint16_t extraCount = 0;
@@ -121,6 +123,10 @@ std::optional<RowPlan> planDirectRows(const TiffLayout& l)
             return std::nullopt;
         }
     }
+    // libtiff's RGBA interface takes only 8-bit inks.
+    if (l.photometric == PHOTOMETRIC_SEPARATED && l.inkSet == INKSET_CMYK && l.samplesPerPixel >= 4
+        && (bits == 8 || bits == 16))
+        return RowPlan{ifTrueColor, cmykConverter(bits), false};
     if (l.photometric == PHOTOMETRIC_RGB && l.samplesPerPixel >= 3 && (bits == 8 || bits == 16)) {
         const Alpha alpha = l.samplesPerPixel >= 4 ? l.alpha : Alpha::None;
         return RowPlan{ifTrueColor, rgbConverter(bits, alpha), false};

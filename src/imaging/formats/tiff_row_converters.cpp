@@ -60,6 +60,21 @@ void rgbRow(const uint8_t* samples, uint8_t* row, const Context& context)
     }
 }
 
+// Ink amounts to light: each colour is what its own ink and the black ink leave of white.
+template <typename Sample>
+void cmykRow(const uint8_t* samples, uint8_t* row, const Context& context)
+{
+    const uint32_t step = context.samplesPerPixel;
+    for (uint32_t x = 0; x < context.width; ++x) {
+        const size_t at = size_t{x} * step;
+        const uint32_t light = 255 - top8<Sample>(samples, at + 3);
+        uint8_t* out = row + size_t{x} * 3;
+        out[0] = static_cast<uint8_t>(light * (255 - top8<Sample>(samples, at + 2)) / 255);
+        out[1] = static_cast<uint8_t>(light * (255 - top8<Sample>(samples, at + 1)) / 255);
+        out[2] = static_cast<uint8_t>(light * (255 - top8<Sample>(samples, at)) / 255);
+    }
+}
+
 // Values of Bits bits (leftmost in the high bits) mapped through map into 4-bit values.
 template <int Bits>
 void widenTo4(const uint8_t* samples, uint8_t* row, uint32_t width, const uint8_t* map)
@@ -146,6 +161,11 @@ Converter greyConverter(int bitsPerSample, Alpha alpha)
 Converter rgbConverter(int bitsPerSample, Alpha alpha)
 {
     return bitsPerSample == 16 ? rgbFor<uint16_t>(alpha) : rgbFor<uint8_t>(alpha);
+}
+
+Converter cmykConverter(int bitsPerSample)
+{
+    return bitsPerSample == 16 ? &cmykRow<uint16_t> : &cmykRow<uint8_t>;
 }
 
 void rgbaRasterRow(const uint32_t* raster, uint8_t* row, uint32_t width)

@@ -34,6 +34,9 @@ Converter greyConverter(int bitsPerSample, Alpha alpha);
 // 8 or 16-bit red, green, blue (alpha composited over white) to blue, green, red bytes.
 Converter rgbConverter(int bitsPerSample, Alpha alpha);
 
+// 8 or 16-bit cyan, magenta, yellow, black (further samples ignored) to blue, green, red bytes.
+Converter cmykConverter(int bitsPerSample);
+
 // A libtiff RGBA raster row (premultiplied when the image had alpha) to blue, green, red bytes
 // over white.
 void rgbaRasterRow(const uint32_t* raster, uint8_t* row, uint32_t width);

@@ -173,6 +173,16 @@ std::vector<LayoutCase> layoutCases()
                                     k * (255 - level(x, y, 2)) / 255);
                      },
                      1});
+    cases.push_back({"Cmyk16",
+                     file(16, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_NONE,
+                          [](uint32_t x, uint32_t y, uint32_t s) { return level(x, y, s) << 8 | 0xFF; }),
+                     ifTrueColor,
+                     [](uint32_t x, uint32_t y) {
+                         const uint32_t k = 255 - level(x, y, 3);
+                         return rgb(k * (255 - level(x, y, 0)) / 255, k * (255 - level(x, y, 1)) / 255,
+                                    k * (255 - level(x, y, 2)) / 255);
+                     },
+                     1});
     cases.push_back({"Cmyk8TiledInBands", tiled([] {
                          TiffFixture f = file(8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_LZW, level);
                          f.width = 37;
