@@ -3,6 +3,7 @@
 
 #include "document/file_codecs.h"
 #include "document/file_commands.h"
+#include "editing/slider.h"
 #include "imaging/formats/picture_formats.h"
 #include "picture_window_fixture.h"
 #include "platform/forms/jpg_par.h"
@@ -213,6 +214,26 @@ TEST_F(FileCommandsTest, SaveWritesByTheNameAndTheFlags)
         EXPECT_FALSE(window->Modified);
         EXPECT_EQ(window->windowTitle(), QStringLiteral("Без имени"));
     }
+}
+
+// The size sliders and the effects leave the work image's copy of the picture for later; Save
+// takes it then, so the file holds the picture as the user sees it.
+TEST_F(FileCommandsTest, SaveAfterSizeStepsAndAnEffectWritesThePictureAsShown)
+{
+    TFormMain* window = newPicture(30, 20);
+    window->TrackBar1->SetPosition(25);
+    window->TrackBar2->SetPosition(12);
+    window->GetGraphic()->SetPixelRGB(3, 4, 0x102030u);
+    window->Obratyt1Click(); // invert
+    window->FileName = dir.filePath(QStringLiteral("sized.bmp"));
+    window->Save1->trigger();
+
+    TBitmap saved;
+    saved.LoadFromFile(window->FileName);
+    ASSERT_EQ(saved.Width(), 25);
+    ASSERT_EQ(saved.Height(), 12);
+    EXPECT_EQ(static_cast<uint32_t>(saved.Canvas()->Pixels(3, 4)), static_cast<uint32_t>(gdi::RGB(0xEF, 0xDF, 0xCF)));
+    EXPECT_EQ(static_cast<uint32_t>(saved.Canvas()->Pixels(24, 11)), 0u); // white inverted
 }
 
 TEST_F(FileCommandsTest, SaveAsWritesByTheEntryAndKeepsTheCaption)
