@@ -39,6 +39,13 @@ uint32_t level(uint32_t x, uint32_t y, uint32_t s)
     return (x * 37 + y * 11 + s * 71) & 0xFF;
 }
 
+// What the inks of level() leave of white.
+uint32_t cmykOverWhite(uint32_t x, uint32_t y)
+{
+    const uint32_t k = 255 - level(x, y, 3);
+    return rgb(k * (255 - level(x, y, 0)) / 255, k * (255 - level(x, y, 1)) / 255, k * (255 - level(x, y, 2)) / 255);
+}
+
 TiffFixture file(uint16_t bits, uint16_t samples, uint16_t photometric, uint16_t compression,
                  std::function<uint32_t(uint32_t, uint32_t, uint32_t)> sample)
 {
@@ -167,21 +174,13 @@ std::vector<LayoutCase> layoutCases()
                          return rgb(level(x, fy, 0), level(x, fy, 1), level(x, fy, 2));
                      }});
     cases.push_back({"Cmyk8", file(8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_NONE, level), ifTrueColor,
-                     [](uint32_t x, uint32_t y) {
-                         const uint32_t k = 255 - level(x, y, 3);
-                         return rgb(k * (255 - level(x, y, 0)) / 255, k * (255 - level(x, y, 1)) / 255,
-                                    k * (255 - level(x, y, 2)) / 255);
-                     },
+                     cmykOverWhite,
                      1});
     cases.push_back({"Cmyk16",
                      file(16, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_NONE,
                           [](uint32_t x, uint32_t y, uint32_t s) { return level(x, y, s) << 8 | 0xFF; }),
                      ifTrueColor,
-                     [](uint32_t x, uint32_t y) {
-                         const uint32_t k = 255 - level(x, y, 3);
-                         return rgb(k * (255 - level(x, y, 0)) / 255, k * (255 - level(x, y, 1)) / 255,
-                                    k * (255 - level(x, y, 2)) / 255);
-                     },
+                     cmykOverWhite,
                      1});
     cases.push_back({"Cmyk8TiledInBands", tiled([] {
                          TiffFixture f = file(8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_LZW, level);
@@ -190,11 +189,7 @@ std::vector<LayoutCase> layoutCases()
                          return f;
                      }()),
                      ifTrueColor,
-                     [](uint32_t x, uint32_t y) {
-                         const uint32_t k = 255 - level(x, y, 3);
-                         return rgb(k * (255 - level(x, y, 0)) / 255, k * (255 - level(x, y, 1)) / 255,
-                                    k * (255 - level(x, y, 2)) / 255);
-                     },
+                     cmykOverWhite,
                      1});
     cases.push_back({"YCbCrJpeg", [] {
                          TiffFixture f = file(8, 3, PHOTOMETRIC_YCBCR, COMPRESSION_JPEG,
