@@ -48,9 +48,9 @@ void TFrameForm::Hist1Click()
     file_commands::OpenByName(ClientArea, HistoryName, file_commands::ViewFormat::AsRead);
 }
 
-void TFrameForm::OpenFilesByName(const QStringList& fileNames)
+void TFrameForm::OpenFilesByName(const QStringList& fileNames, PictureReadAhead* readAhead)
 {
     for (const QString& fileName : fileNames)
         file_commands::OpenByName(ClientArea, QDir::current().absoluteFilePath(fileName),
-                                  file_commands::ViewFormat::TrueColor);
+                                  file_commands::ViewFormat::TrueColor, readAhead);
 }

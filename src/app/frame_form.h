@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class PictureReadAhead;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -85,7 +86,8 @@ public:
 
     // Opens each file in a new picture window, in order, as dropped files are; the first that
     // cannot be read stops the rest with its error.
-    void OpenFilesByName(const QStringList& fileNames);
+    // The first file's read may have begun already (readAhead): it is taken, not repeated.
+    void OpenFilesByName(const QStringList& fileNames, PictureReadAhead* readAhead = nullptr);
 
     void Exit1Click();
     void Help1Click();

@@ -5,16 +5,21 @@
 #include "app/frame_form.h"
 #include "app/startup.h"
 #include "document/form_main.h"
+#include "document/picture_read_ahead.h"
 #include "editing/image_scroll_box.h"
+#include "imaging/formats/picture_formats.h"
 #include "platform/forms/error_display.h"
 #include "platform/forms/jpg_par.h"
 #include "platform/forms/modal.h"
 #include "platform/forms/application.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -61,6 +66,12 @@ int main(int argc, char** argv)
         if (!argument.startsWith(u'-'))
             fileNames.append(argument);
     }
+    // The first picture is read while the application and its windows are built.
+    std::optional<PictureReadAhead> readAhead;
+    if (!fileNames.isEmpty()) {
+        RegisterPictureFormats();
+        readAhead.emplace(QDir::current().absoluteFilePath(fileNames.first()));
+    }
     int qtArgc = argc > 0 ? 1 : 0;
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
     forms::Application application(qtArgc, qtArgv);
@@ -72,7 +83,7 @@ int main(int argc, char** argv)
                      Qt::QueuedConnection);
 
     forms.showFrame();
-    forms::command([&fileNames] { FrameForm->OpenFilesByName(fileNames); })();
+    forms::command([&] { FrameForm->OpenFilesByName(fileNames, readAhead ? &*readAhead : nullptr); })();
 
     QuitWhenPainted quitWhenPainted;
     if (qEnvironmentVariableIsSet("PICTAVO_QUIT_WHEN_SHOWN")) {

@@ -1,5 +1,7 @@
 #include "document/file_commands.h"
 
+#include "document/picture_read_ahead.h"
+
 #include "document/file_codecs.h"
 #include "document/form_main.h"
 #include "editing/image_scroll_box.h"
@@ -114,11 +116,14 @@ TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterI
     return window;
 }
 
-TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat format)
+TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat format, PictureReadAhead* readAhead)
 {
     TFormMain* window = TFormMain::Create(frameArea);
     window->setWindowTitle(fileName);
-    window->Image->Picture()->LoadFromFile(fileName);
+    if (std::unique_ptr<TGraphic> read = readAhead ? readAhead->Take(fileName) : nullptr)
+        window->Image->Picture()->SetGraphic(std::move(read));
+    else
+        window->Image->Picture()->LoadFromFile(fileName);
     window->ShowPictureSize();
     if (format == ViewFormat::TrueColor)
         showAsTrueColor(*window);

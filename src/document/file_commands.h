@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class PictureReadAhead;
 class QMdiArea;
 class TFormMain;
 
@@ -28,7 +29,9 @@ TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterI
 // caption shows the path but the window keeps no name, so Save asks for one. The recent item
 // shows the picture in its own pixel format, a dropped file always in 24 bits.
 enum class ViewFormat { AsRead, TrueColor };
-TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat format);
+// A read begun earlier for the same file (readAhead) is taken instead of reading it again.
+TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat format,
+                      PictureReadAhead* readAhead = nullptr);
 
 // "&Открыть..." of a picture window: asks with its dialog, then opens; null when cancelled.
 TFormMain* OpenFromWindow(TFormMain& window);

@@ -3,12 +3,14 @@
 
 #include "document/file_codecs.h"
 #include "document/file_commands.h"
+#include "document/picture_read_ahead.h"
 #include "editing/slider.h"
 #include "imaging/formats/picture_formats.h"
 #include "picture_window_fixture.h"
 #include "platform/forms/jpg_par.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
+#include "platform/framework/exceptions.h"
 #include "platform/framework/image.h"
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
@@ -188,6 +190,25 @@ TEST_F(FileCommandsTest, AFailedOpenLeavesAnUntitledEmptyWindowWithoutAName)
         EXPECT_EQ(script.shown()[0].title, QStringLiteral("Сохранить рисунок как..."));
         EXPECT_EQ(readAll(c.path), before);
     }
+}
+
+// A file named on the command line is read ahead while the windows are built; the window that
+// opens it takes that read once, with the picture or the error a read of its own would give.
+TEST_F(FileCommandsTest, OpenByNameTakesAReadBegunEarlier)
+{
+    const QString bmp = makeBmp(QStringLiteral("ahead.bmp"), 23, 9);
+    PictureReadAhead ahead(bmp);
+    EXPECT_EQ(ahead.Take(dir.filePath(QStringLiteral("other.bmp"))), nullptr);
+    TFormMain* window = file_commands::OpenByName(&area, bmp, file_commands::ViewFormat::TrueColor, &ahead);
+    EXPECT_EQ(window->GetGraphic()->GetWidth(), 23);
+    EXPECT_EQ(window->GetGraphic()->GetHeight(), 9);
+    EXPECT_EQ(ahead.Take(bmp), nullptr) << "taken once";
+
+    const QString unknown = dir.filePath(QStringLiteral("picture.xyz"));
+    QFile::copy(bmp, unknown);
+    PictureReadAhead failing(unknown);
+    EXPECT_THROW(file_commands::OpenByName(&area, unknown, file_commands::ViewFormat::TrueColor, &failing),
+                 EInvalidGraphic);
 }
 
 TEST_F(FileCommandsTest, SaveWritesByTheNameAndTheFlags)

@@ -176,7 +176,7 @@ int TPicture::Height() const
     return graphic_ ? graphic_->Height() : 0;
 }
 
-void TPicture::LoadFromFile(const QString& fileName)
+std::unique_ptr<TGraphic> TPicture::ReadFile(const QString& fileName)
 {
     const QString extension = QFileInfo(fileName).suffix();
     const TGraphicClass graphicClass = FindFileFormat(extension);
@@ -184,7 +184,12 @@ void TPicture::LoadFromFile(const QString& fileName)
         throw EInvalidGraphic(FrameworkMessages::unknownExtension(extension));
     std::unique_ptr<TGraphic> graphic = graphicClass();
     graphic->LoadFromFile(fileName);
-    adopt(std::move(graphic));
+    return graphic;
+}
+
+void TPicture::LoadFromFile(const QString& fileName)
+{
+    adopt(ReadFile(fileName));
 }
 
 void TPicture::SaveToFile(const QString& fileName)

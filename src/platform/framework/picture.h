@@ -41,6 +41,9 @@ public:
     // unknown one raises EInvalidGraphic "Unknown picture file extension (.%s)". When the
     // graphic fails to read the file, the holder keeps what it held.
     void LoadFromFile(const QString& fileName);
+    // The graphic LoadFromFile would hold: the class registered for the file's extension, read
+    // from the file. Safe on any thread once the classes are registered.
+    static std::unique_ptr<TGraphic> ReadFile(const QString& fileName);
     // The held graphic writes itself in its own format, whatever the file's name says.
     void SaveToFile(const QString& fileName);
     void LoadFromClipboardFormat(unsigned short format, const HBITMAP& data, const HPALETTE& palette);
