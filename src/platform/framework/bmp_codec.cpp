@@ -1,6 +1,7 @@
 #include "platform/framework/bmp_codec.h"
 
 #include "platform/framework/exceptions.h"
+#include "platform/framework/little_endian.h"
 #include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
 #include "platform/gdi/packed_rows.h"
@@ -39,13 +40,12 @@ public:
     uint16_t u16(size_t at) const
     {
         need(at, 2);
-        return static_cast<uint16_t>(bytes_[at] | (bytes_[at + 1] << 8));
+        return little_endian::u16(bytes_, at);
     }
     uint32_t u32(size_t at) const
     {
         need(at, 4);
-        return uint32_t{bytes_[at]} | (uint32_t{bytes_[at + 1]} << 8) | (uint32_t{bytes_[at + 2]} << 16)
-            | (uint32_t{bytes_[at + 3]} << 24);
+        return little_endian::u32(bytes_, at);
     }
     int32_t i32(size_t at) const { return static_cast<int32_t>(u32(at)); }
 
@@ -530,17 +530,8 @@ void readPixels(const Header& h, TStream& stream, uint64_t available, const Rows
     }
 }
 
-void putU16(std::vector<uint8_t>& out, size_t at, uint16_t v)
-{
-    out[at] = static_cast<uint8_t>(v);
-    out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void putU32(std::vector<uint8_t>& out, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using little_endian::putU16;
+using little_endian::putU32;
 
 size_t imageBytesOf(const BmpImage& image)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/framework/bmp_codec.h"
 #include "platform/framework/exceptions.h"
+#include "platform/framework/little_endian.h"
 #include "platform/framework/png_codec.h"
 #include "platform/gdi/packed_rows.h"
 
@@ -28,17 +29,8 @@ constexpr uint32_t kCompressionBitFields = 3;
     throw EInvalidGraphic(FrameworkMessages::invalidIcon());
 }
 
-// Little-endian fields; the caller has checked the span is long enough.
-uint16_t u16(std::span<const uint8_t> bytes, size_t at)
-{
-    return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
-
-uint32_t u32(std::span<const uint8_t> bytes, size_t at)
-{
-    return uint32_t{bytes[at]} | (uint32_t{bytes[at + 1]} << 8) | (uint32_t{bytes[at + 2]} << 16)
-        | (uint32_t{bytes[at + 3]} << 24);
-}
+using little_endian::u16;
+using little_endian::u32;
 
 uint32_t bigEndian32(std::span<const uint8_t> bytes, size_t at)
 {
@@ -46,17 +38,8 @@ uint32_t bigEndian32(std::span<const uint8_t> bytes, size_t at)
         | uint32_t{bytes[at + 3]};
 }
 
-void putU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value)
-{
-    bytes[at] = static_cast<uint8_t>(value);
-    bytes[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void putU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    for (size_t i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
+using little_endian::putU16;
+using little_endian::putU32;
 
 // One directory entry with the size its own header gives (the directory's sizes are often
 // wrong, and cannot say more than 256).
