@@ -4,6 +4,7 @@
 
 #include "document/file_codecs.h"
 #include "document/form_main.h"
+#include "document/true_color_view.h"
 #include "editing/image_scroll_box.h"
 #include "imaging/dib_graphic.h"
 #include "platform/forms/jpg_par.h"
@@ -55,14 +56,13 @@ void writeAs(const TGraphic& format, TBitmap& bitmap, const QString& fileName)
     writer->SaveToFile(fileName);
 }
 
-// The view shows the work image drawn onto a new 24-bit picture of its size.
-void showAsTrueColor(TFormMain& window)
+// The view shows the work image drawn onto a new 24-bit picture of its size, unless that picture
+// was made already (by the thread that read the file).
+void showAsTrueColor(TFormMain& window, std::unique_ptr<TDibGraphic> made)
 {
-    TPicture& source = *window.Image->Picture();
-    TDibGraphic& view = *window.GetGraphic();
-    view.NewImage(source.Width(), source.Height(), ifTrueColor, nullptr, 300, 300);
-    if (TGraphic* graphic = source.Graphic())
-        view.Canvas()->Draw(0, 0, graphic);
+    if (!made)
+        made = MakeTrueColorView(window.Image->Picture()->Graphic());
+    window.GetGraphic()->SwapImage(*made);
     window.ImageScrollBox1->Redraw(true);
 }
 
@@ -120,13 +120,14 @@ TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat f
 {
     TFormMain* window = TFormMain::Create(frameArea);
     window->setWindowTitle(fileName);
-    if (std::unique_ptr<TGraphic> read = readAhead ? readAhead->Take(fileName) : nullptr)
-        window->Image->Picture()->SetGraphic(std::move(read));
+    PictureReadAhead::Read read = readAhead ? readAhead->Take(fileName) : PictureReadAhead::Read{};
+    if (read.graphic)
+        window->Image->Picture()->SetGraphic(std::move(read.graphic));
     else
         window->Image->Picture()->LoadFromFile(fileName);
     window->ShowPictureSize();
     if (format == ViewFormat::TrueColor)
-        showAsTrueColor(*window);
+        showAsTrueColor(*window, std::move(read.trueColorView));
     else
         window->ImageScrollBox1->SetGraphic(window->Image->Picture());
     return window;

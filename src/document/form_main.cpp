@@ -24,6 +24,7 @@
 #include "platform/framework/image.h"
 #include "platform/framework/size_policy.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -59,10 +60,16 @@ TCanvas* canvasOf(TDibGraphic* picture)
     return picture->GetEmpty() ? nullptr : picture->Canvas();
 }
 
+// The glyph's PNG read with its format named, so no reader is probed for it; the doubled one
+// beside it only where a screen is doubled. A window shows dozens of glyphs, and it is first
+// shown while the program starts.
 QIcon glyph(const char* name)
 {
-    // QIcon picks name@2x.png beside name.png on a doubled screen.
-    return QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(name)));
+    const QString path = QStringLiteral(":/glyphs/%1").arg(QLatin1String(name));
+    QIcon icon(QPixmap(path + QStringLiteral(".png"), "PNG"));
+    if (qApp->devicePixelRatio() > 1.0)
+        icon.addPixmap(QPixmap(path + QStringLiteral("@2x.png"), "PNG"));
+    return icon;
 }
 
 QToolButton* toolButton(QWidget* parent, const char* objectName, const QString& hint, const char* glyphName,
@@ -760,7 +767,7 @@ TFormMain* TFormMain::Create(QMdiArea* frameArea)
     if (frameArea) {
         QMdiSubWindow* subWindow = frameArea->addSubWindow(form);
         subWindow->setAttribute(Qt::WA_DeleteOnClose);
-        subWindow->setWindowIcon(QIcon(QStringLiteral(":/glyphs/picture_window.png")));
+        subWindow->setWindowIcon(glyph("picture_window"));
         subWindow->showMaximized();
     } else {
         form->setAttribute(Qt::WA_DeleteOnClose);

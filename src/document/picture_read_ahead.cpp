@@ -1,19 +1,39 @@
 #include "document/picture_read_ahead.h"
 
+#include "document/true_color_view.h"
+#include "imaging/dib_graphic.h"
 #include "platform/framework/graphic.h"
 #include "platform/framework/picture.h"
 
+namespace {
+
+PictureReadAhead::Read readWithView(const QString& fileName)
+{
+    PictureReadAhead::Read read;
+    read.graphic = TPicture::ReadFile(fileName);
+    if (!DrawsPixelsOnly(*read.graphic))
+        return read;
+    try {
+        read.trueColorView = MakeTrueColorView(read.graphic.get());
+    } catch (...) {
+        // The window tries again where it shows the picture, and reports what fails there.
+    }
+    return read;
+}
+
+} // namespace
+
 PictureReadAhead::PictureReadAhead(const QString& fileName)
-    : fileName_(fileName), read_(std::async(std::launch::async, [fileName] { return TPicture::ReadFile(fileName); }))
+    : fileName_(fileName), read_(std::async(std::launch::async, readWithView, fileName))
 {
 }
 
 // A read nobody took is waited for, not abandoned: its thread uses the picture classes.
 PictureReadAhead::~PictureReadAhead() = default;
 
-std::unique_ptr<TGraphic> PictureReadAhead::Take(const QString& fileName)
+PictureReadAhead::Read PictureReadAhead::Take(const QString& fileName)
 {
     if (fileName != fileName_ || !read_.valid())
-        return nullptr;
+        return {};
     return read_.get();
 }

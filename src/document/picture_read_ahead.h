@@ -8,21 +8,29 @@
 #include <future>
 #include <memory>
 
+class TDibGraphic;
 class TGraphic;
 
 class PictureReadAhead {
 public:
+    struct Read {
+        std::unique_ptr<TGraphic> graphic;
+        // The picture's 24-bit view, made on the thread too when drawing it needs no fonts or
+        // windows; null otherwise.
+        std::unique_ptr<TDibGraphic> trueColorView;
+    };
+
     // Starts reading fileName (a full path). The picture classes must be registered already.
     explicit PictureReadAhead(const QString& fileName);
     ~PictureReadAhead();
     PictureReadAhead(const PictureReadAhead&) = delete;
     PictureReadAhead& operator=(const PictureReadAhead&) = delete;
 
-    // What the read of fileName gave, once: null for any other file, or when it was taken
+    // What the read of fileName gave, once: nothing for any other file, or when it was taken
     // already. A failed read throws its error here.
-    std::unique_ptr<TGraphic> Take(const QString& fileName);
+    Read Take(const QString& fileName);
 
 private:
     QString fileName_;
-    std::future<std::unique_ptr<TGraphic>> read_;
+    std::future<Read> read_;
 };

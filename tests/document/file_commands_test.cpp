@@ -194,15 +194,23 @@ TEST_F(FileCommandsTest, AFailedOpenLeavesAnUntitledEmptyWindowWithoutAName)
 
 // A file named on the command line is read ahead while the windows are built; the window that
 // opens it takes that read once, with the picture or the error a read of its own would give.
+// The 24-bit view is made on the reading thread as well, and shows the file's pixels.
 TEST_F(FileCommandsTest, OpenByNameTakesAReadBegunEarlier)
 {
     const QString bmp = makeBmp(QStringLiteral("ahead.bmp"), 23, 9);
     PictureReadAhead ahead(bmp);
-    EXPECT_EQ(ahead.Take(dir.filePath(QStringLiteral("other.bmp"))), nullptr);
+    EXPECT_EQ(ahead.Take(dir.filePath(QStringLiteral("other.bmp"))).graphic, nullptr);
     TFormMain* window = file_commands::OpenByName(&area, bmp, file_commands::ViewFormat::TrueColor, &ahead);
-    EXPECT_EQ(window->GetGraphic()->GetWidth(), 23);
-    EXPECT_EQ(window->GetGraphic()->GetHeight(), 9);
-    EXPECT_EQ(ahead.Take(bmp), nullptr) << "taken once";
+    const TDibGraphic& view = *window->GetGraphic();
+    EXPECT_EQ(view.GetWidth(), 23);
+    EXPECT_EQ(view.GetHeight(), 9);
+    EXPECT_EQ(view.ImageFormat(), ifTrueColor);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{22, 0}, std::pair{7, 8}})
+        EXPECT_EQ(view.GetPixelRGB(x, y), (uint32_t(x * 6) << 16) | (uint32_t(y * 11) << 8) | 200u) << x << "," << y;
+    EXPECT_EQ(window->Image->Picture()->Width(), 23);
+    const PictureReadAhead::Read again = ahead.Take(bmp);
+    EXPECT_EQ(again.graphic, nullptr) << "taken once";
+    EXPECT_EQ(again.trueColorView, nullptr);
 
     const QString unknown = dir.filePath(QStringLiteral("picture.xyz"));
     QFile::copy(bmp, unknown);
