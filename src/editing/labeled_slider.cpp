@@ -2,7 +2,6 @@
 
 #include <QFont>
 #include <QPainter>
-#include <QTimer>
 
 #include <cmath>
 
@@ -83,13 +82,20 @@ int TLabeledSlider::VerticalLabelY(int v, int height, int max)
     return static_cast<int>(std::trunc((product / max + 9) * 0.946073793755913));
 }
 
-// The first build waits for the layout: a ruler shown inside a window that is still taking its
-// size would keep a label bitmap, and labels, of its provisional size.
+// The first build waits until the ruler is first painted. By then its window has its laid-out
+// size; and the window of a file opened behind another (several files opened at once) is not
+// painted until it is brought forward, maximised like the rest, so it does not keep a label
+// bitmap, and labels, of the size it had while out of sight.
 void TLabeledSlider::showEvent(QShowEvent* event)
 {
     QSlider::showEvent(event);
+}
+
+void TLabeledSlider::paintEvent(QPaintEvent* event)
+{
     if (!HandleAllocated())
-        QTimer::singleShot(0, this, [this] { HandleNeeded(); });
+        HandleNeeded();
+    TSlider::paintEvent(event);
 }
 
 void TLabeledSlider::CreateParams()

@@ -58,6 +58,7 @@ public:
 protected:
     void CreateParams() override;
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void rebuildLabels();

@@ -126,6 +126,33 @@ TEST(LabeledSlider, FirstBuildWaitsForTheLayout)
     EXPECT_EQ(s->Labels().back().position.x(), TLabeledSlider::HorizontalLabelX(100, 800, 100));
 }
 
+// A ruler in a window behind another (several files opened at once) builds its labels only when
+// its window comes forward, at the size it has then.
+TEST(LabeledSlider, ARulerOutOfSightWaitsUntilItsWindowComesForward)
+{
+    QWidget frame;
+    frame.resize(900, 60);
+    auto* behind = new QWidget(&frame);
+    behind->setGeometry(0, 0, 400, 60);
+    auto* s = new TLabeledSlider(behind);
+    s->setGeometry(0, 0, 300, 26);
+    auto* front = new QWidget(&frame);
+    front->setGeometry(0, 0, 900, 60);
+    front->setAutoFillBackground(true);
+    frame.show();
+    QApplication::processEvents();
+    frame.repaint();
+    EXPECT_FALSE(s->HandleAllocated()) << "covered by an opaque window, the ruler is not painted";
+
+    behind->setGeometry(0, 0, 900, 60);
+    s->setGeometry(0, 0, 800, 26);
+    behind->raise();
+    QApplication::processEvents();
+    ASSERT_TRUE(s->HandleAllocated());
+    EXPECT_EQ(s->Overlay()->Bitmap().size(), QSize(800, 26));
+    EXPECT_EQ(s->Labels().back().position.x(), TLabeledSlider::HorizontalLabelX(100, 800, 100));
+}
+
 TEST(LabeledSlider, DigitsAreDarkAndTheRestOfTheBitmapWhite)
 {
     auto s = makeRuler(400, 30, 100);
