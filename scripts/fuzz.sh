@@ -31,7 +31,7 @@ if [ ${#names[@]} -eq 0 ]; then
 fi
 seeds_of() { # the corpus arguments of pictavo_add_fuzz_target in fuzz/NAME/CMakeLists.txt
   tr '\n' ' ' < "fuzz/$1/CMakeLists.txt" | grep -o 'pictavo_add_fuzz_target([^)]*)' |
-    grep -o '\${PICTAVO_SHARED_DIR}[^ )]*' | sed "s|\${PICTAVO_SHARED_DIR}|$shared|"
+    grep -o '\${PICTAVO_SHARED_DIR}[^ );"]*' | sed "s|\${PICTAVO_SHARED_DIR}|$shared|"
 }
 
 [ -n "${NO_BUILD:-}" ] || nice -n 15 cmake --build "$build" -j2 --target "${names[@]/#/fuzz_}" >/dev/null
