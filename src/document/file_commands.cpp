@@ -1,9 +1,8 @@
 #include "document/file_commands.h"
 
-#include "document/picture_read_ahead.h"
-
 #include "document/file_codecs.h"
 #include "document/form_main.h"
+#include "document/picture_read_ahead.h"
 #include "document/true_color_view.h"
 #include "editing/image_scroll_box.h"
 #include "imaging/dib_graphic.h"

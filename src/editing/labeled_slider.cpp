@@ -82,10 +82,10 @@ int TLabeledSlider::VerticalLabelY(int v, int height, int max)
     return static_cast<int>(std::trunc((product / max + 9) * 0.946073793755913));
 }
 
-// The first build waits until the ruler is first painted. By then its window has its laid-out
-// size; and the window of a file opened behind another (several files opened at once) is not
-// painted until it is brought forward, maximised like the rest, so it does not keep a label
-// bitmap, and labels, of the size it had while out of sight.
+// A plain track bar builds when shown; a ruler waits until it is first painted. By then its
+// window has its laid-out size; and the window of a file opened behind another (several files
+// opened at once) is not painted until it is brought forward, maximised like the rest, so it
+// does not keep a label bitmap, and labels, of the size it had while out of sight.
 void TLabeledSlider::showEvent(QShowEvent* event)
 {
     QSlider::showEvent(event);
