@@ -2,6 +2,7 @@
 
 #include "document/file_codecs.h"
 #include "document/form_main.h"
+#include "document/opened_picture.h"
 #include "document/picture_read_ahead.h"
 #include "document/true_color_view.h"
 #include "editing/image_scroll_box.h"
@@ -41,10 +42,20 @@ void readByEntry(TFormMain& window, const QString& fileName, int filterIndex)
         break;
     default:
         picture.LoadFromFile(fileName);
-        if (dynamic_cast<TDibGraphic*>(picture.Graphic()))
-            window.OpenedFormat = picture.Graphic()->Create();
         break;
     }
+}
+
+// Once the view has its copy, the work image becomes a bitmap of what was read, so that figures
+// and commands reach it; the class that read the file stays for saving.
+void holdAsBitmap(TFormMain& window)
+{
+    TPicture& picture = *window.Image->Picture();
+    TGraphic* read = picture.Graphic();
+    if (StaysAsRead(read))
+        return;
+    window.OpenedFormat = read->Create();
+    picture.SetGraphic(TPicture::BitmapOf(read));
 }
 
 // Writes the bitmap as the class of format writes its own files.
@@ -65,6 +76,15 @@ void showAsTrueColor(TFormMain& window, std::unique_ptr<TDibGraphic> made)
     window.ImageScrollBox1->Redraw(true);
 }
 
+// The picture's own format: the class its file was read with, else the held graphic's.
+void writeOwnFormat(TFormMain& window, const QString& fileName)
+{
+    if (window.OpenedFormat)
+        writeAs(*window.OpenedFormat, *window.Image->Picture()->Bitmap(), fileName);
+    else
+        window.Image->Picture()->SaveToFile(fileName);
+}
+
 void writeByEntry(TFormMain& window, const QString& fileName, int filterIndex)
 {
     TPicture& picture = *window.Image->Picture();
@@ -82,9 +102,17 @@ void writeByEntry(TFormMain& window, const QString& fileName, int filterIndex)
         file_codecs::WritePng(*picture.Bitmap(), fileName);
         break;
     default:
-        picture.SaveToFile(fileName);
+        writeOwnFormat(window, fileName);
         break;
     }
+}
+
+// A window whose picture could not be read goes at once: there is nothing in it to keep, and a
+// later Save could otherwise overwrite the unreadable file with an empty picture.
+void discard(TFormMain* window, TFormMain* previous)
+{
+    window->Discard();
+    FormMain = previous;
 }
 
 } // namespace
@@ -101,15 +129,17 @@ QString saveFilter()
 
 TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterIndex)
 {
+    TFormMain* previous = FormMain;
     TFormMain* window = TFormMain::Create(frameArea);
     window->FileName = fileName;
     try {
         readByEntry(*window, fileName, filterIndex);
+        window->ImageScrollBox1->SetGraphic(window->Image->Picture());
+        holdAsBitmap(*window);
     } catch (...) {
-        window->FileName.clear();
+        discard(window, previous);
         throw;
     }
-    window->ImageScrollBox1->SetGraphic(window->Image->Picture());
     window->setWindowTitle(window->FileName);
     window->ShowPictureSize();
     return window;
@@ -117,18 +147,26 @@ TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterI
 
 TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat format, PictureReadAhead* readAhead)
 {
+    TFormMain* previous = FormMain;
     TFormMain* window = TFormMain::Create(frameArea);
     window->setWindowTitle(fileName);
-    PictureReadAhead::Read read = readAhead ? readAhead->Take(fileName) : PictureReadAhead::Read{};
-    if (read.graphic)
-        window->Image->Picture()->SetGraphic(std::move(read.graphic));
-    else
-        window->Image->Picture()->LoadFromFile(fileName);
-    window->ShowPictureSize();
-    if (format == ViewFormat::TrueColor)
-        showAsTrueColor(*window, std::move(read.trueColorView));
-    else
-        window->ImageScrollBox1->SetGraphic(window->Image->Picture());
+    try {
+        PictureReadAhead::Read read = readAhead ? readAhead->Take(fileName) : PictureReadAhead::Read{};
+        if (read.graphic)
+            window->Image->Picture()->SetGraphic(std::move(read.graphic));
+        else
+            window->Image->Picture()->LoadFromFile(fileName);
+        window->OpenedFormat = std::move(read.format);
+        window->ShowPictureSize();
+        if (format == ViewFormat::TrueColor)
+            showAsTrueColor(*window, std::move(read.trueColorView));
+        else
+            window->ImageScrollBox1->SetGraphic(window->Image->Picture());
+        holdAsBitmap(*window);
+    } catch (...) {
+        discard(window, previous);
+        throw;
+    }
     return window;
 }
 
@@ -139,36 +177,32 @@ TFormMain* OpenFromWindow(TFormMain& window)
     return OpenPicture(window.FrameArea(), window.OpenDialog1.fileName, window.OpenDialog1.filterIndex);
 }
 
-void Save(TFormMain& window)
+bool Save(TFormMain& window)
 {
-    if (window.FileName.isEmpty()) {
-        SaveAs(window);
-    } else if (window.OpenedAsJpeg) {
+    if (window.FileName.isEmpty())
+        return SaveAs(window);
+    if (window.OpenedAsJpeg)
         file_codecs::WriteJpeg(*window.Image->Picture()->Bitmap(), 100, window.FileName);
-    } else if (window.FileName.right(4).toLower() == QStringLiteral(".tif")) {
+    else if (window.FileName.right(4).toLower() == QStringLiteral(".tif"))
         file_codecs::WriteTiff(*window.Image->Picture()->Bitmap(), window.FileName);
-    } else if (window.OpenedFormat && dynamic_cast<TBitmap*>(window.Image->Picture()->Graphic())) {
-        // A PNG, PCX or TGA picture that editing made a bitmap stays in its own format.
-        writeAs(*window.OpenedFormat, *window.Image->Picture()->Bitmap(), window.FileName);
-    } else {
-        window.Image->Picture()->SaveToFile(window.FileName);
-    }
-    // Also after a cancelled Save As: the user chose not to keep the picture under a name.
+    else
+        writeOwnFormat(window, window.FileName);
     window.Modified = false;
+    return true;
 }
 
-void SaveAs(TFormMain& window)
+bool SaveAs(TFormMain& window)
 {
     forms::FileDialogSettings& dialog = window.SaveDialog1;
     dialog.filter = saveFilter();
+    // A cancelled dialog keeps Modified: the picture is still unsaved, and closing must ask.
     if (!forms::executeFileDialog(&window, forms::FileDialogKind::Save, dialog))
-        return;
+        return false;
     // The name is taken only once the file is written: a failed save leaves the window's name.
     writeByEntry(window, dialog.fileName, dialog.filterIndex);
     window.FileName = dialog.fileName;
-    // From now on the name is the user's choice, written as its entry or the held picture says.
-    window.OpenedFormat.reset();
     window.Modified = false;
+    return true;
 }
 
 } // namespace file_commands

@@ -20,9 +20,9 @@ inline constexpr int PngEntry = 7;
 QString openFilter(bool withTiff);
 QString saveFilter();
 
-// Opens fileName into a new window by the open dialog's entry. When reading fails the window
-// stays, untitled and without a name, so that no later Save can overwrite the unreadable file,
-// and the error goes on to the caller.
+// Opens fileName into a new window by the open dialog's entry. Whatever class reads the file,
+// the window edits a bitmap of it and saves in that class's format. When reading fails the new
+// window goes again and the error goes on to the caller.
 TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterIndex);
 
 // Opening by name (the recent item, a dropped file or one named on the command line): the
@@ -30,13 +30,15 @@ TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterI
 // shows the picture in its own pixel format, a dropped file always in 24 bits.
 enum class ViewFormat { AsRead, TrueColor };
 // A read begun earlier for the same file (readAhead) is taken instead of reading it again.
+// When reading fails the new window goes again and the error goes on to the caller.
 TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat format,
                       PictureReadAhead* readAhead = nullptr);
 
 // "&Открыть..." of a picture window: asks with its dialog, then opens; null when cancelled.
 TFormMain* OpenFromWindow(TFormMain& window);
-// "&Сохранить" and "&Сохранить как...". An error while writing leaves Modified as it was.
-void Save(TFormMain& window);
-void SaveAs(TFormMain& window);
+// "&Сохранить" and "&Сохранить как...": true once the file is written, false when the save
+// dialog was cancelled. An error while writing, or a cancelled dialog, leaves Modified as it was.
+bool Save(TFormMain& window);
+bool SaveAs(TFormMain& window);
 
 } // namespace file_commands

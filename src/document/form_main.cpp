@@ -778,6 +778,7 @@ TFormMain* TFormMain::Create(QMdiArea* frameArea)
 
 TFormMain* TFormMain::NewPicture(QMdiArea* frameArea, const TFormMain* issuing)
 {
+    TFormMain* previous = FormMain;
     TFormMain* form = Create(frameArea);
     TPicture* offered = (issuing ? issuing : form)->Image->Picture();
     NewBMPForm->WidthEdit->setText(QString::number(offered->Width()));
@@ -789,15 +790,14 @@ TFormMain* TFormMain::NewPicture(QMdiArea* frameArea, const TFormMain* issuing)
 
     const int width = StrToInt(NewBMPForm->WidthEdit->text());
     const int height = StrToInt(NewBMPForm->HeightEdit->text());
-    form->setWorkImageSize(width, height);
-
     TDibGraphic* picture = form->GetGraphic();
     try {
+        form->setWorkImageSize(width, height);
         picture->NewImage(width, height, ifTrueColor, nullptr, 300, 300);
     } catch (...) {
-        // Nothing half-made stays: the window goes back to its empty state.
-        picture->FreeImage();
-        form->setWorkImageSize(InitialImageWidth, InitialImageHeight);
+        // A size refused leaves no empty window behind: nothing in it to keep.
+        form->Discard();
+        FormMain = previous;
         throw;
     }
     // The work image is white: so is the new picture's every byte.
@@ -843,16 +843,22 @@ bool TFormMain::FormCloseQuery()
     if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton)
         return false;
     if (answer == QMessageBox::Yes) {
-        // A cancelled save dialog still lets the window close; a save that failed keeps it
-        // open, so the picture is not lost with the error.
+        // The user asked to keep the picture: a cancelled save dialog, like a save that failed,
+        // keeps the window open instead of losing the picture.
         try {
-            SaveAs1Click();
+            return file_commands::SaveAs(*this);
         } catch (...) {
             forms::ErrorDisplay::showCurrent();
             return false;
         }
     }
     return true;
+}
+
+void TFormMain::Discard()
+{
+    Modified = false;
+    Close1Click();
 }
 
 void TFormMain::FormClose()

@@ -258,6 +258,8 @@ public:
     void ImportClick();
     void ExportClick();
     void Close1Click();
+    // Closes the window without asking: for a window whose picture could not be made.
+    void Discard();
     void Exit1Click();
     bool FormCloseQuery();
     void FormClose();

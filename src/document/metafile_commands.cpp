@@ -9,7 +9,6 @@
 #include "platform/framework/image.h"
 #include "platform/framework/picture.h"
 #include "platform/metafile/metafile.h"
-#include "platform/metafile/metafile_canvas.h"
 
 TFormMain* ImportMetafile(QWidget* dialogParent, QMdiArea* frameArea, forms::FileDialogSettings& dialog)
 {
@@ -35,12 +34,7 @@ void ExportMetafile(TFormMain& window, forms::FileDialogSettings& dialog)
 {
     TBitmap* bitmap = window.Image->Picture()->Bitmap();
     TMetafile metafile;
-    metafile.SetHeight(bitmap->Height());
-    metafile.SetWidth(bitmap->Width());
-    {
-        TMetafileCanvas canvas(metafile, nullptr);
-        canvas.Draw(0, 0, bitmap);
-    }
+    metafile.Assign(bitmap);
     if (forms::executeFileDialog(&window, forms::FileDialogKind::Save, dialog))
         metafile.SaveToFile(dialog.fileName);
 }

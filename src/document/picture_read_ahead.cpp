@@ -1,5 +1,6 @@
 #include "document/picture_read_ahead.h"
 
+#include "document/opened_picture.h"
 #include "document/true_color_view.h"
 #include "imaging/dib_graphic.h"
 #include "platform/framework/graphic.h"
@@ -15,6 +16,7 @@ PictureReadAhead::Read readWithView(const QString& fileName)
         return read;
     try {
         read.trueColorView = MakeTrueColorView(read.graphic.get());
+        read.format = TakeAsBitmap(read.graphic);
     } catch (...) {
         // The window tries again where it shows the picture, and reports what fails there.
     }

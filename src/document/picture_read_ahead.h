@@ -14,7 +14,10 @@ class TGraphic;
 class PictureReadAhead {
 public:
     struct Read {
+        // What the window edits: a bitmap where the file's class draws pixels only.
         std::unique_ptr<TGraphic> graphic;
+        // The class that read the file, when graphic was made a bitmap of it; null otherwise.
+        std::unique_ptr<TGraphic> format;
         // The picture's 24-bit view, made on the thread too when drawing it needs no fonts or
         // windows; null otherwise.
         std::unique_ptr<TDibGraphic> trueColorView;

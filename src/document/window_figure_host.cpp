@@ -4,6 +4,7 @@
 #include "editing/image_scroll_box.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
+#include "platform/framework/exceptions.h"
 #include "platform/framework/image.h"
 
 #include <QLabel>
@@ -48,6 +49,17 @@ void WindowFigureHost::UpdateWorkImage()
     }
     workImage.DeferPictureUpdate([this] { drawPictureOnWorkImage(); }, workImage.PictureWidth(),
                                  workImage.PictureHeight());
+}
+
+void WindowFigureHost::CheckWorkImageTakesChanges()
+{
+    TImage& workImage = *w_.Image;
+    // A copy owed is owed to a bitmap; asking for the picture would make it now.
+    if (workImage.PictureUpdatePending())
+        return;
+    TGraphic* held = workImage.Picture()->Graphic();
+    if (held && !dynamic_cast<TBitmap*>(held))
+        throw EInvalidOperation(FrameworkMessages::imageCanvasNeedsBitmap());
 }
 
 void WindowFigureHost::drawPictureOnWorkImage()

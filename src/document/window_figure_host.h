@@ -19,6 +19,7 @@ public:
     void TakeSnapshot() override;
     TImage* WorkImage() override;
     void UpdateWorkImage() override;
+    void CheckWorkImageTakesChanges() override;
     void Redraw() override;
     void SetStatusText(int panel, const QString& text) override;
     void ShowProgress(int percent) override;

@@ -57,6 +57,7 @@ TPoint ViewToPicture(int x, int y, float zoomPercent)
 
 void PictureMouse::MouseDown(int x, int y)
 {
+    host_.CheckWorkImageTakesChanges();
     f_.ButtonReleased = false;
     f_.SavedScrollPos = host_.ScrollPosition();
     host_.TakeSnapshot();

@@ -9,6 +9,8 @@ void RunPictureCommand(PictureHost& host, const PictureCommandSteps& steps,
     TDibGraphic* picture = host.Picture();
     if (!picture)
         return;
+    if (steps.workImage != WorkImage::Untouched)
+        host.CheckWorkImageTakesChanges();
     if (steps.snapshot)
         host.TakeSnapshot();
     if (steps.workImage == WorkImage::BeforeChange)

@@ -22,6 +22,9 @@ public:
     virtual TImage* WorkImage() { return nullptr; }
     // Copies the picture onto the work image.
     virtual void UpdateWorkImage() {}
+    // Raises the error of a work image that cannot take the changed picture (one holding an
+    // icon read from a file), so that a change is refused before anything has changed.
+    virtual void CheckWorkImageTakesChanges() {}
     // Shows the picture's pixels, palette and size anew.
     virtual void Redraw() {}
     virtual void SetStatusText(int /*panel*/, const QString& /*text*/) {}

@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTimer>
 #include <QToolButton>
@@ -204,20 +206,27 @@ struct RefusedSize {
     const char* width;
     const char* height;
     const char* message; // a part of the message shown
+    bool windowStays;    // a field that is no number leaves the window; a refused size does not
 };
 
 class RefusedSizes : public FormMainTest, public ::testing::WithParamInterface<RefusedSize> {};
 
-TEST_P(RefusedSizes, AreShownAsAnErrorAndLeaveTheWindowEmpty)
+TEST_P(RefusedSizes, AreShownAsAnError)
 {
     TFormMain* issuing = TFormMain::Create(&area);
     ModalScript script;
     script.then(newSize(QString::fromUtf8(GetParam().width), QString::fromUtf8(GetParam().height)))
         .then(pressButton(QStringLiteral("OK")));
     issuing->NewPict->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(script.count(), 2);
     EXPECT_TRUE(script.shown()[1].text.contains(QString::fromUtf8(GetParam().message)))
         << script.shown()[1].text.toStdString();
+    if (!GetParam().windowStays) {
+        EXPECT_EQ(area.subWindowList().size(), 1) << "no empty window is left behind";
+        EXPECT_EQ(FormMain, issuing);
+        return;
+    }
     EXPECT_EQ(area.subWindowList().size(), 2);
     EXPECT_TRUE(FormMain->GetGraphic()->GetEmpty());
     EXPECT_EQ(FormMain->Image->Picture()->Width(), 1324);
@@ -226,10 +235,10 @@ TEST_P(RefusedSizes, AreShownAsAnErrorAndLeaveTheWindowEmpty)
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, RefusedSizes,
-    ::testing::Values(RefusedSize{"NotANumber", "12a", "10", "'12a' is not a valid integer value"},
-                      RefusedSize{"ZeroWidth", "0", "10", "больше нуля"},
-                      RefusedSize{"NegativeHeight", "10", "-3", "больше нуля"},
-                      RefusedSize{"BeyondMemory", "2000000000", "2000000000", "не хватает памяти"}),
+    ::testing::Values(RefusedSize{"NotANumber", "12a", "10", "'12a' is not a valid integer value", true},
+                      RefusedSize{"ZeroWidth", "0", "10", "больше нуля", false},
+                      RefusedSize{"NegativeHeight", "10", "-3", "больше нуля", false},
+                      RefusedSize{"BeyondMemory", "2000000000", "2000000000", "не хватает памяти", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FormMainTest, ALargePictureOfEightThousandSquareIsMade)
@@ -259,16 +268,35 @@ TEST_F(FormMainTest, CloseQueryAsksOnlyWhenModified)
     EXPECT_TRUE(a->FormCloseQuery());
 }
 
-TEST_F(FormMainTest, YesThenACancelledSaveStillCloses)
+// The user asked to keep the picture: cancelling the save dialog keeps the window and its
+// picture, as cancelling the question does; a completed save then lets it close.
+TEST_F(FormMainTest, YesThenACancelledSaveKeepsTheWindowAndItsPicture)
 {
     TFormMain* form = newPicture(20, 10);
+    stroke(form, 0xFF0000, 1);
     form->Modified = true;
-    ModalScript script;
-    script.then(pressButton(QStringLiteral("Yes"))).then(widget_test::closeDialog());
-    form->Close1->trigger();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(script.count(), 2);
+    {
+        ModalScript script;
+        script.then(pressButton(QStringLiteral("Yes"))).then(widget_test::closeDialog());
+        form->Close1->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(script.count(), 2);
+    }
+    ASSERT_EQ(area.subWindowList().size(), 1);
+    EXPECT_TRUE(form->Modified);
+    EXPECT_EQ(form->GetGraphic()->GetPixelRGB(1, 1), 0xFF0000u);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept.bmp"));
+    {
+        ModalScript script;
+        script.then(pressButton(QStringLiteral("Yes"))).then(widget_test::chooseFile(path, 1));
+        form->Close1->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(script.count(), 2);
+    }
     EXPECT_TRUE(area.subWindowList().isEmpty());
+    EXPECT_TRUE(QFile::exists(path));
 }
 
 TEST_F(FormMainTest, ClosingReleasesTheScratchPicture)

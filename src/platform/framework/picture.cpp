@@ -135,22 +135,28 @@ void TPicture::SetBitmap(TBitmap* value)
     SetGraphic(static_cast<TGraphic*>(value));
 }
 
+std::unique_ptr<TBitmap> TPicture::BitmapOf(TGraphic* graphic)
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    if (!graphic || graphic->Empty())
+        return bitmap;
+    try {
+        bitmap->Assign(graphic);
+    } catch (const EConvertError&) {
+        bitmap = std::make_unique<TBitmap>();
+        bitmap->SetSize(graphic->Width(), graphic->Height());
+        bitmap->Canvas()->Draw(0, 0, graphic);
+    }
+    return bitmap;
+}
+
 TBitmap* TPicture::Bitmap()
 {
     if (auto* bitmap = dynamic_cast<TBitmap*>(graphic_.get()))
         return bitmap;
     // Another class becomes a bitmap of the same size and pixels, so callers that draw on or
     // save "the bitmap" keep the picture instead of silently losing it.
-    auto bitmap = std::make_unique<TBitmap>();
-    if (graphic_ && !graphic_->Empty()) {
-        try {
-            bitmap->Assign(graphic_.get());
-        } catch (const EConvertError&) {
-            bitmap = std::make_unique<TBitmap>();
-            bitmap->SetSize(graphic_->Width(), graphic_->Height());
-            bitmap->Canvas()->Draw(0, 0, graphic_.get());
-        }
-    }
+    std::unique_ptr<TBitmap> bitmap = BitmapOf(graphic_.get());
     TBitmap* result = bitmap.get();
     adopt(std::move(bitmap));
     return result;

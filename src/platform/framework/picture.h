@@ -30,6 +30,9 @@ public:
     // The held graphic as a bitmap. A graphic of another class is replaced by a bitmap of the
     // same size and pixels (an empty bitmap when it cannot be converted).
     TBitmap* Bitmap();
+    // A bitmap of the graphic's size and pixels (empty for an empty or null graphic). Safe on
+    // any thread for graphics whose drawing touches pixels only.
+    static std::unique_ptr<TBitmap> BitmapOf(TGraphic* graphic);
     void SetBitmap(TBitmap* value);
     // The held graphic as an icon; another class is replaced by an empty icon.
     TIcon* Icon();

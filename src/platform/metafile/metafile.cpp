@@ -1,11 +1,13 @@
 #include "platform/metafile/metafile.h"
 
+#include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/exceptions.h"
 #include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
 #include "platform/metafile/emf_document.h"
 #include "platform/metafile/emf_player.h"
+#include "platform/metafile/metafile_canvas.h"
 #include "platform/metafile/wmf_document.h"
 #include "platform/metafile/wmf_player.h"
 
@@ -20,6 +22,14 @@ void TMetafile::Assign(TPersistent* source)
         width_ = other->width_;
         height_ = other->height_;
         Changed(this);
+        return;
+    }
+    // A bitmap becomes a recording of itself at its own size, as exporting records it.
+    if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
+        SetHeight(bitmap->Height());
+        SetWidth(bitmap->Width());
+        TMetafileCanvas canvas(*this, nullptr);
+        canvas.Draw(0, 0, bitmap);
         return;
     }
     TGraphic::Assign(source);
