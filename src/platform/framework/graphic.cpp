@@ -1,5 +1,6 @@
 #include "platform/framework/graphic.h"
 
+#include "platform/framework/exceptions.h"
 #include "platform/framework/safe_save.h"
 #include "platform/framework/stream.h"
 
@@ -29,7 +30,14 @@ void TGraphic::SetModified(bool value)
 void TGraphic::LoadFromFile(const QString& fileName)
 {
     TFileStream stream(fileName, fmOpenRead);
-    LoadFromStream(stream);
+    try {
+        LoadFromStream(stream);
+    } catch (const EPictureFileError& e) {
+        throw e.Naming(fileName);
+    } catch (const EReadError&) {
+        // A reader that asks for more than the file holds: the file ends too early.
+        throw EPictureFileError(EPictureFileError::Kind::Damaged, QStringLiteral("файл обрывается"), fileName);
+    }
 }
 
 void TGraphic::SaveToFile(const QString& fileName)
