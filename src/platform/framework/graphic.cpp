@@ -33,10 +33,8 @@ void TGraphic::LoadFromFile(const QString& fileName)
     try {
         LoadFromStream(stream);
     } catch (const EPictureFileError& e) {
+        // Readers see only the stream; the name is known here.
         throw e.Naming(fileName);
-    } catch (const EReadError&) {
-        // A reader that asks for more than the file holds: the file ends too early.
-        throw EPictureFileError(EPictureFileError::Kind::Damaged, QStringLiteral("файл обрывается"), fileName);
     }
 }
 
