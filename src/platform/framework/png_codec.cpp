@@ -452,6 +452,8 @@ DecodedPng decode(std::span<const uint8_t> bytes)
 
 void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor, PngAlpha alpha)
 {
+    if (!hasSignature(bytes))
+        RaiseDamagedFile(QStringLiteral("это не файл PNG"));
     Decoder decoder(bytes, alpha);
     decoder.decode(surfaceFor);
 }

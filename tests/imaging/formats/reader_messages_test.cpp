@@ -84,6 +84,7 @@ TEST(ReaderMessages, NameTheFileAndSayWhyInRussian)
     notPcx[0] = 0x0B;
     const MessageCase cases[] = {
         {"cut.png", cutPng(), damaged, "файл обрывается"},
+        {"not.png", bytesOf({'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0}), damaged, "это не файл PNG"},
         {"short header.bmp", bytesOf({'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
          damaged, "неизвестный размер заголовка 7"},
         {"huge.bmp", hugeBmp(), "Файл %1 не открыт: ", "рисунок 100000 x 100000 точек слишком велик"},
