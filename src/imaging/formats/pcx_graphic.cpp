@@ -42,9 +42,9 @@ bool readEndPalette(TStream& stream, int64_t dataStart, int64_t end, TLogPalette
     return found;
 }
 
-// The two colours of a one-bit picture come from the header palette. Many writers leave that
-// palette unset (all zero) or fill in the standard sixteen colours whatever the depth; such a
-// file means black and white, the format's own palette (false).
+// The two colours of a one-bit picture, from the header palette; false when the file means
+// plain black and white. Many writers leave that palette unset (all zero) or fill in the
+// standard sixteen colours whatever the depth, and version 3 files carry none.
 bool monoPalette(const PcxHeader& h, TLogPalette& palette)
 {
     const uint8_t* rgb = h.palette16.data();
