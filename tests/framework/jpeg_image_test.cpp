@@ -126,7 +126,7 @@ TEST(JpegCodec, CrashFilesDecodeOrRaiseTheGraphicError)
             const DecodedJpeg decoded = JpegCodec::decode(readFileBytes(dir.filePath(name)));
             EXPECT_GT(decoded.surface->width(), 0) << name.toStdString();
         } catch (const EInvalidGraphic& e) {
-            EXPECT_TRUE(e.Message().startsWith("JPEG error: ")) << e.what();
+            EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Данные рисунка повреждены: ошибка декодера JPEG ("))) << e.what();
         }
     }
 }

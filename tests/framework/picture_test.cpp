@@ -171,7 +171,7 @@ TEST(Icon, RejectsNonIconsAndRefusesResizing)
         icon.LoadFromStream(s);
         FAIL();
     } catch (const EInvalidGraphic& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Invalid icon image"));
+        EXPECT_EQ(e.Message(), QStringLiteral("Данные рисунка повреждены: это не файл значков"));
     }
     s.Clear();
     s.WriteBuffer(iconBytes());

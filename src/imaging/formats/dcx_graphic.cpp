@@ -37,7 +37,7 @@ std::vector<uint32_t> TDcxGraphic::readPageTable(TStream& stream)
     std::array<uint8_t, 4 * (1 + kTableEntries)> bytes{};
     const int64_t got = stream.Read(bytes.data(), static_cast<int64_t>(bytes.size()));
     if (got < 8 || dword(bytes.data()) != kMagic)
-        throw EInvalidGraphic(QStringLiteral("Not a DCX file"));
+        RaiseDamagedFile(QStringLiteral("это не файл DCX"));
     std::vector<uint32_t> pages;
     const int64_t entries = std::min<int64_t>(got / 4 - 1, kMaxPages);
     for (int64_t i = 0; i < entries; ++i) {
@@ -45,15 +45,15 @@ std::vector<uint32_t> TDcxGraphic::readPageTable(TStream& stream)
         if (offset == 0)
             break;
         if (offset < 8 || offset >= size)
-            throw EInvalidGraphic(QStringLiteral("DCX page %1 lies outside the file").arg(i + 1));
+            RaiseDamagedFile(QStringLiteral("страница %1 лежит за пределами файла").arg(i + 1));
         // Pages follow each other, so no bytes are decoded twice: many pages over the same
         // bytes would let a small file ask for many large pictures.
         if (!pages.empty() && offset <= pages.back())
-            throw EInvalidGraphic(QStringLiteral("DCX page %1 does not follow page %2").arg(i + 1).arg(i));
+            RaiseDamagedFile(QStringLiteral("страница %1 не следует за страницей %2").arg(i + 1).arg(i));
         pages.push_back(offset);
     }
     if (pages.empty())
-        throw EInvalidGraphic(QStringLiteral("DCX file has no pages"));
+        RaiseDamagedFile(QStringLiteral("в файле нет страниц"));
     return pages;
 }
 
@@ -67,7 +67,7 @@ void TDcxGraphic::ReadImage(TStream& stream, int32_t imageIndex)
     const int64_t start = stream.Position();
     const std::vector<uint32_t> pages = readPageTable(stream);
     if (imageIndex < 1 || static_cast<size_t>(imageIndex) > pages.size())
-        throw EInvalidGraphic(QStringLiteral("DCX page %1 does not exist").arg(imageIndex));
+        RaiseDamagedFile(QStringLiteral("страницы %1 нет").arg(imageIndex));
     const uint32_t begin = pages[imageIndex - 1];
     // A page ends where the next one begins, so its end palette is found.
     const int64_t end = static_cast<size_t>(imageIndex) < pages.size() ? start + pages[imageIndex] : stream.Size();

@@ -42,6 +42,21 @@ bool readEndPalette(TStream& stream, int64_t dataStart, int64_t end, TLogPalette
     return found;
 }
 
+// The two colours of a one-bit picture, from the header palette; false when the file means
+// plain black and white. Many writers leave that palette unset (all zero) or fill in the
+// standard sixteen colours whatever the depth, and version 3 files carry none.
+bool monoPalette(const PcxHeader& h, TLogPalette& palette)
+{
+    const uint8_t* rgb = h.palette16.data();
+    const bool same = std::equal(rgb, rgb + 3, rgb + 3);
+    const bool standard = std::equal(rgb, rgb + 6, std::array<uint8_t, 6>{0, 0, 0, 0, 0, 170}.begin());
+    const bool blackWhite = std::equal(rgb, rgb + 6, std::array<uint8_t, 6>{0, 0, 0, 255, 255, 255}.begin());
+    if (h.version == 3 || same || standard || blackWhite)
+        return false;
+    palette = paletteOf(rgb, 2);
+    return true;
+}
+
 // Eight pixels of one bit plane spread to the low bit of eight 4-bit pixels, in row order.
 constexpr std::array<uint32_t, 256> kSpreadBits = [] {
     std::array<uint32_t, 256> table{};
@@ -148,6 +163,8 @@ PcxHeader headerFor(const TDibGraphic& picture)
         h.layout = PcxLayout::Mono;
         h.bitsPerPixel = 1;
         h.planes = 1;
+        // Readers that honour the header palette find black and white there.
+        std::fill(h.palette16.begin() + 3, h.palette16.begin() + 6, uint8_t{255});
     } else if (format == ifTrueColor) {
         h.layout = PcxLayout::Rgb;
         h.planes = 3;
@@ -248,12 +265,12 @@ void TPcxGraphic::ReadPcx(TStream& stream, int64_t end)
     const int64_t start = stream.Position();
     std::array<uint8_t, PcxHeader::kSize> raw{};
     if (end - start < PcxHeader::kSize || stream.Read(raw.data(), PcxHeader::kSize) != PcxHeader::kSize)
-        throw EInvalidGraphic(QStringLiteral("PCX file too short for its header"));
+        RaiseDamagedFile(QStringLiteral("файл короче своего заголовка"));
     const PcxHeader h = ParsePcxHeader(raw.data());
     const int64_t dataStart = start + PcxHeader::kSize;
     const uint64_t encoded = static_cast<uint64_t>(h.lineBytes()) * static_cast<uint64_t>(h.height);
     if (static_cast<uint64_t>(end - dataStart) * kBestRatio < encoded)
-        throw EInvalidGraphic(QStringLiteral("PCX data too short for a %1 x %2 picture").arg(h.width).arg(h.height));
+        RaiseDamagedFile(QStringLiteral("данных слишком мало для рисунка %1 x %2").arg(h.width).arg(h.height));
 
     TLogPalette palette;
     const TLogPalette* chosen = &palette;
@@ -262,7 +279,7 @@ void TPcxGraphic::ReadPcx(TStream& stream, int64_t end)
     switch (h.layout) {
     case PcxLayout::Mono:
         format = ifBlackWhite;
-        chosen = nullptr;
+        chosen = monoPalette(h, palette) ? &palette : nullptr;
         break;
     case PcxLayout::BitPlanes:
     case PcxLayout::Packed2:
@@ -285,7 +302,7 @@ void TPcxGraphic::ReadPcx(TStream& stream, int64_t end)
         chosen = nullptr;
         break;
     }
-    PictureSizePolicy::check(h.width, h.height, ImageFormatBitCount(format));
+    PictureSizePolicy::checkFile(h.width, h.height, ImageFormatBitCount(format));
     NewImage(h.width, h.height, format, chosen, h.xDpi, h.yDpi);
 
     // A short file keeps the rows it has; the rest stay as the new picture left them.
@@ -297,7 +314,7 @@ void TPcxGraphic::ReadPcx(TStream& stream, int64_t end)
         decodeRow(line.data(), h, ScanLine(y));
     if (y == 0) {
         FreeImage();
-        throw EInvalidGraphic(QStringLiteral("PCX file has no image data"));
+        RaiseDamagedFile(QStringLiteral("нет данных рисунка"));
     }
 }
 

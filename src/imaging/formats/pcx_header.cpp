@@ -49,18 +49,18 @@ bool layoutOf(int bits, int planes, PcxLayout& layout)
 PcxHeader ParsePcxHeader(const uint8_t* b)
 {
     if (b[0] != kManufacturer)
-        throw EInvalidGraphic(QStringLiteral("Not a PCX file"));
+        RaiseDamagedFile(QStringLiteral("это не файл PCX"));
     PcxHeader h;
     h.version = b[1];
     if (h.version > 5 || h.version == 1)
-        throw EInvalidGraphic(QStringLiteral("Unknown PCX version %1").arg(h.version));
+        RaiseDamagedFile(QStringLiteral("неизвестная версия PCX %1").arg(h.version));
     if (b[2] > 1)
-        throw EInvalidGraphic(QStringLiteral("Unknown PCX encoding %1").arg(b[2]));
+        RaiseDamagedFile(QStringLiteral("неизвестный способ кодирования PCX %1").arg(b[2]));
     h.compressed = b[2] == 1;
     h.bitsPerPixel = b[3];
     const int xMin = word(b + 4), yMin = word(b + 6), xMax = word(b + 8), yMax = word(b + 10);
     if (xMax < xMin || yMax < yMin)
-        throw EInvalidGraphic(QStringLiteral("Invalid PCX picture bounds"));
+        RaiseDamagedFile(QStringLiteral("неверные границы рисунка"));
     h.width = xMax - xMin + 1;
     h.height = yMax - yMin + 1;
     h.xDpi = word(b + 12);
@@ -68,8 +68,8 @@ PcxHeader ParsePcxHeader(const uint8_t* b)
     std::memcpy(h.palette16.data(), b + 16, h.palette16.size());
     h.planes = b[65];
     if (!layoutOf(h.bitsPerPixel, h.planes, h.layout))
-        throw EInvalidGraphic(
-            QStringLiteral("Unsupported PCX layout: %1 bits x %2 planes").arg(h.bitsPerPixel).arg(h.planes));
+        RaiseDamagedFile(
+            QStringLiteral("неподдерживаемое строение PCX: %1 бит x %2 плоскостей").arg(h.bitsPerPixel).arg(h.planes));
     // Some writers put too small a value here; the lines are then as long as the width needs,
     // rounded to even as the format asks.
     const uint32_t needed = (static_cast<uint32_t>(h.width) * h.bitsPerPixel + 7) / 8;

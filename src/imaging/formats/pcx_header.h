@@ -36,7 +36,7 @@ struct PcxHeader {
     uint32_t lineBytes() const { return bytesPerLine * planes; }
 };
 
-// Raises EInvalidGraphic with the reason when the bytes are not a PCX header this reader can use.
+// Raises EPictureFileError with the reason when the bytes are not a PCX header this reader can use.
 PcxHeader ParsePcxHeader(const uint8_t* bytes);
 
 // The header of a compressed version 5 file; bytesPerLine must already be even.

@@ -178,15 +178,15 @@ void TTgaGraphic::ReadImage(TStream& stream, int32_t /*imageIndex*/)
     const int64_t end = stream.Size();
     std::array<uint8_t, TgaHeader::kSize> raw{};
     if (end - start < TgaHeader::kSize || stream.Read(raw.data(), TgaHeader::kSize) != TgaHeader::kSize)
-        throw EInvalidGraphic(QStringLiteral("TGA file too short for its header"));
+        RaiseDamagedFile(QStringLiteral("файл короче своего заголовка"));
     const TgaHeader h = ParseTgaHeader(raw.data());
     const int64_t mapStart = start + TgaHeader::kSize + h.idLength;
     const int64_t dataStart = mapStart + h.mapBytes();
     if (dataStart > end)
-        throw EInvalidGraphic(QStringLiteral("TGA colour map runs past the end of the file"));
+        RaiseDamagedFile(QStringLiteral("таблица цветов выходит за конец файла"));
     const uint64_t pixelBytes = uint64_t{static_cast<uint32_t>(h.width)} * static_cast<uint32_t>(h.height) * h.pixelBytes();
     if (static_cast<uint64_t>(end - dataStart) * kBestRatio < pixelBytes)
-        throw EInvalidGraphic(QStringLiteral("TGA data too short for a %1 x %2 picture").arg(h.width).arg(h.height));
+        RaiseDamagedFile(QStringLiteral("данных слишком мало для рисунка %1 x %2").arg(h.width).arg(h.height));
 
     const bool withAlpha = carriesAlpha(h) && alphaIsMeant(stream, start, end);
     TLogPalette palette;
@@ -200,7 +200,7 @@ void TTgaGraphic::ReadImage(TStream& stream, int32_t /*imageIndex*/)
         chosen = &palette;
         format = PaletteFormat(palette, false);
     }
-    PictureSizePolicy::check(h.width, h.height, ImageFormatBitCount(format));
+    PictureSizePolicy::checkFile(h.width, h.height, ImageFormatBitCount(format));
     NewImage(h.width, h.height, format, chosen, 0, 0);
 
     // A short file keeps the rows it has; the rest stay as the new picture left them.
@@ -216,7 +216,7 @@ void TTgaGraphic::ReadImage(TStream& stream, int32_t /*imageIndex*/)
     }
     if (rows == 0) {
         FreeImage();
-        throw EInvalidGraphic(QStringLiteral("TGA file has no image data"));
+        RaiseDamagedFile(QStringLiteral("нет данных рисунка"));
     }
 }
 

@@ -27,19 +27,19 @@ void checkDepths(const TgaHeader& h)
     switch (h.kind) {
     case TgaKind::ColorMapped:
         if (!h.hasColorMap || h.mapLength == 0)
-            throw EInvalidGraphic(QStringLiteral("TGA colour-mapped image has no colour map"));
+            RaiseDamagedFile(QStringLiteral("у рисунка с таблицей цветов нет таблицы"));
         if (h.pixelBits != 8)
-            throw EInvalidGraphic(QStringLiteral("Unsupported TGA index depth %1").arg(h.pixelBits));
+            RaiseDamagedFile(QStringLiteral("неподдерживаемая глубина индексов TGA %1").arg(h.pixelBits));
         if (!isColourDepth(h.mapEntryBits))
-            throw EInvalidGraphic(QStringLiteral("Unsupported TGA colour map entry size %1").arg(h.mapEntryBits));
+            RaiseDamagedFile(QStringLiteral("неподдерживаемый размер элемента таблицы цветов TGA %1").arg(h.mapEntryBits));
         break;
     case TgaKind::TrueColor:
         if (!isColourDepth(h.pixelBits))
-            throw EInvalidGraphic(QStringLiteral("Unsupported TGA colour depth %1").arg(h.pixelBits));
+            RaiseDamagedFile(QStringLiteral("неподдерживаемая глубина цвета TGA %1").arg(h.pixelBits));
         break;
     case TgaKind::Grey:
         if (h.pixelBits != 8 && h.pixelBits != 16)
-            throw EInvalidGraphic(QStringLiteral("Unsupported TGA grey depth %1").arg(h.pixelBits));
+            RaiseDamagedFile(QStringLiteral("неподдерживаемая глубина серого TGA %1").arg(h.pixelBits));
         break;
     }
 }
@@ -57,17 +57,17 @@ TgaHeader ParseTgaHeader(const uint8_t* b)
     TgaHeader h;
     h.idLength = b[0];
     if (b[1] > 1)
-        throw EInvalidGraphic(QStringLiteral("Unknown TGA colour map type %1").arg(b[1]));
+        RaiseDamagedFile(QStringLiteral("неизвестный тип таблицы цветов TGA %1").arg(b[1]));
     h.hasColorMap = b[1] == 1;
     const uint8_t type = b[2];
     switch (type & 7) {
     case 1: h.kind = TgaKind::ColorMapped; break;
     case 2: h.kind = TgaKind::TrueColor; break;
     case 3: h.kind = TgaKind::Grey; break;
-    default: throw EInvalidGraphic(QStringLiteral("Unsupported TGA image type %1").arg(type));
+    default: RaiseDamagedFile(QStringLiteral("неподдерживаемый тип рисунка TGA %1").arg(type));
     }
     if ((type & ~uint8_t{8}) > 3)
-        throw EInvalidGraphic(QStringLiteral("Unsupported TGA image type %1").arg(type));
+        RaiseDamagedFile(QStringLiteral("неподдерживаемый тип рисунка TGA %1").arg(type));
     h.compressed = (type & 8) != 0;
     h.mapFirst = word(b + 3);
     h.mapLength = word(b + 5);
@@ -75,7 +75,7 @@ TgaHeader ParseTgaHeader(const uint8_t* b)
     h.width = word(b + 12);
     h.height = word(b + 14);
     if (h.width == 0 || h.height == 0)
-        throw EInvalidGraphic(QStringLiteral("Invalid TGA image size %1 x %2").arg(h.width).arg(h.height));
+        RaiseDamagedFile(QStringLiteral("неверный размер рисунка %1 x %2").arg(h.width).arg(h.height));
     h.pixelBits = b[16];
     h.alphaBits = b[17] & 0x0F;
     h.rightToLeft = (b[17] & 0x10) != 0;

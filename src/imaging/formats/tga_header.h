@@ -29,7 +29,7 @@ struct TgaHeader {
     uint8_t imageType() const;
 };
 
-// Raises EInvalidGraphic with the reason when the bytes are not a TGA header this reader can use.
+// Raises EPictureFileError with the reason when the bytes are not a TGA header this reader can use.
 TgaHeader ParseTgaHeader(const uint8_t* bytes);
 
 std::array<uint8_t, TgaHeader::kSize> SerializeTgaHeader(const TgaHeader& header);

@@ -91,6 +91,7 @@ void silenceGlobalHandlers()
 TiffHandle::TiffHandle(TStream& stream, Mode mode)
     : stream_(stream)
     , base_(stream.Position())
+    , mode_(mode)
 {
     silenceGlobalHandlers();
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
@@ -104,7 +105,7 @@ TiffHandle::TiffHandle(TStream& stream, Mode mode)
                              options);
     TIFFOpenOptionsFree(options);
     if (!tif_)
-        fail(mode == Mode::Read ? QStringLiteral("Not a readable TIFF file") : QStringLiteral("Cannot write TIFF"));
+        fail(mode == Mode::Read ? QStringLiteral("это не файл TIFF") : QStringLiteral("Cannot write TIFF"));
 }
 
 TiffHandle::~TiffHandle()
@@ -115,9 +116,12 @@ TiffHandle::~TiffHandle()
 
 void TiffHandle::fail(const QString& what) const
 {
-    if (lastError_.empty())
+    const QString reason = QString::fromLocal8Bit(lastError_);
+    if (mode_ == Mode::Read)
+        RaiseDamagedFile(reason.isEmpty() ? what : QStringLiteral("%1 (%2)").arg(what, reason));
+    if (reason.isEmpty())
         throw EPictureError(what);
-    throw EPictureError(QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(lastError_)));
+    throw EPictureError(QStringLiteral("%1: %2").arg(what, reason));
 }
 
 void TiffHandle::finishWriting()

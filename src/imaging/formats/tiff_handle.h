@@ -1,6 +1,7 @@
 #pragma once
 // libtiff over one of our streams: the library reads, seeks and writes through TStream, never
-// touches a file or stderr itself, and its errors become EPictureError with its own words.
+// touches a file or stderr itself. Its errors keep its own words: while reading they make the
+// file a damaged one, while writing they become EPictureError.
 
 #include <QString>
 
@@ -20,7 +21,8 @@ public:
     TiffHandle& operator=(const TiffHandle&) = delete;
 
     TIFF* get() const { return tif_; }
-    // Raises EPictureError naming what failed and, when libtiff said why, its reason.
+    // Raises the reading or writing error naming what failed and, when libtiff said why, its
+    // reason.
     [[noreturn]] void fail(const QString& what) const;
     bool saidWhy() const { return !lastError_.empty(); }
     // Flushes what was written; raises on failure. The destructor only closes.
@@ -30,6 +32,7 @@ private:
     friend struct TiffHandleCallbacks;
     TStream& stream_;
     int64_t base_ = 0;
+    Mode mode_;
     TIFF* tif_ = nullptr;
     std::string lastError_;
 };

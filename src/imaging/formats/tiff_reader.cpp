@@ -163,7 +163,7 @@ TLogPalette readColourMap(TIFF* tif, int bitsPerSample, int entries)
     const uint16_t* green = nullptr;
     const uint16_t* blue = nullptr;
     if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue)
-        throw EPictureError(QStringLiteral("TIFF palette image without a colour map"));
+        RaiseDamagedFile(QStringLiteral("у рисунка с палитрой нет таблицы цветов"));
     const int mapEntries = std::min(entries, 1 << bitsPerSample);
     bool wide = false;
     for (int i = 0; i < mapEntries; ++i)
@@ -180,7 +180,7 @@ uint64_t checkedBytes(uint64_t a, uint64_t b)
 {
     uint64_t product = 0;
     if (__builtin_mul_overflow(a, b, &product) || product > PictureSizePolicy::maxBytes())
-        throw EPictureError(QStringLiteral("TIFF image is too large"));
+        throw EPictureFileError(EPictureFileError::Kind::TooLarge, QStringLiteral("рисунок требует слишком много памяти"));
     return product;
 }
 
@@ -199,7 +199,7 @@ public:
         const uint64_t tileRowBits = uint64_t{tileWidth_} * layout.bitsPerSample * layout.samplesPerPixel;
         if (tileWidth_ == 0 || tileHeight_ == 0 || tileRowBits % 8 != 0 || tileRowBytes_ != tileRowBits / 8
             || tileBytes < checkedBytes(tileRowBytes_, tileHeight_))
-            handle.fail(QStringLiteral("TIFF tiles are malformed"));
+            handle.fail(QStringLiteral("неверное строение плиток"));
         tilesAcross_ = layout.width / tileWidth_ + (layout.width % tileWidth_ ? 1 : 0);
         bandRowBytes_ = checkedBytes(tilesAcross_, tileRowBytes_);
         tile_.resize(checkedBytes(tileBytes, 1));
@@ -262,7 +262,7 @@ TiffRows::Context rowContext(TDibGraphic& picture, const TiffHandle& handle, con
     const uint64_t neededBytes = (uint64_t{layout.width} * layout.samplesPerPixel * layout.bitsPerSample + 7) / 8;
     if (context.sampleRowBytes != neededBytes
         || (plan.inPlace && context.sampleRowBytes > static_cast<size_t>(picture.RowBytes())))
-        handle.fail(QStringLiteral("TIFF rows are malformed"));
+        handle.fail(QStringLiteral("неверное строение строк"));
     return context;
 }
 
@@ -342,7 +342,7 @@ struct BytesReader {
         , handle(stream, TiffHandle::Mode::Read)
     {
         if (imageIndex > 1 && !TIFFSetDirectory(handle.get(), static_cast<tdir_t>(imageIndex - 1)))
-            handle.fail(QStringLiteral("TIFF image %1 does not exist").arg(imageIndex));
+            handle.fail(QStringLiteral("рисунка %1 в файле нет").arg(imageIndex));
         rows.emplace(picture, handle, layout, plan, context);
     }
     ByteSpanStream stream;
@@ -398,7 +398,7 @@ void readDirectRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLa
             reason = &reader->handle;
     }
     if (!anyDecoded)
-        reason->fail(QStringLiteral("TIFF decoding error"));
+        reason->fail(QStringLiteral("данные рисунка не раскодируются"));
 }
 
 bool flipsVertically(uint16_t orientation)
@@ -415,7 +415,7 @@ void readRgbaRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayo
     char message[1024] = {};
     TIFFRGBAImage image{};
     if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&image, tif, 0, message))
-        throw EPictureError(QStringLiteral("Unsupported TIFF image: %1").arg(QString::fromLocal8Bit(message)));
+        RaiseDamagedFile(QStringLiteral("неподдерживаемый рисунок TIFF (%1)").arg(QString::fromLocal8Bit(message)));
     struct End {
         TIFFRGBAImage& image;
         ~End() { TIFFRGBAImageEnd(&image); }
@@ -442,7 +442,7 @@ void readRgbaRows(TDibGraphic& picture, const TiffHandle& handle, const TiffLayo
                                     picture.ScanLine(static_cast<int32_t>(top + r)), layout.width);
     }
     if (!anyDecoded)
-        handle.fail(QStringLiteral("TIFF decoding error"));
+        handle.fail(QStringLiteral("данные рисунка не раскодируются"));
 }
 
 } // namespace
@@ -468,15 +468,15 @@ void readImage(TDibGraphic& picture, TStream& stream, int32_t imageIndex)
     TiffHandle handle(stream, TiffHandle::Mode::Read);
     TIFF* tif = handle.get();
     if (imageIndex > 1 && (imageIndex > kMaxImages || !TIFFSetDirectory(tif, static_cast<tdir_t>(imageIndex - 1))))
-        handle.fail(QStringLiteral("TIFF image %1 does not exist").arg(imageIndex));
+        handle.fail(QStringLiteral("рисунка %1 в файле нет").arg(imageIndex));
 
     const TiffLayout layout = readLayout(tif);
     if (layout.width == 0 || layout.height == 0 || layout.width > std::numeric_limits<int32_t>::max()
         || layout.height > std::numeric_limits<int32_t>::max())
-        throw EPictureError(QStringLiteral("TIFF image has no valid size"));
+        RaiseDamagedFile(QStringLiteral("у рисунка нет верного размера"));
     const std::optional<RowPlan> plan = planDirectRows(layout);
     const TImageFormat format = plan ? plan->format : ifTrueColor;
-    PictureSizePolicy::check(layout.width, layout.height, ImageFormatBitCount(format));
+    PictureSizePolicy::checkFile(layout.width, layout.height, ImageFormatBitCount(format));
 
     std::optional<TLogPalette> palette;
     if (format == ifColor16 || format == ifColor256)

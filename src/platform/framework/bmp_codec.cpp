@@ -27,7 +27,7 @@ constexpr size_t kInfoHeaderBytes = 40;
 
 [[noreturn]] void fail(const QString& reason)
 {
-    throw EInvalidGraphic(QStringLiteral("Invalid bitmap: %1").arg(reason));
+    RaiseDamagedFile(reason);
 }
 
 // Little-endian fields of a byte span; every read is checked against the span.
@@ -53,7 +53,7 @@ private:
     void need(size_t at, size_t count) const
     {
         if (at > bytes_.size() || count > bytes_.size() - at)
-            fail(QStringLiteral("the header is truncated"));
+            fail(QStringLiteral("заголовок обрывается"));
     }
 
     std::span<const uint8_t> bytes_;
@@ -110,23 +110,23 @@ Header readHeader(const Bytes& dib)
         h.width = dib.u16(4);
         h.height = dib.u16(6);
         if (dib.u16(8) != 1)
-            fail(QStringLiteral("planes must be 1"));
+            fail(QStringLiteral("число плоскостей не равно 1"));
         h.bitCount = dib.u16(10);
     } else {
         // OS/2 2.x headers may stop after any field from 16 bytes on; missing fields are 0.
         const bool os2 = !isWindowsHeaderSize(h.headerSize);
         if (h.headerSize < 16 || (os2 && h.headerSize > 64) || (h.headerSize % 4) != 0)
-            fail(QStringLiteral("header size %1").arg(h.headerSize));
+            fail(QStringLiteral("неизвестный размер заголовка %1").arg(h.headerSize));
         if (h.headerSize > dib.size())
-            fail(QStringLiteral("the header is truncated"));
+            fail(QStringLiteral("заголовок обрывается"));
         h.width = dib.i32(4);
         const int32_t height = dib.i32(8);
         if (height == std::numeric_limits<int32_t>::min())
-            fail(QStringLiteral("height %1").arg(height));
+            fail(QStringLiteral("высота %1").arg(height));
         h.topDown = height < 0;
         h.height = height < 0 ? -int64_t{height} : height;
         if (dib.u16(12) != 1)
-            fail(QStringLiteral("planes must be 1"));
+            fail(QStringLiteral("число плоскостей не равно 1"));
         h.bitCount = dib.u16(14);
         const auto field = [&](size_t at) { return h.headerSize >= at + 4 ? dib.u32(at) : 0u; };
         h.compression = field(16);
@@ -134,16 +134,16 @@ Header readHeader(const Bytes& dib)
         h.yPelsPerMeter = std::max(0, static_cast<int32_t>(field(28)));
         h.colorsUsed = field(32);
         if (os2 && h.compression != kRgb && h.compression != kRle8 && h.compression != kRle4)
-            fail(QStringLiteral("unsupported compression %1").arg(h.compression));
+            fail(QStringLiteral("неизвестный способ сжатия %1").arg(h.compression));
     }
 
     if (h.width <= 0 || h.height <= 0)
-        fail(QStringLiteral("size %1 x %2").arg(h.width).arg(h.height));
+        fail(QStringLiteral("размер рисунка %1 x %2").arg(h.width).arg(h.height));
     switch (h.bitCount) {
     case 1: case 2: case 4: case 8: case 16: case 24: case 32:
         break;
     default:
-        fail(QStringLiteral("unsupported bit count %1").arg(h.bitCount));
+        fail(QStringLiteral("неизвестное число бит на точку %1").arg(h.bitCount));
     }
 
     switch (h.compression) {
@@ -156,30 +156,30 @@ Header readHeader(const Bytes& dib)
     case kRle8:
     case kRle4:
         if (h.bitCount != (h.compression == kRle8 ? 8 : 4))
-            fail(QStringLiteral("compression %1 with %2 bits per pixel").arg(h.compression).arg(h.bitCount));
+            fail(QStringLiteral("сжатие %1 при %2 битах на точку").arg(h.compression).arg(h.bitCount));
         if (h.topDown)
-            fail(QStringLiteral("compressed rows cannot run top-down"));
+            fail(QStringLiteral("сжатые строки не могут идти сверху вниз"));
         break;
     case kBitFields:
     case kAlphaBitFields: {
         if (h.bitCount != 16 && h.bitCount != 32)
-            fail(QStringLiteral("bit fields with %1 bits per pixel").arg(h.bitCount));
+            fail(QStringLiteral("битовые маски при %1 битах на точку").arg(h.bitCount));
         size_t at = 40;
         if (h.headerSize == kInfoHeaderBytes) {
             h.maskBytes = h.compression == kBitFields ? 12 : 16;
         } else if (h.headerSize < 52) {
-            fail(QStringLiteral("bit fields without masks"));
+            fail(QStringLiteral("битовые маски не заданы"));
         }
         h.masks = {dib.u32(at), dib.u32(at + 4), dib.u32(at + 8)};
         if (h.bitCount == 16) {
             for (uint32_t mask : h.masks)
                 if (mask > 0xFFFF)
-                    fail(QStringLiteral("bit-field mask wider than the pixel"));
+                    fail(QStringLiteral("битовая маска шире точки"));
         }
         break;
     }
     default:
-        fail(QStringLiteral("unsupported compression %1").arg(h.compression));
+        fail(QStringLiteral("неизвестный способ сжатия %1").arg(h.compression));
     }
     return h;
 }
@@ -327,7 +327,7 @@ void decodeRle(const Header& h, std::span<const uint8_t> data, const Rows& rows)
 
     while (y < height) {
         if (data.size() - pos < 2)
-            fail(QStringLiteral("the compressed data is truncated"));
+            fail(QStringLiteral("сжатые данные обрываются"));
         const uint8_t count = data[pos];
         const uint8_t value = data[pos + 1];
         pos += 2;
@@ -348,7 +348,7 @@ void decodeRle(const Header& h, std::span<const uint8_t> data, const Rows& rows)
             return;
         case 2: // move right and up
             if (data.size() - pos < 2)
-                fail(QStringLiteral("the compressed data is truncated"));
+                fail(QStringLiteral("сжатые данные обрываются"));
             x = std::min<int64_t>(x + data[pos], width);
             y += data[pos + 1];
             pos += 2;
@@ -357,7 +357,7 @@ void decodeRle(const Header& h, std::span<const uint8_t> data, const Rows& rows)
             const size_t literalBytes = four ? (value + 1u) / 2u : value;
             const size_t padded = (literalBytes + 1u) & ~size_t{1};
             if (data.size() - pos < literalBytes)
-                fail(QStringLiteral("the compressed data is truncated"));
+                fail(QStringLiteral("сжатые данные обрываются"));
             format.fetchIndexes(data.data() + pos, 0, value, indexes);
             put(value);
             x = std::min<int64_t>(x + value, width);
@@ -414,15 +414,23 @@ Layout readLayout(std::span<const uint8_t> front, uint64_t dibSize, bool hasPixe
     const size_t entryBytes = h.core ? 3 : 4;
     const uint64_t declaredEntries = (h.colorsUsed == 0 && h.bitCount <= 8) ? (uint64_t{1} << h.bitCount) : h.colorsUsed;
     if (tableStart > dibSize)
-        fail(QStringLiteral("the header is truncated"));
-    if (declaredEntries > (dibSize - tableStart) / entryBytes && !hasPixelOffset)
-        fail(QStringLiteral("the colour table is truncated"));
+        fail(QStringLiteral("заголовок обрывается"));
+    // A file may store fewer colours than its depth allows (its pixel offset says where the
+    // rows are), but a colour count that would not fit in the whole file is a lie.
+    const bool tableFits = declaredEntries <= (dibSize - tableStart) / entryBytes;
+    if (!tableFits && !hasPixelOffset)
+        fail(QStringLiteral("таблица цветов обрывается"));
+    if (!tableFits && h.colorsUsed != 0)
+        fail(QStringLiteral("таблица из %1 цветов не помещается в файле").arg(h.colorsUsed));
+    // An offset past the end leaves no place where the rows could be.
+    if (hasPixelOffset && pixelOffset > dibSize)
+        fail(QStringLiteral("данные точек начинаются за концом файла"));
     const uint64_t computedOffset = tableStart + std::min<uint64_t>(declaredEntries, dibSize) * entryBytes;
     // A file's own pixel offset wins (some writers leave a gap) unless it points into the
-    // header or past the end.
+    // header.
     uint64_t& offset = layout.offset;
     offset = computedOffset;
-    if (hasPixelOffset && pixelOffset >= tableStart && pixelOffset <= dibSize)
+    if (hasPixelOffset && pixelOffset >= tableStart)
         offset = pixelOffset;
 
     if (h.bitCount <= 8) {
@@ -436,13 +444,13 @@ Layout readLayout(std::span<const uint8_t> front, uint64_t dibSize, bool hasPixe
         }
     }
     if (offset > dibSize)
-        fail(QStringLiteral("the pixel data is missing"));
+        fail(QStringLiteral("нет данных точек"));
 
     layout.outputBits = outputBitsFor(h.bitCount);
-    PictureSizePolicy::check(h.width, h.height, layout.outputBits);
+    PictureSizePolicy::checkFile(h.width, h.height, layout.outputBits);
     if (h.compression != kRle8 && h.compression != kRle4) {
         if (sourceRowBytesOf(h) * static_cast<uint64_t>(h.height) > dibSize - offset)
-            fail(QStringLiteral("the pixel data is truncated"));
+            fail(QStringLiteral("данные точек обрываются"));
     }
     return layout;
 }
@@ -458,8 +466,7 @@ std::unique_ptr<gdi::DibSurface> newSurface(const Layout& layout)
         return std::make_unique<gdi::DibSurface>(static_cast<int>(layout.h.width), static_cast<int>(layout.h.height),
                                                  layout.outputBits);
     } catch (const std::bad_alloc&) {
-        throw EInvalidGraphic(
-            QStringLiteral("Picture too large: %1 x %2 pixels").arg(layout.h.width).arg(layout.h.height));
+        RaisePictureTooLarge(layout.h.width, layout.h.height);
     }
 }
 
@@ -604,9 +611,9 @@ std::vector<uint8_t> encode(const BmpImage& image, bool fileHeader)
 DecodedBmp decodeFile(std::span<const uint8_t> bytes)
 {
     if (bytes.size() < kFileHeaderBytes + 4)
-        fail(QStringLiteral("the file is too short"));
+        fail(QStringLiteral("файл слишком короткий"));
     if (bytes[0] != 'B' || bytes[1] != 'M')
-        fail(QStringLiteral("not a BMP file"));
+        fail(QStringLiteral("это не файл BMP"));
     const uint32_t offBits = Bytes(bytes).u32(10);
     const uint64_t pixelOffset = offBits >= kFileHeaderBytes ? offBits - kFileHeaderBytes : 0;
     return decodeDib(bytes.subspan(kFileHeaderBytes), true, pixelOffset);
@@ -629,9 +636,9 @@ BmpReader::BmpReader(TStream& stream) : stream_(stream)
     std::vector<uint8_t> front(static_cast<size_t>(std::min<uint64_t>(size, kFileHeaderBytes + kLayoutBytes)));
     stream.ReadBuffer(front.data(), static_cast<int64_t>(front.size()));
     if (front.size() < kFileHeaderBytes + 4)
-        fail(QStringLiteral("the file is too short"));
+        fail(QStringLiteral("файл слишком короткий"));
     if (front[0] != 'B' || front[1] != 'M')
-        fail(QStringLiteral("not a BMP file"));
+        fail(QStringLiteral("это не файл BMP"));
     const uint32_t offBits = Bytes(front).u32(10);
     const uint64_t pixelOffset = offBits >= kFileHeaderBytes ? offBits - kFileHeaderBytes : 0;
     const uint64_t dibSize = size - kFileHeaderBytes;

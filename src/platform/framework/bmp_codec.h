@@ -9,7 +9,7 @@
 // (alpha dropped). Palettised results carry a colour table long enough for every index the
 // pixels use: when an index lies past the file's table, the table is filled up with black to
 // 2^bits entries. Pixels that RLE data skips stay index 0. Every failure raises
-// EInvalidGraphic with a short reason.
+// EPictureFileError with a short reason.
 
 #include "platform/gdi/dib_surface.h"
 

@@ -1,8 +1,41 @@
 #include "platform/framework/exceptions.h"
 
+#include <QDir>
+
 #include <limits>
 
 Exception::Exception(const QString& message) : message_(message), utf8_(message.toUtf8()) {}
+
+namespace {
+
+QString pictureFileMessage(EPictureFileError::Kind kind, const QString& reason, const QString& fileName)
+{
+    const bool damaged = kind == EPictureFileError::Kind::Damaged;
+    if (fileName.isEmpty())
+        return damaged ? QStringLiteral("Данные рисунка повреждены: %1").arg(reason)
+                       : QStringLiteral("Рисунок не открыт: %1").arg(reason);
+    const QString name = QDir::toNativeSeparators(fileName);
+    return damaged ? QStringLiteral("Файл %1 повреждён: %2").arg(name, reason)
+                   : QStringLiteral("Файл %1 не открыт: %2").arg(name, reason);
+}
+
+} // namespace
+
+EPictureFileError::EPictureFileError(Kind kind, const QString& reason, const QString& fileName)
+    : EInvalidGraphic(pictureFileMessage(kind, reason, fileName)), kind_(kind), reason_(reason), fileName_(fileName)
+{
+}
+
+void RaiseDamagedFile(const QString& reason)
+{
+    throw EPictureFileError(EPictureFileError::Kind::Damaged, reason);
+}
+
+void RaisePictureTooLarge(int64_t width, int64_t height)
+{
+    throw EPictureFileError(EPictureFileError::Kind::TooLarge,
+                            QStringLiteral("рисунок %1 x %2 точек слишком велик").arg(width).arg(height));
+}
 
 namespace FrameworkMessages {
 

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <exception>
 
 // Carries only its message (UTF-8 through what()).
@@ -29,6 +30,30 @@ class EInvalidGraphic : public Exception {
 public:
     using Exception::Exception;
 };
+
+// A picture file that a reader refuses: damaged, or holding a picture too large to open.
+// Readers see only a stream, so they give the reason; where the stream was opened from a file
+// the name is added (TGraphic::LoadFromFile). The wording of these messages lives here alone.
+class EPictureFileError : public EInvalidGraphic {
+public:
+    enum class Kind : uint8_t { Damaged, TooLarge };
+
+    EPictureFileError(Kind kind, const QString& reason, const QString& fileName = {});
+    Kind kind() const { return kind_; }
+    // In Russian, without the file's name.
+    const QString& Reason() const { return reason_; }
+    const QString& FileName() const { return fileName_; }
+    // The same refusal, naming the file it was read from.
+    EPictureFileError Naming(const QString& fileName) const { return EPictureFileError(kind_, reason_, fileName); }
+
+private:
+    Kind kind_;
+    QString reason_;
+    QString fileName_;
+};
+
+[[noreturn]] void RaiseDamagedFile(const QString& reason);
+[[noreturn]] void RaisePictureTooLarge(int64_t width, int64_t height);
 
 // An operation a graphic does not support (for example resizing an icon).
 class EInvalidGraphicOperation : public Exception {

@@ -1,5 +1,6 @@
 #include "platform/framework/graphic.h"
 
+#include "platform/framework/exceptions.h"
 #include "platform/framework/safe_save.h"
 #include "platform/framework/stream.h"
 
@@ -29,7 +30,12 @@ void TGraphic::SetModified(bool value)
 void TGraphic::LoadFromFile(const QString& fileName)
 {
     TFileStream stream(fileName, fmOpenRead);
-    LoadFromStream(stream);
+    try {
+        LoadFromStream(stream);
+    } catch (const EPictureFileError& e) {
+        // Readers see only the stream; the name is known here.
+        throw e.Naming(fileName);
+    }
 }
 
 void TGraphic::SaveToFile(const QString& fileName)

@@ -24,8 +24,8 @@ public:
     void SetHeight(int value) override;
     void SetWidth(int value) override;
 
-    // Reads an ICO or CUR file from the stream's position to its end (EInvalidGraphic "Invalid icon
-    // image" when it is not one); writes the data it was read from unchanged.
+    // Reads an ICO or CUR file from the stream's position to its end (EPictureFileError when it
+    // is not one); writes the data it was read from unchanged.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
     // Icons are not exchanged through the clipboard.

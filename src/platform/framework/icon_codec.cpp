@@ -24,9 +24,15 @@ constexpr uint16_t kCursorType = 2;
 constexpr uint32_t kCompressionRgb = 0;
 constexpr uint32_t kCompressionBitFields = 3;
 
+[[noreturn]] void fail(const QString& reason)
+{
+    RaiseDamagedFile(reason);
+}
+
+// Within one entry: the reason is not shown, the next entry is tried.
 [[noreturn]] void fail()
 {
-    throw EInvalidGraphic(FrameworkMessages::invalidIcon());
+    fail(QStringLiteral("значок не читается"));
 }
 
 using little_endian::u16;
@@ -86,14 +92,14 @@ std::optional<Candidate> inspect(std::span<const uint8_t> entry, int index)
 std::vector<Candidate> readDirectory(std::span<const uint8_t> data)
 {
     if (data.size() < kDirectoryBytes || u16(data, 0) != 0)
-        fail();
+        fail(QStringLiteral("это не файл значков"));
     const uint16_t type = u16(data, 2);
     const size_t count = u16(data, 4);
     if ((type != kIconType && type != kCursorType) || count == 0 || count > kMaxEntries)
-        fail();
+        fail(QStringLiteral("неверный каталог значков"));
     const size_t tableEnd = kDirectoryBytes + count * kEntryBytes;
     if (tableEnd > data.size())
-        fail();
+        fail(QStringLiteral("каталог значков обрывается"));
     std::vector<Candidate> candidates;
     for (size_t i = 0; i < count; ++i) {
         const size_t at = kDirectoryBytes + i * kEntryBytes;
@@ -262,7 +268,7 @@ QImage decode(std::span<const uint8_t> data)
             // A damaged entry leaves the others to choose from.
         }
     }
-    fail();
+    fail(QStringLiteral("ни один значок в файле не читается"));
 }
 
 } // namespace IconCodec

@@ -6,7 +6,7 @@
 // near ones the deeper colour wins, then the earlier entry. An entry that cannot be decoded is
 // passed over for the next nearest. Every offset and size is checked against the data before it
 // is used, and the entry count and sizes are bounded before anything is allocated. Nothing is
-// printed; a file with no decodable entry raises EInvalidGraphic "Invalid icon image".
+// printed; a file with no decodable entry raises EPictureFileError.
 
 #include <QImage>
 

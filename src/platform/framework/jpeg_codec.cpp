@@ -72,6 +72,12 @@ void installErrorManager(jpeg_error_mgr* err)
     throw EInvalidGraphic(QStringLiteral("JPEG error: %1").arg(QString::fromLocal8Bit(err.message)));
 }
 
+// The decoder's own reason is kept for whoever looks into the file.
+[[noreturn]] void raiseDamaged(const ErrorManager& err)
+{
+    RaiseDamagedFile(QStringLiteral("ошибка декодера JPEG (%1)").arg(QString::fromLocal8Bit(err.message)));
+}
+
 uint8_t mul255(unsigned a, unsigned b)
 {
     const unsigned v = a * b + 128;
@@ -130,13 +136,13 @@ public:
     void open(std::span<const uint8_t> bytes)
     {
         if (!readHeader(bytes))
-            raise(err_);
+            raiseDamaged(err_);
     }
     const jpeg_decompress_struct& info() const { return info_; }
 
     gdi::DibSurface& surfaceFor(const JpegCodec::SurfaceForJpeg& surfaceFor)
     {
-        PictureSizePolicy::check(info_.image_width, info_.image_height, 24);
+        PictureSizePolicy::checkFile(info_.image_width, info_.image_height, 24);
         uint16_t xDpi = 0, yDpi = 0;
         if (info_.saw_JFIF_marker) {
             xDpi = densityToDpi(info_.density_unit, info_.X_density);
@@ -156,7 +162,7 @@ public:
         if (cmyk_)
             cmykRow_.resize(static_cast<size_t>(info_.image_width) * 4);
         if (!readRows(surface, static_cast<JDIMENSION>(first), static_cast<JDIMENSION>(last)))
-            raise(err_);
+            raiseDamaged(err_);
     }
 
 private:

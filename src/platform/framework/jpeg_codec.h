@@ -5,7 +5,8 @@
 // Reading gives a 24-bit surface whatever the file holds: grey, YCbCr, RGB, CMYK and YCCK
 // (Adobe's inverted CMYK recognised by its marker); baseline, progressive and arithmetic-coded
 // files. The size is checked against the picture size policy before anything is allocated.
-// Every failure raises EInvalidGraphic with the library's own message; nothing is printed.
+// A file that fails to decode raises EPictureFileError keeping the library's own message;
+// nothing is printed.
 #include "platform/gdi/dib_surface.h"
 
 #include <cstdint>

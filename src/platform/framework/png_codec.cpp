@@ -22,6 +22,7 @@ namespace {
 
 struct ErrorState {
     char message[256] = {};
+    bool truncated = false; // the data ended before the library had what it needed
 };
 
 [[noreturn]] void errorFn(png_structp png, png_const_charp message)
@@ -38,6 +39,14 @@ void warningFn(png_structp, png_const_charp) {}
     throw EInvalidGraphic(QStringLiteral("PNG error: %1").arg(QString::fromLatin1(state.message)));
 }
 
+// A file the library refused: its own reason is kept for whoever looks into the file.
+[[noreturn]] void raiseDamaged(const ErrorState& state)
+{
+    if (state.truncated)
+        RaiseDamagedFile(QStringLiteral("файл обрывается"));
+    RaiseDamagedFile(QStringLiteral("ошибка в данных PNG (%1)").arg(QString::fromLatin1(state.message)));
+}
+
 struct MemoryReader {
     const uint8_t* data;
     size_t size;
@@ -47,8 +56,10 @@ struct MemoryReader {
 void readFn(png_structp png, png_bytep out, size_t count)
 {
     auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (count > reader->size - reader->position)
+    if (count > reader->size - reader->position) {
+        static_cast<ErrorState*>(png_get_error_ptr(png))->truncated = true;
         png_error(png, "Unexpected end of file");
+    }
     std::memcpy(out, reader->data + reader->position, count);
     reader->position += count;
 }
@@ -125,15 +136,15 @@ public:
         if (!png_ || !info_)
             throw EInvalidGraphic(QStringLiteral("PNG error: out of memory"));
         if (!readHeader())
-            raise(error_);
-        PictureSizePolicy::check(layout_.width, layout_.height, layout_.bitsPerPixel);
+            raiseDamaged(error_);
+        PictureSizePolicy::checkFile(layout_.width, layout_.height, layout_.bitsPerPixel);
         gdi::DibSurface& surface = surfaceFor(layout_);
         if (surface.width() != layout_.width || surface.height() != layout_.height
             || surface.bitsPerPixel() != layout_.bitsPerPixel)
             throw EInvalidGraphic(QStringLiteral("PNG error: no picture of the file's size and depth"));
         if (interlaced_) {
             // Interlaced passes refine rows already read, so the library needs every row at once.
-            PictureSizePolicy::check(layout_.width, layout_.height, channelBits_);
+            PictureSizePolicy::checkFile(layout_.width, layout_.height, channelBits_);
             image_.resize(rowBytes_ * static_cast<size_t>(layout_.height));
             rowPointers_.resize(static_cast<size_t>(layout_.height));
             for (size_t y = 0; y < rowPointers_.size(); ++y)
@@ -142,7 +153,7 @@ public:
             row_.resize(rowBytes_);
         }
         if (!readRows(surface))
-            raise(error_);
+            raiseDamaged(error_);
         if (interlaced_)
             for (int y = 0; y < layout_.height; ++y)
                 storeRow(rowPointers_[static_cast<size_t>(y)], surface.scanLine(y));
@@ -441,6 +452,8 @@ DecodedPng decode(std::span<const uint8_t> bytes)
 
 void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor, PngAlpha alpha)
 {
+    if (!hasSignature(bytes))
+        RaiseDamagedFile(QStringLiteral("это не файл PNG"));
     Decoder decoder(bytes, alpha);
     decoder.decode(surfaceFor);
 }

@@ -7,8 +7,8 @@
 // padded with black to the depth's size), grey files of up to 16 bits become a grey ramp of 1,
 // 4 or 8 bits. Everything else becomes 24 bits; 16-bit samples are scaled to 8, and alpha and
 // transparent colours are composited over white, as a viewer on a white page shows the file.
-// Gamma and colour-profile chunks are ignored, as most viewers ignore them. Every failure
-// raises EInvalidGraphic; nothing is printed.
+// Gamma and colour-profile chunks change no sample: the picture holds the values the file
+// stores. A file that fails to decode raises EPictureFileError; nothing is printed.
 //
 // Icons need their transparency: asked to keep alpha, every file becomes 32 bits, blue, green,
 // red and alpha (not premultiplied; 255 where the file has no transparency).

@@ -63,4 +63,12 @@ void check(int64_t width, int64_t height, int bitsPerPixel)
         throw EInvalidGraphic(QStringLiteral("Picture too large: %1 x %2 pixels").arg(width).arg(height));
 }
 
+void checkFile(int64_t width, int64_t height, int bitsPerPixel)
+{
+    if (width <= 0 || height <= 0)
+        RaiseDamagedFile(QStringLiteral("размер рисунка %1 x %2").arg(width).arg(height));
+    if (!fits(width, height, bitsPerPixel))
+        RaisePictureTooLarge(width, height);
+}
+
 } // namespace PictureSizePolicy

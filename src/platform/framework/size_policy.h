@@ -21,4 +21,8 @@ bool fits(int64_t width, int64_t height, int bitsPerPixel);
 // does not fit the policy, or when either side is not positive.
 void check(int64_t width, int64_t height, int bitsPerPixel);
 
+// The same for a size read from a file: a side that is not positive is damage, a picture
+// beyond the policy too large to open; both raise EPictureFileError.
+void checkFile(int64_t width, int64_t height, int bitsPerPixel);
+
 } // namespace PictureSizePolicy

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <initializer_list>
 
@@ -178,6 +180,42 @@ TEST(PcxReader, TwoBitPixelsUseTheHeaderPalette)
         EXPECT_EQ(picture->GetPixelIndex(static_cast<int32_t>(x), 0), x);
 }
 
+// One-bit pictures take their two colours from the header palette; an unset (all zero) or
+// standard sixteen-colour palette means black and white.
+TEST(PcxReader, OneBitColoursComeFromTheHeaderPalette)
+{
+    const struct {
+        const char* name;
+        std::array<uint8_t, 6> header; // entries 0 and 1, red, green, blue
+        uint32_t zero;                 // the colour of bit 0, 0xRRGGBB
+        uint32_t one;
+    } cases[] = {
+        {"black, white", {0, 0, 0, 255, 255, 255}, 0x000000, 0xFFFFFF},
+        {"white, black", {255, 255, 255, 0, 0, 0}, 0xFFFFFF, 0x000000},
+        {"two colours", {200, 10, 10, 10, 200, 30}, 0xC80A0A, 0x0AC81E},
+        {"unset", {0, 0, 0, 0, 0, 0}, 0x000000, 0xFFFFFF},
+        {"standard sixteen", {0, 0, 0, 0, 0, 170}, 0x000000, 0xFFFFFF},
+    };
+    for (const auto& c : cases) {
+        // 8 x 1: bits 0101 0101.
+        std::vector<uint8_t> file = pcxFile(1, 1, 8, 1, 2, {0x55, 0x00}, 0);
+        std::fill(file.begin() + 16, file.begin() + 64, uint8_t{0});
+        std::copy(c.header.begin(), c.header.end(), file.begin() + 16);
+        const auto picture = readPcx(file);
+        ASSERT_EQ(picture->ImageFormat(), ifBlackWhite) << c.name;
+        EXPECT_EQ(picture->GetPixelRGB(0, 0), c.zero) << c.name;
+        EXPECT_EQ(picture->GetPixelRGB(1, 0), c.one) << c.name;
+    }
+}
+
+TEST(PcxWriter, BlackAndWhiteNamesItsColoursInTheHeader)
+{
+    TPcxGraphic picture;
+    FillRandom(picture, 9, 2, ifBlackWhite, 5);
+    const std::vector<uint8_t> bytes = SaveBytes(picture);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 16, bytes.begin() + 22), (std::vector<uint8_t>{0, 0, 0, 255, 255, 255}));
+}
+
 TEST(PcxReader, RgbPlanesAndEndPalette)
 {
     const auto rgb = readPcx(pcxFile(8, 3, 2, 1, 2, {1, 2, 3, 4, 5, 6}, 0));
@@ -215,15 +253,15 @@ TEST(PcxReader, RefusesWhatItCannotRead)
         std::vector<uint8_t> bytes;
         const char* reason;
     } cases[] = {
-        {"empty", {}, "PCX file too short for its header"},
-        {"not pcx", notPcx, "Not a PCX file"},
-        {"encoding", badEncoding, "Unknown PCX encoding 2"},
-        {"bounds", inverted, "Invalid PCX picture bounds"},
-        {"layout", pcxFile(4, 2, 4, 4, 2, std::vector<uint8_t>(16, 1)), "Unsupported PCX layout: 4 bits x 2 planes"},
-        {"no planes", pcxFile(1, 0, 4, 4, 2, std::vector<uint8_t>(16, 1)), "Unsupported PCX layout: 1 bits x 0 planes"},
+        {"empty", {}, "файл короче своего заголовка"},
+        {"not pcx", notPcx, "это не файл PCX"},
+        {"encoding", badEncoding, "неизвестный способ кодирования PCX 2"},
+        {"bounds", inverted, "неверные границы рисунка"},
+        {"layout", pcxFile(4, 2, 4, 4, 2, std::vector<uint8_t>(16, 1)), "неподдерживаемое строение PCX: 4 бит x 2 плоскостей"},
+        {"no planes", pcxFile(1, 0, 4, 4, 2, std::vector<uint8_t>(16, 1)), "неподдерживаемое строение PCX: 1 бит x 0 плоскостей"},
         {"huge", pcxFile(8, 3, 60000, 60000, 60000, std::vector<uint8_t>(64, 0xFF)),
-         "PCX data too short for a 60000 x 60000 picture"},
-        {"no data", pcxFile(8, 1, 4, 1, 4, {0xC4}), "PCX file has no image data"},
+         "данных слишком мало для рисунка 60000 x 60000"},
+        {"no data", pcxFile(8, 1, 4, 1, 4, {0xC4}), "нет данных рисунка"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(RefusalOf(TPcxGraphic(), c.bytes), QString::fromUtf8(c.reason)) << c.name;

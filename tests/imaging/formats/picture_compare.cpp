@@ -81,8 +81,8 @@ QString RefusalOf(const TDibGraphic& prototype, const std::vector<uint8_t>& byte
 {
     try {
         LoadBytes(prototype, bytes);
-    } catch (const EInvalidGraphic& e) {
-        return e.Message();
+    } catch (const EPictureFileError& e) {
+        return e.Reason();
     }
     return {};
 }

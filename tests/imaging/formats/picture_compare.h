@@ -23,7 +23,7 @@ std::unique_ptr<T> LoadFile(const QString& path);
 // Reads bytes through a fresh picture of the class of prototype.
 std::unique_ptr<TDibGraphic> LoadBytes(const TDibGraphic& prototype, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> SaveBytes(TDibGraphic& picture);
-// The message of a refused read through the class of prototype; empty when the bytes read.
+// The reason a read through the class of prototype was refused; empty when the bytes read.
 QString RefusalOf(const TDibGraphic& prototype, const std::vector<uint8_t>& bytes);
 
 // A write-then-read case: the picture's format and size, and the format it comes back as.

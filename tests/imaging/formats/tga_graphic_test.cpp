@@ -127,16 +127,16 @@ TEST(TgaReader, RefusesWhatItCannotRead)
         std::vector<uint8_t> bytes;
         const char* reason;
     } cases[] = {
-        {"short", std::vector<uint8_t>(17, 0), "TGA file too short for its header"},
-        {"no image", tgaFile(0, 2, 2, 8, 0, {1, 2, 3, 4}), "Unsupported TGA image type 0"},
-        {"huffman", tgaFile(32, 2, 2, 8, 0, {1, 2, 3, 4}), "Unsupported TGA image type 32"},
-        {"zero width", tgaFile(2, 0, 2, 24, 0, {1, 2, 3, 4}), "Invalid TGA image size 0 x 2"},
-        {"depth", tgaFile(2, 2, 2, 12, 0, {1, 2, 3, 4}), "Unsupported TGA colour depth 12"},
-        {"grey depth", tgaFile(3, 2, 2, 24, 0, {1, 2, 3, 4}), "Unsupported TGA grey depth 24"},
-        {"no map", noMap, "TGA colour-mapped image has no colour map"},
-        {"map past end", mapPastEnd, "TGA colour map runs past the end of the file"},
-        {"too big", tgaFile(10, 255, 255, 32, 0, {0xFF, 1, 2, 3, 4}), "TGA data too short for a 255 x 255 picture"},
-        {"no data", tgaFile(10, 2, 2, 24, 0, {0x83, 1}), "TGA file has no image data"},
+        {"short", std::vector<uint8_t>(17, 0), "файл короче своего заголовка"},
+        {"no image", tgaFile(0, 2, 2, 8, 0, {1, 2, 3, 4}), "неподдерживаемый тип рисунка TGA 0"},
+        {"huffman", tgaFile(32, 2, 2, 8, 0, {1, 2, 3, 4}), "неподдерживаемый тип рисунка TGA 32"},
+        {"zero width", tgaFile(2, 0, 2, 24, 0, {1, 2, 3, 4}), "неверный размер рисунка 0 x 2"},
+        {"depth", tgaFile(2, 2, 2, 12, 0, {1, 2, 3, 4}), "неподдерживаемая глубина цвета TGA 12"},
+        {"grey depth", tgaFile(3, 2, 2, 24, 0, {1, 2, 3, 4}), "неподдерживаемая глубина серого TGA 24"},
+        {"no map", noMap, "у рисунка с таблицей цветов нет таблицы"},
+        {"map past end", mapPastEnd, "таблица цветов выходит за конец файла"},
+        {"too big", tgaFile(10, 255, 255, 32, 0, {0xFF, 1, 2, 3, 4}), "данных слишком мало для рисунка 255 x 255"},
+        {"no data", tgaFile(10, 2, 2, 24, 0, {0x83, 1}), "нет данных рисунка"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(RefusalOf(TTgaGraphic(), c.bytes), QString::fromUtf8(c.reason)) << c.name;

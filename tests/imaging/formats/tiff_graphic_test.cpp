@@ -53,7 +53,7 @@ TEST(TiffGraphicTest, CountsAndReadsEachImageOfAFile)
     EXPECT_EQ(second.GetPixelRGB(2, 6), 0xC8C8C8u);
 
     TTiffGraphic third;
-    EXPECT_THROW(readTiff(third, bytes, 3), EPictureError);
+    EXPECT_THROW(readTiff(third, bytes, 3), EPictureFileError);
 
     TTiffGraphic frames;
     frames.SetMultiImage(true);
@@ -170,7 +170,7 @@ TEST(TiffGraphicTest, ReadsADamagedFileAsFarAsItGoes)
     std::vector<uint8_t> allDamaged = good;
     for (uint64_t at : offsets)
         damage(allDamaged, at);
-    EXPECT_THROW(readTiff(picture, allDamaged), EPictureError);
+    EXPECT_THROW(readTiff(picture, allDamaged), EPictureFileError);
     EXPECT_EQ(picture.GetWidth(), 21);
     EXPECT_EQ(picture.GetPixelRGB(20, 9), 0x010101u * (20 * 7 + 9));
 }

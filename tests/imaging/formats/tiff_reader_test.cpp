@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -39,11 +40,35 @@ uint32_t level(uint32_t x, uint32_t y, uint32_t s)
     return (x * 37 + y * 11 + s * 71) & 0xFF;
 }
 
-// What the inks of level() leave of white.
+// What the inks of level() leave of white, to the nearest level.
 uint32_t cmykOverWhite(uint32_t x, uint32_t y)
 {
     const uint32_t k = 255 - level(x, y, 3);
-    return rgb(k * (255 - level(x, y, 0)) / 255, k * (255 - level(x, y, 1)) / 255, k * (255 - level(x, y, 2)) / 255);
+    const auto channel = [k](uint32_t ink) { return (k * (255 - ink) + 127) / 255; };
+    return rgb(channel(level(x, y, 0)), channel(level(x, y, 1)), channel(level(x, y, 2)));
+}
+
+// Sixteen-bit inks that use every bit, so any cut to eight bits before the product shows.
+uint32_t deepInk(uint32_t x, uint32_t y, uint32_t s)
+{
+    return (x * 40503 + y * 9973 + s * 21011 + x * y * 313) & 0xFFFF;
+}
+
+// The exact light that 16-bit inks leave, rounded once to the nearest 8-bit level.
+std::function<uint32_t(uint32_t, uint32_t)> cmyk16OverWhite(uint32_t (*ink)(uint32_t, uint32_t, uint32_t))
+{
+    return [ink](uint32_t x, uint32_t y) {
+        const double light = (65535.0 - ink(x, y, 3)) / 65535.0;
+        const auto channel = [&](uint32_t s) {
+            return static_cast<uint32_t>(std::lround(light * (65535.0 - ink(x, y, s)) / 65535.0 * 255.0));
+        };
+        return rgb(channel(0), channel(1), channel(2));
+    };
+}
+
+uint32_t levelWithLowByte(uint32_t x, uint32_t y, uint32_t s)
+{
+    return level(x, y, s) << 8 | 0xFF;
 }
 
 TiffFixture file(uint16_t bits, uint16_t samples, uint16_t photometric, uint16_t compression,
@@ -174,14 +199,11 @@ std::vector<LayoutCase> layoutCases()
                          return rgb(level(x, fy, 0), level(x, fy, 1), level(x, fy, 2));
                      }});
     cases.push_back({"Cmyk8", file(8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_NONE, level), ifTrueColor,
-                     cmykOverWhite,
-                     1});
-    cases.push_back({"Cmyk16",
-                     file(16, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_NONE,
-                          [](uint32_t x, uint32_t y, uint32_t s) { return level(x, y, s) << 8 | 0xFF; }),
-                     ifTrueColor,
-                     cmykOverWhite,
-                     1});
+                     cmykOverWhite});
+    cases.push_back({"Cmyk16", file(16, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_NONE, levelWithLowByte),
+                     ifTrueColor, cmyk16OverWhite(levelWithLowByte)});
+    cases.push_back({"Cmyk16RoundedOnce", file(16, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_NONE, deepInk),
+                     ifTrueColor, cmyk16OverWhite(deepInk)});
     cases.push_back({"Cmyk8TiledInBands", tiled([] {
                          TiffFixture f = file(8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_LZW, level);
                          f.width = 37;
@@ -189,8 +211,7 @@ std::vector<LayoutCase> layoutCases()
                          return f;
                      }()),
                      ifTrueColor,
-                     cmykOverWhite,
-                     1});
+                     cmykOverWhite});
     cases.push_back({"YCbCrJpeg", [] {
                          TiffFixture f = file(8, 3, PHOTOMETRIC_YCBCR, COMPRESSION_JPEG,
                                               [](uint32_t x, uint32_t y, uint32_t s) { return 40 + x * 4 + y * 3 + s * 30; });
