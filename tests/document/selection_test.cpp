@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -253,6 +254,7 @@ struct SelectAllCase {
     const char* name;
     QAction* TFormMain::*depth; // the colour menu's command that gives the picture its depth
     int zoom;
+    friend void PrintTo(const SelectAllCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SelectAllOnScreen : public SelectionTest, public ::testing::WithParamInterface<SelectAllCase> {

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -89,6 +90,7 @@ struct DepthCase {
     const char* name;
     QAction* TFormMain::*command;
     TImageFormat format;
+    friend void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class UndoAfterColourDepth : public UndoTest, public ::testing::WithParamInterface<DepthCase> {};
