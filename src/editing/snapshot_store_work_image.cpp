@@ -57,16 +57,16 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
     gdi::DibSurface* shotPixels = shot.pixels.get();
 
     // The picture in the slot's format is made before anything is drawn, so that a picture
-    // too big for it leaves both images as they were. The old image stays until the end: it
-    // still has the colours of whatever the work image does not reach.
-    TDibGraphic before;
+    // too big for it leaves both images as they were. The two are exchanged, and the old image
+    // stays until the end: it still has the colours of whatever the work image does not reach.
+    TDibGraphic exchanged;
     bool recreated = false;
     if (shotPixels && !picture.GetEmpty()) {
         const gdi::DibSurface& current = *std::as_const(picture).DibSection();
         if (picture.ImageFormat() != shot.format || current.colorTable() != shotPixels->colorTable()) {
             const TLogPalette palette = paletteOf(*shotPixels);
-            before.NewImage(picture.GetWidth(), picture.GetHeight(), shot.format,
-                            shot.format == ifTrueColor ? nullptr : &palette, shot.xDpi, shot.yDpi);
+            exchanged.NewImage(picture.GetWidth(), picture.GetHeight(), shot.format,
+                               shot.format == ifTrueColor ? nullptr : &palette, shot.xDpi, shot.yDpi);
             recreated = true;
         } else {
             picture.SetXDpi(shot.xDpi);
@@ -88,10 +88,10 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
     if (picture.GetEmpty() || work->Empty())
         return;
     if (recreated) {
-        picture.SwapImage(before);
+        picture.SwapImage(exchanged);
         // The new image comes with a new canvas; the pen, brush and font the user chose stay.
         TCanvas& now = *picture.Canvas();
-        TCanvas& was = *before.Canvas();
+        TCanvas& was = *exchanged.Canvas();
         now.SetPen(was.Pen());
         now.SetBrush(was.Brush());
         now.SetFont(was.Font());
@@ -117,7 +117,7 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
         blit(to, r, *work->Canvas()->Handle());
     if (!recreated)
         return;
-    gdi::DeviceContext old(*before.DibSection());
+    gdi::DeviceContext old(*exchanged.DibSection());
     for (const TRect& r : outside(width, height, workWidth, workHeight))
         blit(to, r, old);
     // Colours the new format cannot show were matched; the work image takes what the picture
