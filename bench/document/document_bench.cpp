@@ -1,5 +1,5 @@
-// The undo history's cost on a big picture: one snapshot, one restore through the work image,
-// and the memory a full history of 24 snapshots holds, as a multiple of the picture's bytes.
+// The undo history's cost on a big picture: one snapshot, one restore through the work image
+// (also into another pixel format), and the memory a full history of 24 snapshots holds, as a multiple of the picture's bytes.
 
 #include "editing/snapshot_store.h"
 #include "editing/undo_history.h"
@@ -66,6 +66,32 @@ void BM_RestoreThroughWorkImage(benchmark::State& state)
         store.restoreInto(1, work, *picture);
 }
 BENCHMARK(BM_RestoreThroughWorkImage)->Unit(benchmark::kMillisecond);
+
+// Undo and redo across a colour-depth command: a true-colour and a 256-grey slot restored in
+// turn, so that every restore makes the picture anew in the slot's format.
+void BM_RestoreAcrossFormats(benchmark::State& state)
+{
+    const auto picture = bigPicture();
+    SnapshotStore store(UndoHistory::SlotCount);
+    store.store(1, *picture);
+    TDibGraphic grey;
+    grey.NewImage(Width, Height, ifGray256, nullptr, 0, 0);
+    std::memset(grey.Bits(), 0x40, static_cast<size_t>(grey.RowBytes()) * Height);
+    store.store(2, grey);
+    TImage work;
+    work.SetAutoSize(true);
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf32bit);
+    bitmap->SetSize(Width, Height);
+    work.Picture()->SetGraphic(std::unique_ptr<TGraphic>(std::move(bitmap)));
+    SnapshotStore::prepareWorkImage(work);
+    int slot = 2;
+    for (auto _ : state) {
+        store.restoreInto(slot, work, *picture);
+        slot = 3 - slot;
+    }
+}
+BENCHMARK(BM_RestoreAcrossFormats)->Unit(benchmark::kMillisecond);
 
 // Run alone (--benchmark_filter=FullHistory) for a clean peak: the counters give the picture's
 // bytes, what the 24 slots hold, and the peak resident memory over the picture's bytes.

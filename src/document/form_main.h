@@ -45,7 +45,6 @@ class TGraphic;
 class TImage;
 class TImageScrollBox;
 class TLabeledSlider;
-class PrintCommands;
 class TSlider;
 class TUpDown;
 
@@ -407,9 +406,6 @@ private:
     std::unique_ptr<PictureMouse> pictureMouse_;
     std::unique_ptr<ViewOptions> viewOptions_;
     std::unique_ptr<Selection> selection_;
-    // Made at the first print command: the printer it holds is kept for the window's later prints.
-    std::unique_ptr<PrintCommands> printing_;
-    PrintCommands& printing();
     // The frames each undo slot's picture showed when it was taken; the slots hold it without.
     std::array<std::vector<TRect>, UndoHistory::SlotCount> snapshotFrames_;
 };

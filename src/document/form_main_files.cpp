@@ -11,21 +11,14 @@
 
 #include <span>
 
-PrintCommands& TFormMain::printing()
-{
-    if (!printing_)
-        printing_ = std::make_unique<PrintCommands>();
-    return *printing_;
-}
-
 void TFormMain::PrintSetupClick()
 {
-    printing().PrintSetupClick(this);
+    PrintCommands::Shared().PrintSetupClick(this);
 }
 
 void TFormMain::Print1Click()
 {
-    printing().Print1Click(this, *Image->Picture()->Bitmap());
+    PrintCommands::Shared().Print1Click(this, *Image->Picture()->Bitmap());
 }
 
 void TFormMain::OpenWith1Click()

@@ -6,9 +6,32 @@
 #include "platform/framework/qimage_conversion.h"
 #include "platform/gdi/dib_surface.h"
 
+#include <QCoreApplication>
+#include <QObject>
 #include <QPageSetupDialog>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
+
+namespace {
+
+// Owned by the application object, which frees it before it goes itself.
+class SharedPrinting : public QObject {
+public:
+    PrintCommands commands;
+};
+
+} // namespace
+
+PrintCommands& PrintCommands::Shared()
+{
+    static QPointer<SharedPrinting> shared;
+    if (!shared) {
+        shared = new SharedPrinting;
+        shared->setParent(QCoreApplication::instance());
+    }
+    return shared->commands;
+}
 
 void PrintCommands::PrintSetupClick(QWidget* parent)
 {

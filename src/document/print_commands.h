@@ -1,6 +1,6 @@
 #pragma once
-// "Установки печати" and "&Печать...": one printer per picture window, chosen in the set-up
-// dialog and kept for every later print of that window.
+// "Установки печати" and "&Печать...": one printer for the whole program, chosen in the set-up
+// dialog of any window and kept for every later print of every window.
 
 #include <QPrinter>
 
@@ -9,6 +9,10 @@ class TBitmap;
 
 class PrintCommands {
 public:
+    // The program's printer, made at the first print command and kept until the application
+    // object goes (a printer must not outlive it).
+    static PrintCommands& Shared();
+
     // PrinterSetupDialog1: the chosen printer and page stay in Printer(); nothing else happens.
     void PrintSetupClick(QWidget* parent);
     // PrintDialog1, then the work image's bitmap on one page; nothing when cancelled.

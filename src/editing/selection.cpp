@@ -260,4 +260,6 @@ void Selection::SelectAllClick()
         // Lies outside the picture: the next erase draws nothing.
         f_.SelectionRect = Rect(0, 0, -9, -9);
     }
+    // The frame lives in the picture's pixels; the view shows them only when told.
+    host_.Redraw();
 }

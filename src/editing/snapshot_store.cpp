@@ -1,7 +1,5 @@
 #include "editing/snapshot_store.h"
 
-#include "imaging/dib_graphic.h"
-#include "platform/gdi/device_context.h"
 #include "platform/gdi/dib_surface.h"
 
 #include <cstring>
@@ -13,41 +11,47 @@ SnapshotStore::~SnapshotStore() = default;
 
 void SnapshotStore::store(int slot, const TDibGraphic& picture)
 {
-    std::unique_ptr<gdi::DibSurface>& target = slots_.at(static_cast<size_t>(slot));
-    gdi::DibSurface* source = picture.DibSection();
+    Slot& target = slots_.at(static_cast<size_t>(slot));
+    const gdi::DibSurface* source = picture.DibSection();
     if (!source) {
-        target.reset();
+        target.pixels.reset();
         return;
     }
     const int width = source->width();
     const int height = source->height();
-    // A slot of the same size is reused; otherwise the old copy goes first, so a full history
+    const int bits = source->bitsPerPixel();
+    // A slot of the same shape is reused; otherwise the old copy goes first, so a full history
     // of big pictures never holds one copy more than it keeps.
-    if (!target || target->width() != width || target->height() != height) {
-        target.reset();
-        target = std::make_unique<gdi::DibSurface>(width, height, 24);
+    if (!target.pixels || target.pixels->width() != width || target.pixels->height() != height ||
+        target.pixels->bitsPerPixel() != bits) {
+        target.pixels.reset();
+        target.pixels = std::make_unique<gdi::DibSurface>(width, height, bits, source->colorTable());
+    } else {
+        target.pixels->setColorTable(source->colorTable());
     }
-    if (source->bitsPerPixel() == 24) {
-        // Read through the constant surface, so that the copy does not count as a change.
-        std::memcpy(target->bits(), std::as_const(*source).bits(), source->imageBytes());
-        return;
-    }
-    gdi::DeviceContext from(*source);
-    gdi::DeviceContext to(*target);
-    to.BitBlt(0, 0, width, height, &from, 0, 0, gdi::SRCCOPY);
+    // Read through the constant surface, so that the copy does not count as a change.
+    std::memcpy(target.pixels->bits(), std::as_const(*source).bits(), source->imageBytes());
+    target.format = picture.ImageFormat();
+    target.xDpi = picture.XDpi();
+    target.yDpi = picture.YDpi();
 }
 
 const gdi::DibSurface* SnapshotStore::snapshot(int slot) const
 {
-    return slots_.at(static_cast<size_t>(slot)).get();
+    return slots_.at(static_cast<size_t>(slot)).pixels.get();
+}
+
+TImageFormat SnapshotStore::format(int slot) const
+{
+    return slots_.at(static_cast<size_t>(slot)).format;
 }
 
 size_t SnapshotStore::bytes() const
 {
     size_t total = 0;
-    for (const auto& slot : slots_) {
-        if (slot)
-            total += slot->imageBytes();
+    for (const Slot& slot : slots_) {
+        if (slot.pixels)
+            total += slot.pixels->imageBytes();
     }
     return total;
 }

@@ -1,15 +1,19 @@
 #pragma once
-// The undo slots of one picture window: whole copies of the picture as 24-bit device bitmaps.
-// Kept behind this one class so that a lighter way of holding them can replace it.
+// The undo slots of one picture window: whole copies of the picture in its own pixel format,
+// with its palette and resolution, so that undo brings back the picture as it was and a
+// palettised picture costs no more than its own pixels. Kept behind this one class so that a
+// lighter way of holding them can replace it.
+
+#include "imaging/dib_graphic.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace gdi {
 class DibSurface;
 }
-class TDibGraphic;
 class TImage;
 
 class SnapshotStore {
@@ -25,16 +29,28 @@ public:
     void store(int slot, const TDibGraphic& picture);
     // Null while the slot is empty.
     const gdi::DibSurface* snapshot(int slot) const;
+    // The pixel format the slot's picture had; meaningful while the slot holds one.
+    TImageFormat format(int slot) const;
     // Pixel memory held by all slots.
     size_t bytes() const;
 
     // Leaves a 32-bit bitmap in the work image, of its own size and pixels.
     static void prepareWorkImage(TImage& workImage);
     // Draws the slot on the work image with its top-left at (0, 0), clipped to the work image,
-    // then the whole work image on the picture at (0, 0), clipped to the picture. An empty
-    // slot draws nothing on the work image.
+    // then the whole work image on the picture at (0, 0), clipped to the picture. The picture
+    // first takes the slot's pixel format, palette and resolution, keeping its size; where it
+    // reaches past the work image it keeps its own colours. An empty slot draws nothing on
+    // the work image and leaves the picture's format alone. Nothing changes when the picture
+    // cannot be made in the slot's format (the error goes on to the caller).
     void restoreInto(int slot, TImage& workImage, TDibGraphic& picture) const;
 
 private:
-    std::vector<std::unique_ptr<gdi::DibSurface>> slots_;
+    struct Slot {
+        std::unique_ptr<gdi::DibSurface> pixels;
+        TImageFormat format = ifTrueColor;
+        uint16_t xDpi = 0;
+        uint16_t yDpi = 0;
+    };
+
+    std::vector<Slot> slots_;
 };

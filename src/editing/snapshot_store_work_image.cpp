@@ -2,11 +2,49 @@
 
 #include "editing/snapshot_store.h"
 
-#include "imaging/dib_graphic.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/image.h"
 #include "platform/gdi/device_context.h"
 #include "platform/gdi/dib_surface.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace {
+
+TLogPalette paletteOf(const gdi::DibSurface& pixels)
+{
+    TLogPalette palette;
+    palette.palVersion = 0x300;
+    const std::vector<gdi::RgbQuad>& table = pixels.colorTable();
+    palette.palNumEntries = static_cast<uint16_t>(std::min<size_t>(table.size(), 256));
+    for (size_t i = 0; i < palette.palNumEntries; ++i)
+        palette.palPalEntry[i] = TPaletteEntry{table[i].red, table[i].green, table[i].blue, 0};
+    return palette;
+}
+
+// The part of a width x height area at the origin that lies outside the inner area at the
+// origin: the strip to its right and the strip below it. Empty strips have no area.
+std::array<TRect, 2> outside(int width, int height, int innerWidth, int innerHeight)
+{
+    innerWidth = std::min(innerWidth, width);
+    innerHeight = std::min(innerHeight, height);
+    return {TRect{innerWidth, 0, width, height}, TRect{0, innerHeight, innerWidth, height}};
+}
+
+bool hasArea(const TRect& r)
+{
+    return r.right > r.left && r.bottom > r.top;
+}
+
+void blit(gdi::DeviceContext& to, const TRect& r, const gdi::DeviceContext& from)
+{
+    if (hasArea(r))
+        to.BitBlt(r.left, r.top, r.right - r.left, r.bottom - r.top, &from, r.left, r.top, gdi::SRCCOPY);
+}
+
+} // namespace
 
 void SnapshotStore::prepareWorkImage(TImage& workImage)
 {
@@ -15,20 +53,80 @@ void SnapshotStore::prepareWorkImage(TImage& workImage)
 
 void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& picture) const
 {
+    const Slot& shot = slots_.at(static_cast<size_t>(slot));
+    gdi::DibSurface* shotPixels = shot.pixels.get();
+
+    // The picture in the slot's format is made before anything is drawn, so that a picture
+    // too big for it leaves both images as they were. The two are exchanged, and the old image
+    // stays until the end: it still has the colours of whatever the work image does not reach.
+    TDibGraphic exchanged;
+    bool recreated = false;
+    if (shotPixels && !picture.GetEmpty()) {
+        const gdi::DibSurface& current = *std::as_const(picture).DibSection();
+        if (picture.ImageFormat() != shot.format || current.colorTable() != shotPixels->colorTable()) {
+            const TLogPalette palette = paletteOf(*shotPixels);
+            exchanged.NewImage(picture.GetWidth(), picture.GetHeight(), shot.format,
+                               shot.format == ifTrueColor ? nullptr : &palette, shot.xDpi, shot.yDpi);
+            recreated = true;
+        } else {
+            picture.SetXDpi(shot.xDpi);
+            picture.SetYDpi(shot.yDpi);
+        }
+    }
+
     TBitmap* work = workImage.Picture()->Bitmap();
-    if (gdi::DibSurface* shot = slots_.at(static_cast<size_t>(slot)).get()) {
-        gdi::DeviceContext from(*shot);
+    if (shotPixels) {
+        gdi::DeviceContext from(*shotPixels);
         TCanvas source;
         source.SetHandle(&from);
-        const TRect whole = Rect(0, 0, shot->width(), shot->height());
+        const TRect whole = Rect(0, 0, shotPixels->width(), shotPixels->height());
         TCanvas* canvas = workImage.Canvas();
         canvas->SetCopyMode(cmSrcCopy);
         canvas->CopyRect(whole, &source, whole);
         source.SetHandle(nullptr);
     }
-    gdi::DibSurface* pixels = picture.DibSection();
-    if (!pixels || work->Empty())
+    if (picture.GetEmpty() || work->Empty())
         return;
-    gdi::DeviceContext to(*pixels);
-    to.BitBlt(0, 0, work->Width(), work->Height(), work->Canvas()->Handle(), 0, 0, gdi::SRCCOPY);
+    if (recreated) {
+        picture.SwapImage(exchanged);
+        // The new image comes with a new canvas; the pen, brush and font the user chose stay.
+        TCanvas& now = *picture.Canvas();
+        TCanvas& was = *exchanged.Canvas();
+        now.SetPen(was.Pen());
+        now.SetBrush(was.Brush());
+        now.SetFont(was.Font());
+        now.SetCopyMode(was.CopyMode());
+        now.SetPenPos(was.PenPos());
+    }
+
+    const int width = picture.GetWidth();
+    const int height = picture.GetHeight();
+    const int workWidth = std::min(width, work->Width());
+    const int workHeight = std::min(height, work->Height());
+    // What the slot put in the work image goes to the picture straight from the slot: the
+    // same colours, with the slot's own indexes when both are palettised alike.
+    const int shotWidth = shotPixels ? std::min(workWidth, shotPixels->width()) : 0;
+    const int shotHeight = shotPixels ? std::min(workHeight, shotPixels->height()) : 0;
+    gdi::DeviceContext to(*picture.DibSection());
+    if (shotWidth > 0 && shotHeight > 0) {
+        gdi::DeviceContext from(*shotPixels);
+        blit(to, TRect{0, 0, shotWidth, shotHeight}, from);
+    }
+    const std::array<TRect, 2> fromWork = outside(workWidth, workHeight, shotWidth, shotHeight);
+    for (const TRect& r : fromWork)
+        blit(to, r, *work->Canvas()->Handle());
+    if (!recreated)
+        return;
+    gdi::DeviceContext old(*exchanged.DibSection());
+    for (const TRect& r : outside(width, height, workWidth, workHeight))
+        blit(to, r, old);
+    // Colours the new format cannot show were matched; the work image takes what the picture
+    // shows there, so that a file saved now is what is on the screen.
+    if (picture.IsPalettised()) {
+        TCanvas* canvas = workImage.Canvas();
+        for (const TRect& r : fromWork) {
+            if (hasArea(r))
+                canvas->CopyRect(r, picture.Canvas(), r);
+        }
+    }
 }

@@ -21,7 +21,8 @@ public:
         // Makes sure the work image holds a 32-bit bitmap of its own size and pixels.
         virtual void prepareWorkImage() = 0;
         // Draws the slot over the work image at (0, 0), the work image over the picture, and
-        // redraws the view. Slot 0 draws nothing but still copies and redraws. May throw.
+        // redraws the view; the picture takes the slot's pixel format and palette, keeping its
+        // size. Slot 0 draws nothing but still copies and redraws. May throw.
         virtual void restoreSnapshot(int slot) = 0;
         virtual bool selectionFrameShown() const = 0;
         // Drops the selection rectangle (the frame flag is left alone).

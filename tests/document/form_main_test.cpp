@@ -398,11 +398,11 @@ TEST_F(FormMainTest, ColourMenuConvertsThePictureAsOneUndoStep)
 
     form->Obratyt1->trigger();
     EXPECT_EQ(picture->GetPixelIndex(1, 0), 15u - 4u);
-    // The inversion took no snapshot: undo goes back to the one the conversion took, drawn
-    // into the picture's new format.
+    // The inversion took no snapshot: undo goes back to the one the conversion took, in the
+    // format that snapshot had.
     form->Undo1->trigger();
-    EXPECT_EQ(picture->ImageFormat(), ifColor16);
-    EXPECT_EQ(picture->GetPixelRGB(1, 0), 0xAA0000u);
+    EXPECT_EQ(picture->ImageFormat(), ifTrueColor);
+    EXPECT_EQ(picture->GetPixelRGB(1, 0), 0xFF0000u);
     EXPECT_EQ(picture->GetPixelRGB(0, 0), 0xFFFFFFu);
 }
 

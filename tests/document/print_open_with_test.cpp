@@ -55,6 +55,8 @@ void preparePdfPrinter(QPrinter& printer, const QString& file, double marginMm)
     printer.setResolution(600);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
+    // The program keeps one printer: another test may have turned its page.
+    printer.setPageOrientation(QPageLayout::Portrait);
 }
 
 } // namespace
@@ -160,6 +162,41 @@ TEST_F(PrintTest, TheSetUpPrinterIsTheOneLaterPrintsUse)
     ASSERT_TRUE(printedOn);
     EXPECT_EQ(printedOn->pageLayout().orientation(), QPageLayout::Landscape);
     EXPECT_TRUE(QFile::exists(pdf));
+}
+
+// The printer is the program's: what one window's set-up chose, a print from another window
+// uses, with no print dialog choice of its own.
+TEST_F(PrintTest, TheSetUpOfOneWindowServesThePrintsOfEveryWindow)
+{
+    TFormMain* first = blackPicture(600, 400);
+    TFormMain* second = blackPicture(300, 600);
+    const QString pdf = folder.filePath(QStringLiteral("shared.pdf"));
+    QPrinter* setUp = nullptr;
+    QPrinter* printedOn = nullptr;
+    widget_test::ModalScript script;
+    script.then([&](QDialog& dialog) {
+        setUp = dynamic_cast<QPageSetupDialog&>(dialog).printer();
+        preparePdfPrinter(*setUp, pdf, 0.0);
+        setUp->setPageOrientation(QPageLayout::Landscape);
+        dialog.done(QDialog::Accepted);
+    });
+    script.then([&](QDialog& dialog) {
+        printedOn = dynamic_cast<QPrintDialog&>(dialog).printer();
+        dialog.done(QDialog::Accepted);
+    });
+    first->PrintSetup->trigger();
+    second->Print1->trigger();
+    ASSERT_EQ(script.count(), 2);
+    EXPECT_EQ(setUp, printedOn);
+    ASSERT_TRUE(printedOn);
+    EXPECT_EQ(printedOn->pageLayout().orientation(), QPageLayout::Landscape);
+    // The second window's picture, half an inch by one inch, on the landscape page.
+    const QImage page = renderPdf(pdf, folder.path());
+    ASSERT_FALSE(page.isNull()) << "the print did not reach the set-up printer's file";
+    EXPECT_GT(page.width(), page.height());
+    const QRect dark = darkArea(page);
+    EXPECT_NEAR(dark.width(), RenderDpi / 2, 1);
+    EXPECT_NEAR(dark.height(), RenderDpi, 1);
 }
 
 class OpenWithTest : public PictureWindowTest {

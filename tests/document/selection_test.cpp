@@ -3,17 +3,23 @@
 
 #include "picture_window_fixture.h"
 
+#include "editing/image_scroll_box.h"
 #include "editing/selection.h"
 #include "editing/slider.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/image.h"
+#include "widget_input.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QToolButton>
+
+#include <ostream>
+#include <string>
 
 namespace {
 
@@ -243,6 +249,74 @@ TEST_F(SelectionTest, SelectAllTwiceSelectsTheWholePictureThenDeselects)
     EXPECT_TRUE(form->SelectAllArmed);
     EXPECT_EQ(pixels(*form->GetGraphic()), clean);
 }
+
+struct SelectAllCase {
+    const char* name;
+    QAction* TFormMain::*depth; // the colour menu's command that gives the picture its depth
+    int zoom;
+    friend void PrintTo(const SelectAllCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SelectAllOnScreen : public SelectionTest, public ::testing::WithParamInterface<SelectAllCase> {
+protected:
+    // The screen as the view last rendered it: the visible part of the zoomed picture.
+    static std::vector<uint32_t> screen(TImageScrollBox* view)
+    {
+        const TDibGraphic* shown = view->GetDisplayedGraphic();
+        return pixels(*shown);
+    }
+    // The same part of the zoomed picture rendered afresh from the picture's pixels.
+    static std::vector<uint32_t> fresh(TImageScrollBox* view)
+    {
+        const TDibGraphic* shown = view->GetDisplayedGraphic();
+        const QPoint origin = view->DisplayedOrigin();
+        std::vector<uint32_t> out;
+        for (int y = 0; y < shown->GetHeight(); ++y)
+            for (int x = 0; x < shown->GetWidth(); ++x)
+                out.push_back(view->DisplayedPixel(origin.x() + x, origin.y() + y));
+        return out;
+    }
+};
+
+// "&Выделить всё" on a picture drawn with the mouse: the screen shows the frame the picture's
+// pixels now hold, at every depth and zoom, and the second use takes it off the screen again.
+TEST_P(SelectAllOnScreen, ShowsTheFrameAndTheSecondUseRemovesIt)
+{
+    TFormMain* form = newPicture(120, 80);
+    form->RectangleButton->click();
+    widget_test::mouseDrag(form->ImageScrollBox1->ImageControl(), QPoint(20, 15), QPoint(90, 60));
+    (form->*GetParam().depth)->trigger();
+    form->ScaleEdit->setText(QString::number(GetParam().zoom));
+    TImageScrollBox* view = form->ImageScrollBox1;
+    ASSERT_FLOAT_EQ(view->ZoomPercent(), static_cast<float>(GetParam().zoom));
+    const TDibGraphic& picture = *form->GetGraphic();
+    clean = pixels(picture);
+    const std::vector<uint32_t> before = screen(view);
+
+    form->SelectAll->trigger();
+    EXPECT_TRUE(showsFrameOnlyAt(picture, Rect(0, 0, 120, 80)));
+    const std::vector<uint32_t> framed = screen(view);
+    EXPECT_EQ(framed, fresh(view));
+    EXPECT_NE(framed, before);
+    // The top-left corner lies on the frame at every zoom: it shows changed.
+    EXPECT_NE(view->GetDisplayedGraphic()->GetPixelRGB(0, 0), before[0]);
+
+    form->SelectAll->trigger();
+    EXPECT_EQ(pixels(picture), clean);
+    EXPECT_EQ(screen(view), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DepthsAndZooms, SelectAllOnScreen,
+    ::testing::Values(SelectAllCase{"Monochrome100", &TFormMain::color2, 100},
+                      SelectAllCase{"Gray16At300", &TFormMain::Gray16, 300},
+                      SelectAllCase{"Colors16At50", &TFormMain::Colors16, 50},
+                      SelectAllCase{"Gray256At100", &TFormMain::Gray256, 100},
+                      SelectAllCase{"Color256At200", &TFormMain::Color256, 200},
+                      SelectAllCase{"TrueColorAt50", &TFormMain::RGB24, 50},
+                      SelectAllCase{"TrueColorAt100", &TFormMain::RGB24, 100},
+                      SelectAllCase{"TrueColorAt400", &TFormMain::RGB24, 400}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // An empty or inverted selection has nothing to copy: the clipboard and the picture stay.
 TEST_F(SelectionTest, CommandsOnAnEmptyOrInvertedSelectionDoNothing)
