@@ -27,7 +27,6 @@ enum class Spot {
     Top,     // over the zoom bar at the top
     Bottom,  // over the status bar at the bottom
     Outside, // beside the window, off the client area
-    LowLeft, // far down the left edge, along the tool panel's own column
 };
 
 struct Step {
@@ -78,7 +77,6 @@ protected:
         case Spot::Top: return form.mapToGlobal(QPoint(view.center().x(), form.ScaleBar->height() / 2));
         case Spot::Bottom: return form.mapToGlobal(QPoint(view.center().x(), form.height() - 8));
         case Spot::Outside: return area.mapToGlobal(QPoint(area.width() + 120, 40));
-        case Spot::LowLeft: return form.mapToGlobal(QPoint(20, view.bottom() - 20));
         }
         return {};
     }
@@ -115,7 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
         // The vertical ruler once ended up above the panel, cut down to 0..20.
         Sequence{"ToolPanelFloatedAndDockedAtTheLeftEdge", {{"Panel1", Spot::View}, {"Panel1", Spot::Left}}},
         Sequence{"ToolPanelDroppedOnTheTopBars", {{"Panel1", Spot::Top}}},
-        Sequence{"ToolPanelMovedDownItsColumn", {{"Panel1", Spot::LowLeft}}},
         Sequence{"ThreeDBarFloatedAndDockedBack", {{"_3DBar1", Spot::View}, {"_3DBar1", Spot::Top}}},
         Sequence{"ZoomBarDroppedAtTheLeftEdge", {{"ScaleBar", Spot::Left}}},
         Sequence{"StylesBarFloatedAndDockedBack", {{"PenBar", Spot::Outside}, {"PenBar", Spot::Bottom}}},
