@@ -14,6 +14,7 @@
 #include "editing/slider.h"
 #include "editing/zoom_commands.h"
 #include "imaging/dib_graphic.h"
+#include "platform/forms/bar_docking.h"
 #include "platform/forms/error_display.h"
 #include "platform/forms/modal.h"
 #include "platform/framework/qcolor_conversion.h"
@@ -152,6 +153,12 @@ TFormMain::TFormMain(QMdiArea* frameArea)
     setWindowTitle(QStringLiteral("Без имени"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setDockNestingEnabled(true);
+    barDocking_ = std::make_unique<forms::BarDocking>(*this, [this] { return dockingSite(); });
+    // A dropped bar changes what stands left of the view: the top ruler starts above it again.
+    connect(barDocking_.get(), &forms::BarDocking::barDropped, this, [this] {
+        layout()->activate();
+        placeRulerCorner();
+    });
 
     // 1. The components.
     Image = std::make_unique<TImage>();
@@ -376,12 +383,12 @@ void TFormMain::createZoomBar()
     ScaleBar->addWidget(ScaleUpDown);
     ScaleBar->addSeparator();
     ScaleBar->addWidget(ScaleMenu);
-    addToolBar(Qt::TopToolBarArea, ScaleBar);
+    barDocking_->addToolBar(Qt::TopToolBarArea, ScaleBar);
 }
 
 void TFormMain::create3DBar()
 {
-    addToolBarBreak(Qt::TopToolBarArea);
+    barDocking_->addToolBarBreak(Qt::TopToolBarArea);
     _3DBar1 = new QToolBar(QStringLiteral("Трёхмерные фигуры"), this);
     _3DBar1->setObjectName(QStringLiteral("_3DBar1"));
     _3DBar1->setToolTip(QStringLiteral("Цилиндр"));
@@ -407,13 +414,13 @@ void TFormMain::create3DBar()
     }
     groupButtons(this, {Plus1, Cube1, Circle1, Cylinder1, Tor1, Top1, Conus, SpeedButton1}, false);
     groupButtons(this, {Proug}, false);
-    addToolBar(Qt::TopToolBarArea, _3DBar1);
+    barDocking_->addToolBar(Qt::TopToolBarArea, _3DBar1);
     _3DBar1->hide();
 }
 
 void TFormMain::createRulerBars()
 {
-    addToolBarBreak(Qt::TopToolBarArea);
+    barDocking_->addToolBarBreak(Qt::TopToolBarArea);
     ToolBar1 = new QToolBar(QStringLiteral("Линейка"), this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
@@ -438,7 +445,7 @@ void TFormMain::createRulerBars()
     LabeledSlider1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ToolBar1->addWidget(GroupBox1);
     ToolBar1->addWidget(LabeledSlider1);
-    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    barDocking_->addToolBar(Qt::TopToolBarArea, ToolBar1);
 
     ToolBar2 = new QToolBar(QStringLiteral("Линейка"), this);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
@@ -536,10 +543,10 @@ void TFormMain::createToolPanel()
 
     // In a short window the panel clips its lower end rather than pile its controls up.
     Panel1->addWidget(new ClippingBox(contents, Qt::Vertical));
-    addToolBar(Qt::LeftToolBarArea, Panel1);
+    barDocking_->addToolBar(Qt::LeftToolBarArea, Panel1);
     // The left ruler stands in its own column beside the tool panel, next to the picture.
-    addToolBarBreak(Qt::LeftToolBarArea);
-    addToolBar(Qt::LeftToolBarArea, ToolBar2);
+    barDocking_->addToolBarBreak(Qt::LeftToolBarArea);
+    barDocking_->addToolBar(Qt::LeftToolBarArea, ToolBar2);
 }
 
 void TFormMain::createStylesBar()
@@ -661,7 +668,7 @@ void TFormMain::createStylesBar()
     grid->setColumnMinimumWidth(10, 8);
 
     PenBar->addWidget(contents);
-    addToolBar(Qt::BottomToolBarArea, PenBar);
+    barDocking_->addToolBar(Qt::BottomToolBarArea, PenBar);
     PenBar->hide();
 }
 
@@ -757,6 +764,13 @@ void TFormMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     // The bars have their sizes only once the layout has run.
     QTimer::singleShot(0, this, [this] { placeRulerCorner(); });
+}
+
+QMainWindow* TFormMain::dockingSite() const
+{
+    // The frame around the client area, when the window lives in one.
+    auto* frame = frameArea_ ? qobject_cast<QMainWindow*>(frameArea_->window()) : nullptr;
+    return frame && frame->centralWidget() == frameArea_ ? frame : nullptr;
 }
 
 // ---- Lifecycle ----
@@ -864,6 +878,8 @@ void TFormMain::Discard()
 void TFormMain::FormClose()
 {
     ScratchPicture.reset();
+    // Bars docked on the frame close with the window.
+    barDocking_->recallBars();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)

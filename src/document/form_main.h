@@ -47,6 +47,9 @@ class TImageScrollBox;
 class TLabeledSlider;
 class TSlider;
 class TUpDown;
+namespace forms {
+class BarDocking;
+}
 
 class TFormMain : public QMainWindow, public forms::MdiChild, private UndoHistory::Host {
     Q_OBJECT
@@ -397,8 +400,11 @@ private:
     // The zoom commands end by handing the truncated zoom to the up-down.
     void fitZoom(TZoomMode mode);
     void connectViewCommands();
+    // The frame the window's bars may dock on besides the window itself.
+    QMainWindow* dockingSite() const;
 
     QMdiArea* frameArea_ = nullptr;
+    std::unique_ptr<forms::BarDocking> barDocking_;
     QList<QObject*> penStyleButtons_;
     QList<QObject*> brushStyleButtons_;
     bool closing_ = false;

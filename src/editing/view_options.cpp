@@ -95,6 +95,9 @@ void ViewOptions::CheckBox1Click()
 void ViewOptions::placeCorner(bool panelShown)
 {
     settleLayout(c_.Panel1);
-    const int width = panelShown ? c_.Panel1->width() + c_.ToolBar2->width() : c_.ToolBar2->width();
+    // A tool panel floating or docked on the frame takes no room beside the view.
+    const bool besideView =
+        panelShown && !c_.Panel1->isWindow() && c_.Panel1->parentWidget() == c_.ToolBar2->parentWidget();
+    const int width = besideView ? c_.Panel1->width() + c_.ToolBar2->width() : c_.ToolBar2->width();
     c_.GroupBox1->setFixedWidth(width);
 }
