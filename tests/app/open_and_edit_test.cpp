@@ -7,6 +7,7 @@
 #include "document/form_main.h"
 #include "document/picture_read_ahead.h"
 #include "editing/image_scroll_box.h"
+#include "editing/slider.h"
 #include "imaging/dib_graphic.h"
 #include "imaging/formats/dcx_graphic.h"
 #include "imaging/formats/pcx_graphic.h"
@@ -398,6 +399,13 @@ TEST_F(OpenAndEditTest, AnIconWindowRefusesChangesBeforeAnythingChanges)
     EXPECT_EQ(after, before);
     EXPECT_FALSE(window.Modified);
     EXPECT_FALSE(window.Undo1->isEnabled()) << "nothing to undo";
+
+    // A step of the width slider gives the work image a bitmap: from then on figures are taken.
+    window.TrackBar1->SetPosition(shown.GetWidth() - 1);
+    ModalScript script;
+    mouseDrag(window.ImageScrollBox1->ImageControl(), QPoint(2, 2), QPoint(20, 20));
+    EXPECT_EQ(script.count(), 0);
+    EXPECT_EQ(shown.GetPixelRGB(2, 10), 0x000000u);
 }
 
 } // namespace
