@@ -54,14 +54,14 @@ void holdAsBitmap(TFormMain& window)
     TGraphic* read = picture.Graphic();
     if (StaysAsRead(read))
         return;
-    window.OpenedFormat = read->Create();
+    window.OpenedFormat = read->CreateLike();
     picture.SetGraphic(TPicture::BitmapOf(read));
 }
 
 // Writes the bitmap as the class of format writes its own files.
 void writeAs(const TGraphic& format, TBitmap& bitmap, const QString& fileName)
 {
-    std::unique_ptr<TGraphic> writer = format.Create();
+    std::unique_ptr<TGraphic> writer = format.CreateLike();
     writer->Assign(&bitmap);
     writer->SaveToFile(fileName);
 }

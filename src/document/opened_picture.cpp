@@ -13,7 +13,7 @@ std::unique_ptr<TGraphic> TakeAsBitmap(std::unique_ptr<TGraphic>& graphic)
 {
     if (StaysAsRead(graphic.get()))
         return nullptr;
-    std::unique_ptr<TGraphic> format = graphic->Create();
+    std::unique_ptr<TGraphic> format = graphic->CreateLike();
     graphic = TPicture::BitmapOf(graphic.get());
     return format;
 }

@@ -21,6 +21,7 @@
 #include "platform/framework/image.h"
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
+#include "platform/framework/png_codec.h"
 #include "platform/framework/profile.h"
 #include "platform/metafile/metafile.h"
 #include "widget_input.h"
@@ -41,6 +42,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 
 using namespace widget_test;
 
@@ -348,6 +350,43 @@ TEST_F(OpenAndEditTest, TheJpegAndTiffEntriesOpenPicturesThatTakeFiguresAndSave)
                                   window.GetGraphic()->GetPixelRGB(OnOutline.x(), OnOutline.y())),
                   c.format.tolerance);
     }
+}
+
+// A PNG that names its gamma keeps its stored samples, and the saved file names the same gamma,
+// so any viewer shows the untouched pixels as it showed them in the file opened.
+TEST_F(OpenAndEditTest, APngKeepsItsSamplesAndItsGammaThroughEditAndSave)
+{
+    TBitmap bitmap;
+    paintSource(bitmap);
+    PngColourSpace linear;
+    linear.gamma = 100000;
+    const std::vector<uint8_t> bytes = PngCodec::encode(*bitmap.Surface(), 0, 0, linear);
+    const QString path = dir.filePath(QStringLiteral("linear.png"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+    {
+        ModalScript script;
+        script.then(chooseFile(path, 2));
+        frame->Open1->trigger();
+    }
+    TFormMain& window = *FormMain;
+    EXPECT_EQ(window.GetGraphic()->GetPixelRGB(Outside.x(), Outside.y()),
+              rgbOf(bitmap.Canvas()->Pixels(Outside.x(), Outside.y())));
+    window.RectangleButton->click();
+    mouseDrag(window.ImageScrollBox1->ImageControl(), DragFrom, DragTo);
+    save(window, path);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    const PngCodec::DecodedPng saved = PngCodec::decode(
+        std::span(reinterpret_cast<const uint8_t*>(written.constData()), static_cast<size_t>(written.size())));
+    EXPECT_EQ(saved.layout.colourSpace, linear);
+    const uint8_t* row = saved.surface->scanLine(Outside.y()) + Outside.x() * 3;
+    EXPECT_EQ(uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0], rgbOf(bitmap.Canvas()->Pixels(Outside.x(), Outside.y())));
 }
 
 // An icon's work image cannot take figures or effects: each is refused with the framework's

@@ -27,10 +27,18 @@ TImageFormat imageFormatOf(PngTarget target)
 
 } // namespace
 
+std::unique_ptr<TGraphic> TPngGraphic::CreateLike() const
+{
+    auto like = std::make_unique<TPngGraphic>();
+    like->colourSpace_ = colourSpace_;
+    return like;
+}
+
 void TPngGraphic::ReadImage(TStream& stream, int32_t /*imageIndex*/)
 {
     const gdi::LargeBuffer file = ReadRemainingBytes(stream);
     PngCodec::decodeInto(file.bytes(), [this](const PngLayout& layout) -> gdi::DibSurface& {
+        colourSpace_ = layout.colourSpace;
         const TImageFormat format = imageFormatOf(layout.target);
         // Grey and black-and-white files use the format's own palette.
         const bool ownPalette = format == ifColor16 || format == ifColor256;
@@ -52,5 +60,5 @@ void TPngGraphic::SaveToStream(TStream& stream)
 {
     if (GetEmpty())
         return;
-    stream.WriteBuffer(PngCodec::encode(*DibSection(), XDpi(), YDpi()));
+    stream.WriteBuffer(PngCodec::encode(*DibSection(), XDpi(), YDpi(), colourSpace_));
 }

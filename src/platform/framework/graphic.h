@@ -30,6 +30,9 @@ public:
     QString ClassName() const override { return QStringLiteral("TGraphic"); }
     // A new, empty graphic of this graphic's own class.
     virtual std::unique_ptr<TGraphic> Create() const = 0;
+    // An empty graphic of this class that writes its files as this one was read (a colour space
+    // the file named, for example); for most classes nothing is carried.
+    virtual std::unique_ptr<TGraphic> CreateLike() const { return Create(); }
 
     // Raises the change notification: OnChange with this graphic as sender.
     virtual void Changed(TObject* sender);

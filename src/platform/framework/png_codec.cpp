@@ -185,6 +185,7 @@ private:
             layout_.xDpi = metresToDpi(xPerMetre);
             layout_.yDpi = metresToDpi(yPerMetre);
         }
+        readColourSpace();
         const bool transparent = png_get_valid(png_, info_, PNG_INFO_tRNS) != 0;
         if (alpha_ == PngAlpha::Kept)
             chooseAlpha(depth, colorType, transparent);
@@ -200,6 +201,20 @@ private:
         rowBytes_ = png_get_rowbytes(png_, info_);
         channelBits_ = png_get_channels(png_, info_) * png_get_bit_depth(png_, info_);
         return true;
+    }
+
+    void readColourSpace()
+    {
+        PngColourSpace& space = layout_.colourSpace;
+        png_fixed_point gamma = 0;
+        if (png_get_gAMA_fixed(png_, info_, &gamma))
+            space.gamma = gamma;
+        std::array<png_fixed_point, 8> c{};
+        if (png_get_cHRM_fixed(png_, info_, &c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &c[6], &c[7]))
+            space.chromaticities = std::array<int32_t, 8>{c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]};
+        int intent = 0;
+        if (png_get_sRGB(png_, info_, &intent))
+            space.srgbIntent = intent;
     }
 
     void choosePalette(int depth)
@@ -347,8 +362,10 @@ public:
     }
 
     // parts above 1 compress true colour in that many parts on two threads.
-    std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts)
+    std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts,
+                                const PngColourSpace& colourSpace)
     {
+        colourSpace_ = colourSpace;
         parts_ = surface.bitsPerPixel() == 24 || surface.bitsPerPixel() == 32 ? parts : 1;
         png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error_, errorFn, warningFn);
         if (png_)
@@ -385,6 +402,7 @@ private:
             png_set_PLTE(png_, info_, palette_.data(), static_cast<int>(palette_.size()));
         if (xDpi && yDpi)
             png_set_pHYs(png_, info_, dpiToMetres(xDpi), dpiToMetres(yDpi), PNG_RESOLUTION_METER);
+        writeColourSpace();
         // Rows of whole bytes per sample: the Paeth filter and run-length matching. On photos
         // this gives smaller files than the library's default (every filter tried on each row,
         // then level 6) at several times its speed, and on drawings about the same size.
@@ -408,6 +426,18 @@ private:
         return true;
     }
 
+    // Values the library took when reading; one it now finds doubtful costs a warning, not the file.
+    void writeColourSpace()
+    {
+        png_set_benign_errors(png_, 1);
+        if (colourSpace_.srgbIntent)
+            png_set_sRGB(png_, info_, *colourSpace_.srgbIntent);
+        if (colourSpace_.gamma)
+            png_set_gAMA_fixed(png_, info_, *colourSpace_.gamma);
+        if (const auto& c = colourSpace_.chromaticities)
+            png_set_cHRM_fixed(png_, info_, (*c)[0], (*c)[1], (*c)[2], (*c)[3], (*c)[4], (*c)[5], (*c)[6], (*c)[7]);
+    }
+
     // Image data compressed elsewhere, in IDAT chunks of the size the library writes, then the
     // end of the file.
     void writeImageData(const std::vector<uint8_t>& data)
@@ -425,6 +455,7 @@ private:
     png_infop info_ = nullptr;
     bool grey_ = false;
     int parts_ = 1;
+    PngColourSpace colourSpace_;
     std::vector<png_color> palette_;
     std::vector<uint8_t> out_;
 };
@@ -458,17 +489,19 @@ void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor,
     decoder.decode(surfaceFor);
 }
 
-std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi)
+std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi,
+                            const PngColourSpace& colourSpace)
 {
     const uint64_t pixels = uint64_t(surface.width()) * uint64_t(surface.height());
     // More parts than threads, so that a thread finishing early takes another.
-    return encodeInParts(surface, xDpi, yDpi, pixels >= kParallelPixels ? 8 : 1);
+    return encodeInParts(surface, xDpi, yDpi, pixels >= kParallelPixels ? 8 : 1, colourSpace);
 }
 
-std::vector<uint8_t> encodeInParts(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts)
+std::vector<uint8_t> encodeInParts(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts,
+                                   const PngColourSpace& colourSpace)
 {
     Encoder encoder;
-    return encoder.encode(surface, xDpi, yDpi, parts);
+    return encoder.encode(surface, xDpi, yDpi, parts, colourSpace);
 }
 
 } // namespace PngCodec

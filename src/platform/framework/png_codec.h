@@ -14,9 +14,11 @@
 // red and alpha (not premultiplied; 255 where the file has no transparency).
 #include "platform/gdi/dib_surface.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -34,6 +36,17 @@ enum class PngAlpha : uint8_t {
     Kept,
 };
 
+// The chunks that tell a viewer how to show the stored samples (gamma, chromaticities, the sRGB
+// intent). The picture keeps its samples as stored; these are kept beside it and written back, so
+// that a picture opened and saved looks in every viewer as it did. Values as the file stores them.
+struct PngColourSpace {
+    std::optional<int32_t> gamma; // times 100000
+    std::optional<std::array<int32_t, 8>> chromaticities; // white, red, green, blue x and y, times 100000
+    std::optional<int> srgbIntent;
+
+    bool operator==(const PngColourSpace&) const = default;
+};
+
 struct PngLayout {
     int width = 0;
     int height = 0;
@@ -42,6 +55,7 @@ struct PngLayout {
     std::vector<gdi::RgbQuad> colorTable; // for the palettised targets
     uint16_t xDpi = 0;                    // 0 when the file gives no physical size
     uint16_t yDpi = 0;
+    PngColourSpace colourSpace;
 };
 
 namespace PngCodec {
@@ -64,7 +78,8 @@ void decodeInto(std::span<const uint8_t> bytes, const SurfaceForPng& surfaceFor,
 // A surface in its natural PNG form: grey when its colour table is the grey ramp of its depth
 // (1-bit black and white included), palette for other palettised depths, RGB for 24 and 32
 // bits. Reading the result gives the same pixels.
-std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi = 0, uint16_t yDpi = 0);
+std::vector<uint8_t> encode(const gdi::DibSurface& surface, uint16_t xDpi = 0, uint16_t yDpi = 0,
+                            const PngColourSpace& colourSpace = {});
 
 // From this many pixels on, true colour is compressed on two threads.
 constexpr uint64_t kParallelPixels = 1'000'000;
@@ -72,6 +87,7 @@ constexpr uint64_t kParallelPixels = 1'000'000;
 // The paths encode takes, open to any size so that tests can compare them: true colour cut
 // into that many horizontal parts compressed on two threads when parts is above 1, written
 // through the library otherwise; both give the same pixels back.
-std::vector<uint8_t> encodeInParts(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts);
+std::vector<uint8_t> encodeInParts(const gdi::DibSurface& surface, uint16_t xDpi, uint16_t yDpi, int parts,
+                                   const PngColourSpace& colourSpace = {});
 
 } // namespace PngCodec

@@ -320,5 +320,10 @@ TEST(PngGraphic, ColourSpaceChunksChangeNoSample)
         TPngGraphic back;
         back.LoadFromStream(saved);
         EXPECT_TRUE(samePixels(*picture, back)) << c.name;
+        // Written back, so that viewers show the saved file as they showed the one read.
+        EXPECT_EQ(back.ColourSpace(), picture->ColourSpace()) << c.name;
     }
+    EXPECT_EQ(readPng(rgbPng(rgb, cases[1].chunks))->ColourSpace().gamma, 100000);
+    EXPECT_EQ(readPng(rgbPng(rgb, cases[1].chunks))->ColourSpace().chromaticities.value_or(std::array<int32_t, 8>{})[0], 31270);
+    EXPECT_EQ(readPng(rgbPng(rgb, cases[2].chunks))->ColourSpace().srgbIntent, 0);
 }
