@@ -50,18 +50,24 @@ void BM_SnapshotIntoReusedSlot(benchmark::State& state)
 }
 BENCHMARK(BM_SnapshotIntoReusedSlot)->Unit(benchmark::kMillisecond);
 
-void BM_RestoreThroughWorkImage(benchmark::State& state)
+// A work image of the big picture's size in the screen's format, as a window keeps it.
+void prepareBigWorkImage(TImage& work)
 {
-    const auto picture = bigPicture();
-    SnapshotStore store(UndoHistory::SlotCount);
-    store.store(1, *picture);
-    TImage work;
     work.SetAutoSize(true);
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->SetPixelFormat(pf32bit);
     bitmap->SetSize(Width, Height);
     work.Picture()->SetGraphic(std::unique_ptr<TGraphic>(std::move(bitmap)));
     SnapshotStore::prepareWorkImage(work);
+}
+
+void BM_RestoreThroughWorkImage(benchmark::State& state)
+{
+    const auto picture = bigPicture();
+    SnapshotStore store(UndoHistory::SlotCount);
+    store.store(1, *picture);
+    TImage work;
+    prepareBigWorkImage(work);
     for (auto _ : state)
         store.restoreInto(1, work, *picture);
 }
@@ -79,12 +85,7 @@ void BM_RestoreAcrossFormats(benchmark::State& state)
     std::memset(grey.Bits(), 0x40, static_cast<size_t>(grey.RowBytes()) * Height);
     store.store(2, grey);
     TImage work;
-    work.SetAutoSize(true);
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(pf32bit);
-    bitmap->SetSize(Width, Height);
-    work.Picture()->SetGraphic(std::unique_ptr<TGraphic>(std::move(bitmap)));
-    SnapshotStore::prepareWorkImage(work);
+    prepareBigWorkImage(work);
     int slot = 2;
     for (auto _ : state) {
         store.restoreInto(slot, work, *picture);

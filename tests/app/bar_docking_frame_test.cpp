@@ -2,7 +2,7 @@
 // docks there and keeps working for its window; dragged back onto its window it takes its own
 // place again; it closes with its window and answers the window's "Вид" items meanwhile.
 
-#include "app/frame_form.h"
+#include "frame_fixture.h"
 #include "app/startup.h"
 #include "document/form_main.h"
 #include "document/up_down.h"
@@ -35,42 +35,10 @@ namespace {
 
 enum class Edge { Left, Right, Bottom, Menu };
 
-class BarDockingFrameTest : public ::testing::Test {
+class BarDockingFrameTest : public FrameTest {
 protected:
-    void SetUp() override
-    {
-        startup::initialiseApplication();
-        forms_ = std::make_unique<startup::ApplicationForms>();
-        forms_->showFrame();
-        frame = FrameForm;
-    }
-    void TearDown() override
-    {
-        for (QMdiSubWindow* window : frame->ClientArea->subWindowList()) {
-            if (auto* form = qobject_cast<TFormMain*>(window->widget()))
-                form->Modified = false;
-        }
-        forms_.reset();
-        settle();
-    }
-
-    static void settle()
-    {
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
-
     // "&Новый" of the frame, answered with a small picture.
-    TFormMain* newWindow()
-    {
-        ModalScript script;
-        script.then(steps({setField(QStringLiteral("WidthEdit"), QStringLiteral("320")),
-                           setField(QStringLiteral("HeightEdit"), QStringLiteral("200")),
-                           pressButton(QStringLiteral("Да"))}));
-        frame->New1->trigger();
-        QApplication::processEvents();
-        return FormMain;
-    }
+    TFormMain* newWindow() { return FrameTest::newWindow(320, 200); }
 
     QPoint edge(Edge which) const
     {
@@ -98,10 +66,6 @@ protected:
         EXPECT_EQ(form.LabeledSlider1->mapTo(&form, QPoint(0, 0)).x(), form.ImageScrollBox1->mapTo(&form, QPoint(0, 0)).x());
     }
 
-    TFrameForm* frame = nullptr;
-
-private:
-    std::unique_ptr<startup::ApplicationForms> forms_;
 };
 
 struct FrameDock {

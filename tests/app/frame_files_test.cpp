@@ -1,7 +1,7 @@
 // The frame's ways of opening pictures: its Open dialog and the recent file it keeps in
 // config.ini, dropped files, and files named on the command line.
 
-#include "app/frame_form.h"
+#include "frame_fixture.h"
 
 #include "app/startup.h"
 #include "document/form_main.h"
@@ -43,42 +43,8 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A frame made in a working directory of its own, where its config.ini lives.
-class FrameFilesTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        previousDir = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        startup::initialiseApplication();
-        start();
-    }
-    void TearDown() override
-    {
-        stop();
-        QDir::setCurrent(previousDir);
-    }
-    void start()
-    {
-        forms = std::make_unique<startup::ApplicationForms>();
-        forms->showFrame();
-        frame = FrameForm;
-    }
-    void stop()
-    {
-        for (QMdiSubWindow* window : frame->ClientArea->subWindowList())
-            if (auto* form = qobject_cast<TFormMain*>(window->widget()))
-                form->Modified = false;
-        forms.reset();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
-    void restart()
-    {
-        stop();
-        start();
-    }
-
+class FrameFilesTest : public FrameInOwnDirectoryTest {
+public:
     QString makeBmp(const QString& name, int width, int height, TPixelFormat format = pf24bit)
     {
         TBitmap bitmap;
@@ -88,30 +54,6 @@ protected:
         bitmap.SaveToFile(path);
         return path;
     }
-    QList<TFormMain*> windows() const
-    {
-        QList<TFormMain*> result;
-        for (QMdiSubWindow* window : frame->ClientArea->subWindowList(QMdiArea::CreationOrder))
-            result.append(qobject_cast<TFormMain*>(window->widget()));
-        return result;
-    }
-    QString configPath() const { return dir.filePath(QStringLiteral("config.ini")); }
-    void drop(const QStringList& paths)
-    {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls.append(QUrl::fromLocalFile(path));
-        data.setUrls(urls);
-        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        // Straight to the frame: the application delivers drops only while a drag is on.
-        static_cast<QObject*>(frame)->event(&event);
-    }
-
-    QTemporaryDir dir;
-    QString previousDir;
-    std::unique_ptr<startup::ApplicationForms> forms;
-    TFrameForm* frame = nullptr;
 };
 
 TEST_F(FrameFilesTest, TheRecentFileIsKeptAcrossRunsAndOpensAgain)
@@ -146,7 +88,7 @@ TEST_F(FrameFilesTest, TheRecentFileIsKeptAcrossRunsAndOpensAgain)
     }
     EXPECT_TRUE(readAll(configPath()).contains(second.toUtf8()));
 
-    restart();
+    restartFrame();
     EXPECT_EQ(frame->HistoryName, second);
     EXPECT_TRUE(frame->Sep1->isVisible());
     EXPECT_TRUE(frame->Hist1->isVisible());

@@ -1,4 +1,4 @@
-#include "app/frame_form.h"
+#include "frame_fixture.h"
 
 #include "app/startup.h"
 #include "modal_script.h"
@@ -33,28 +33,8 @@ QStringList captions(const QList<QAction*>& actions)
     return result;
 }
 
-// Runs the deferred deletions of closed sub-windows.
-void settle()
-{
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
-class FrameFormTest : public ::testing::Test {
+class FrameFormTest : public FrameTest {
 protected:
-    void SetUp() override
-    {
-        startup::initialiseApplication();
-        forms_ = std::make_unique<startup::ApplicationForms>();
-        forms_->showFrame();
-        frame = FrameForm;
-    }
-    void TearDown() override
-    {
-        forms_.reset();
-        settle();
-    }
-
     TestChild* addChild(const QString& caption)
     {
         auto* child = new TestChild(caption);
@@ -65,11 +45,6 @@ protected:
     }
 
     QStringList bar() const { return captions(frame->menuBar()->actions()); }
-
-    TFrameForm* frame = nullptr;
-
-private:
-    std::unique_ptr<startup::ApplicationForms> forms_;
 };
 
 } // namespace

@@ -1,9 +1,8 @@
 // Every picture file, however it is opened, takes figures and effects and is saved back in its
 // own format: the user's path from the frame's commands to the file on disk and back.
 
-#include "app/frame_form.h"
+#include "frame_fixture.h"
 
-#include "app/startup.h"
 #include "document/form_main.h"
 #include "document/picture_read_ahead.h"
 #include "editing/image_scroll_box.h"
@@ -27,17 +26,9 @@
 #include "widget_input.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMimeData>
-#include <QTemporaryDir>
 #include <QToolButton>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -99,37 +90,8 @@ const Format Formats[] = {
     {"EMF", "emf", [] { return std::make_unique<TMetafile>(); }, " EMF", 40, 0},
 };
 
-// A frame made in a working directory of its own, where its config.ini lives.
-class OpenAndEditTest : public ::testing::Test {
+class OpenAndEditTest : public FrameInOwnDirectoryTest {
 public:
-    void SetUp() override
-    {
-        previousDir = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        startup::initialiseApplication();
-        start();
-    }
-    void TearDown() override
-    {
-        stop();
-        QDir::setCurrent(previousDir);
-    }
-    void start()
-    {
-        forms = std::make_unique<startup::ApplicationForms>();
-        forms->showFrame();
-        frame = FrameForm;
-    }
-    void stop()
-    {
-        for (QMdiSubWindow* window : frame->ClientArea->subWindowList())
-            if (auto* form = qobject_cast<TFormMain*>(window->widget()))
-                form->Modified = false;
-        forms.reset();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
-
     // A mid-grey gradient, so that a brighter picture and a black outline both show.
     static void paintSource(TBitmap& bitmap)
     {
@@ -149,32 +111,6 @@ public:
         writer->SaveToFile(path);
         return path;
     }
-    QList<TFormMain*> windows() const
-    {
-        QList<TFormMain*> result;
-        for (QMdiSubWindow* window : frame->ClientArea->subWindowList(QMdiArea::CreationOrder))
-            result.append(qobject_cast<TFormMain*>(window->widget()));
-        return result;
-    }
-    void drop(const QString& path)
-    {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(path)});
-        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        // Straight to the frame: the application delivers drops only while a drag is on.
-        static_cast<QObject*>(frame)->event(&event);
-    }
-    // The frame's "&Новый" at a small size: a window to open files from.
-    TFormMain* newWindow()
-    {
-        ModalScript script;
-        script.then(steps({setField(QStringLiteral("WidthEdit"), QStringLiteral("8")),
-                           setField(QStringLiteral("HeightEdit"), QStringLiteral("8")),
-                           pressButton(QStringLiteral("Да"))}));
-        frame->New1->trigger();
-        return windows().last();
-    }
-
     // A rectangle dragged with the mouse, then "Яркость" from "&Эффекты".
     static void drawAndBrighten(TFormMain& window)
     {
@@ -204,11 +140,7 @@ public:
         return path;
     }
 
-    QTemporaryDir dir;
     int saves = 0;
-    QString previousDir;
-    std::unique_ptr<startup::ApplicationForms> forms;
-    TFrameForm* frame = nullptr;
 };
 
 struct Way {
@@ -231,7 +163,7 @@ protected:
          }},
         {"a window's Open, any file",
          [](OpenAndEditTest& t, const QString& path) {
-             TFormMain* issuing = t.newWindow();
+             TFormMain* issuing = t.newWindow(8, 8);
              ModalScript script;
              script.then(chooseFile(path, 2));
              issuing->Open1->trigger();
@@ -239,15 +171,13 @@ protected:
          }},
         {"a drop",
          [](OpenAndEditTest& t, const QString& path) {
-             t.drop(path);
+             t.drop({path});
              return FormMain;
          }},
         {"the recent item",
          [](OpenAndEditTest& t, const QString& path) {
-             TIniFile(QDir(t.dir.path()).filePath(QStringLiteral("config.ini")))
-                 .WriteString(QStringLiteral("Names"), QStringLiteral("1"), path);
-             t.stop();
-             t.start();
+             TIniFile(t.configPath()).WriteString(QStringLiteral("Names"), QStringLiteral("1"), path);
+             t.restartFrame();
              t.frame->Hist1->trigger();
              return FormMain;
          }},
