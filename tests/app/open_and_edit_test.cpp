@@ -282,6 +282,38 @@ TEST_F(OpenAndEditTest, TheJpegAndTiffEntriesOpenPicturesThatTakeFiguresAndSave)
     }
 }
 
+// On an opened picture, undo takes a figure off again and a colour-depth command reaches the
+// file, as on a new picture.
+TEST_F(OpenAndEditTest, OpenedPicturesUndoAndConvertAsNewOnesDo)
+{
+    for (const Format& format : {Formats[1], Formats[6]}) {
+        SCOPED_TRACE(format.name);
+        const QString path = makeFile(format, QStringLiteral("undone"));
+        {
+            ModalScript script;
+            script.then(chooseFile(path, 2));
+            frame->Open1->trigger();
+        }
+        TFormMain& window = *FormMain;
+        const uint32_t original = window.GetGraphic()->GetPixelRGB(OnOutline.x(), OnOutline.y());
+        window.RectangleButton->click();
+        mouseDrag(window.ImageScrollBox1->ImageControl(), DragFrom, DragTo);
+        ASSERT_NE(window.GetGraphic()->GetPixelRGB(OnOutline.x(), OnOutline.y()), original);
+        window.Undo1->trigger();
+        EXPECT_EQ(window.GetGraphic()->GetPixelRGB(OnOutline.x(), OnOutline.y()), original);
+
+        window.Gray256->trigger();
+        save(window, path);
+        TPicture reread;
+        reread.LoadFromFile(path);
+        EXPECT_EQ(reread.Graphic()->ClassName(), format.make()->ClassName());
+        const uint32_t grey = rgbOf(reread.Bitmap()->Canvas()->Pixels(OnOutline.x(), OnOutline.y()));
+        EXPECT_EQ(grey, window.GetGraphic()->GetPixelRGB(OnOutline.x(), OnOutline.y()));
+        EXPECT_TRUE((grey & 0xFF) == ((grey >> 8) & 0xFF) && (grey & 0xFF) == (grey >> 16)) << std::hex << grey;
+        window.Close1->trigger();
+    }
+}
+
 // A PNG that names its gamma keeps its stored samples, and the saved file names the same gamma,
 // so any viewer shows the untouched pixels as it showed them in the file opened.
 TEST_F(OpenAndEditTest, APngKeepsItsSamplesAndItsGammaThroughEditAndSave)
