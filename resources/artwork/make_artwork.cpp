@@ -1,6 +1,7 @@
 // Draws the program's pictures: the splash, the About picture, the frame icon and the banner of
 // the new-picture dialog. Run make_artwork.sh to regenerate the PNG files beside it.
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -152,12 +153,15 @@ QImage about()
     return image;
 }
 
-QImage frameIcon()
+// Drawn on a 64-pixel grid and scaled, so that every size of the desktop's icon theme is the
+// same picture drawn sharp rather than the 64-pixel one resampled.
+QImage frameIcon(int size = 64)
 {
-    QImage image(64, 64, QImage::Format_ARGB32);
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
     drawPalette(p, QRectF(2, 8, 58, 44), false);
     drawBrush(p, QPointF(42, 34), 40, -40, QColor(40, 110, 220));
     return image;
@@ -206,6 +210,15 @@ int main(int argc, char** argv)
     for (const auto& picture : pictures) {
         const QString path = dir + QLatin1Char('/') + QLatin1String(picture.name);
         if (!picture.image.save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
+    // The program's icon at the desktop theme's usual sizes; 64 is frame_icon.png itself.
+    for (int size : {16, 22, 24, 32, 48, 128, 256}) {
+        const QString path = dir + QStringLiteral("/icons/pictavo-%1.png").arg(size);
+        QDir().mkpath(dir + QStringLiteral("/icons"));
+        if (!frameIcon(size).save(path)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }

@@ -4,12 +4,13 @@
 #include "app/mdi_layout.h"
 #include "document/form_main.h"
 #include "document/metafile_commands.h"
+#include "platform/forms/desktop.h"
 #include "platform/forms/error_display.h"
 #include "platform/forms/mdi_child.h"
 #include "platform/forms/modal.h"
 
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,6 +23,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
@@ -205,10 +207,21 @@ void TFrameForm::closeEvent(QCloseEvent* event)
 
 void TFrameForm::Help1Click()
 {
-    // Nothing is reported when the page is missing, so the desktop is not even asked then.
-    const QFileInfo page(QDir::current(), QString::fromUtf8(HelpFileName));
-    if (page.exists())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(page.absoluteFilePath()));
+    // A page in the working folder comes first; else the copy installed with the program, beside
+    // the program's own prefix or in the desktop's data folders. Nothing is reported when there is
+    // none, so the desktop is not even asked then.
+    const QString name = QString::fromUtf8(HelpFileName);
+    QString page;
+    if (const QFileInfo local(QDir::current(), name); local.isFile()) {
+        page = local.absoluteFilePath();
+    } else if (const QFileInfo beside(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/pictavo/") + name);
+               beside.isFile()) {
+        page = beside.canonicalFilePath();
+    } else {
+        page = QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("pictavo/") + name);
+    }
+    if (!page.isEmpty())
+        forms::OpenUrl(QUrl::fromLocalFile(page));
 }
 
 void TFrameForm::AboutClick()

@@ -21,8 +21,8 @@ class TFrameForm : public QMainWindow {
 public:
     enum class TileMode { Horizontal, Vertical };
 
-    // The help page, asked of the desktop by name, so that it resolves against the working
-    // directory.
+    // The help page: looked for in the working directory first, then where the program installs
+    // it (share/pictavo).
     static constexpr auto HelpFileName = "Пиктаво.htm";
 
     explicit TFrameForm(QWidget* parent = nullptr);

@@ -51,6 +51,16 @@ void playDemo(const QByteArray& scene)
         QTimer::singleShot(1500, FrameForm, [] { FrameForm->Open1->trigger(); });
     else if (scene == "jpeg-quality")
         QTimer::singleShot(1500, FrameForm, [] { forms::Modal::exec(*JPGPar); });
+    else if (scene == "picture-menu")
+        QTimer::singleShot(1500, FrameForm, [] {
+            if (FormMain)
+                FrameForm->menuBar()->setActiveAction(FormMain->File1->menuAction());
+        });
+    else if (scene == "print-preview")
+        QTimer::singleShot(1500, FrameForm, [] {
+            if (FormMain)
+                FormMain->PrintPreview1->trigger();
+        });
 }
 
 } // namespace

@@ -281,6 +281,8 @@ void TFormMain::createMenus()
     Export = item(File1, QStringLiteral("&Экспорт..."), "Export", &TFormMain::ExportClick);
     PrintSetup = item(File1, QStringLiteral("Установки печати"), "PrintSetup", &TFormMain::PrintSetupClick);
     Print1 = item(File1, QStringLiteral("&Печать..."), "Print1", &TFormMain::Print1Click);
+    PrintPreview1 = item(File1, QStringLiteral("Предварительный просмотр..."), "PrintPreview1",
+                         &TFormMain::PrintPreview1Click);
     Sep2 = separator(File1, "Sep2");
     Exit1 = item(File1, QStringLiteral("&Выход"), "Exit1", &TFormMain::Exit1Click);
 

@@ -129,6 +129,7 @@ public:
     QAction* Export = nullptr;
     QAction* PrintSetup = nullptr;
     QAction* Print1 = nullptr;
+    QAction* PrintPreview1 = nullptr;
     QAction* Sep2 = nullptr;
     QAction* Exit1 = nullptr;
 
@@ -270,6 +271,7 @@ public:
     void SaveAs1Click();
     void PrintSetupClick();
     void Print1Click();
+    void PrintPreview1Click();
     void OpenWith1Click();
     void ScanClick();
     // Receives each scanned page (a packed DIB); the view shows the last one.

@@ -21,6 +21,11 @@ void TFormMain::Print1Click()
     PrintCommands::Shared().Print1Click(this, *Image->Picture()->Bitmap());
 }
 
+void TFormMain::PrintPreview1Click()
+{
+    PrintCommands::Shared().PrintPreviewClick(this, *Image->Picture()->Bitmap());
+}
+
 void TFormMain::OpenWith1Click()
 {
     OpenWithCommand(FileName);

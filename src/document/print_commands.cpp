@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 
 namespace {
 
@@ -49,6 +50,18 @@ void PrintCommands::Print1Click(QWidget* parent, const TBitmap& workImage)
     if (forms::Modal::exec(dialog) != QDialog::Accepted)
         return;
     PrintBitmap(printer_, workImage);
+}
+
+void PrintCommands::PrintPreviewClick(QWidget* parent, const TBitmap& workImage)
+{
+    QPrintPreviewDialog dialog(&printer_, parent);
+    dialog.setObjectName(QStringLiteral("PrintPreviewDialog1"));
+    dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    dialog.setAccessibleName(dialog.windowTitle());
+    // The dialog's own print button sends the page through the same routine.
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&workImage](QPrinter* printer) { PrintBitmap(*printer, workImage); });
+    forms::Modal::exec(dialog);
 }
 
 void PrintCommands::PrintBitmap(QPrinter& printer, const TBitmap& bitmap)

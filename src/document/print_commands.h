@@ -1,5 +1,5 @@
 #pragma once
-// "Установки печати" and "&Печать...": one printer for the whole program, chosen in the set-up
+// "Установки печати", "&Печать..." and its preview: one printer for the whole program, chosen in the set-up
 // dialog of any window and kept for every later print of every window.
 
 #include <QPrinter>
@@ -17,6 +17,9 @@ public:
     void PrintSetupClick(QWidget* parent);
     // PrintDialog1, then the work image's bitmap on one page; nothing when cancelled.
     void Print1Click(QWidget* parent, const TBitmap& workImage);
+    // "Предварительный просмотр...": the page Print1Click would send, drawn by the same routine
+    // on the same printer, so what is seen is what is printed.
+    void PrintPreviewClick(QWidget* parent, const TBitmap& workImage);
 
     QPrinter& Printer() { return printer_; }
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
 
@@ -48,7 +49,12 @@ QString TScanner::SourceManagerPath()
     const QString folder = QCoreApplication::applicationDirPath();
     if (folder.isEmpty())
         return {};
-    return folder + QStringLiteral("/libpictavo_twain_dsm.so");
+    // Beside the program in a build folder; an installed program keeps it in its own lib folder.
+    const QString beside = folder + QStringLiteral("/libpictavo_twain_dsm.so");
+    const QString installed = folder + QStringLiteral("/../lib/pictavo/libpictavo_twain_dsm.so");
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
+        return QFileInfo(installed).canonicalFilePath();
+    return beside;
 }
 
 void TScanner::SetEntryOverride(DSMENTRYPROC entry)

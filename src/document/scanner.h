@@ -32,7 +32,7 @@ public:
     using ImageCallback = std::function<void(TW_HANDLE dib, int xDpi, int yDpi, intptr_t userData)>;
 
     // The source manager's file: PICTAVO_TWAIN_DSM when set, else libpictavo_twain_dsm.so in the
-    // program's folder.
+    // program's folder, or in ../lib/pictavo from it when the program is installed.
     static QString SourceManagerPath();
     // For tests: an entry used in place of the library's; null puts the library back.
     static void SetEntryOverride(DSMENTRYPROC entry);

@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "modal_script.h"
+#include "platform/forms/desktop.h"
 #include "test_child.h"
 
 #include <QApplication>
@@ -205,8 +206,47 @@ public slots:
 };
 } // namespace
 
+namespace {
+// The desktop's data folders pointed at an empty folder of the test's own, so that a copy of the
+// help page installed on this machine does not answer for the program.
+class DataFolders {
+public:
+    DataFolders() : home_(qgetenv("XDG_DATA_HOME")), dirs_(qgetenv("XDG_DATA_DIRS"))
+    {
+        qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("home")).toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", root.filePath(QStringLiteral("system")).toLocal8Bit());
+    }
+    ~DataFolders()
+    {
+        restore("XDG_DATA_HOME", home_);
+        restore("XDG_DATA_DIRS", dirs_);
+    }
+    // Puts a help page where the program installs it under the given data folder.
+    QString install(const QString& folder)
+    {
+        const QString dir = root.filePath(folder + QStringLiteral("/pictavo"));
+        QDir().mkpath(dir);
+        QFile page(dir + QStringLiteral("/Пиктаво.htm"));
+        page.open(QIODevice::WriteOnly);
+        return QFileInfo(page).absoluteFilePath();
+    }
+    QTemporaryDir root;
+
+private:
+    static void restore(const char* name, const QByteArray& value)
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    QByteArray home_, dirs_;
+};
+} // namespace
+
 TEST_F(FrameFormTest, HelpOpensThePageOfTheWorkingDirectoryAndSaysNothingWithoutIt)
 {
+    DataFolders dataFolders;
     UrlRecorder desktop;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
     QTemporaryDir dir;
@@ -232,6 +272,49 @@ TEST_F(FrameFormTest, HelpOpensThePageOfTheWorkingDirectoryAndSaysNothingWithout
     ASSERT_EQ(desktop.opened.size(), 1);
     EXPECT_EQ(desktop.opened[0], QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()));
     EXPECT_EQ(script.count(), 0);
+}
+
+// Without a page in the working folder, the copy installed with the program opens: the user's
+// own data folder before the system's; a page in the working folder still comes first.
+TEST_F(FrameFormTest, HelpFallsBackToTheInstalledPage)
+{
+    struct Case {
+        bool local;
+        QStringList installedIn; // data folders holding pictavo/Пиктаво.htm
+        QString expected;        // "local", or the data folder whose copy opens
+    };
+    const Case cases[] = {
+        {false, {QStringLiteral("system")}, QStringLiteral("system")},
+        {false, {QStringLiteral("home"), QStringLiteral("system")}, QStringLiteral("home")},
+        {true, {QStringLiteral("system")}, QStringLiteral("local")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.installedIn.join(u',').toStdString() + (c.local ? " with a local page" : ""));
+        DataFolders dataFolders;
+        QList<QUrl> opened;
+        const forms::UrlOpener previous = forms::SetUrlOpener([&](const QUrl& url) { opened.append(url); });
+        QTemporaryDir dir;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        QString expected;
+        for (const QString& folder : c.installedIn) {
+            const QString installed = dataFolders.install(folder);
+            if (folder == c.expected)
+                expected = installed;
+        }
+        if (c.local) {
+            QFile page(dir.filePath(QStringLiteral("Пиктаво.htm")));
+            page.open(QIODevice::WriteOnly);
+            expected = QFileInfo(page).absoluteFilePath();
+        }
+        ModalScript script;
+        frame->Help1->trigger();
+        QDir::setCurrent(before);
+        forms::SetUrlOpener(previous);
+        ASSERT_EQ(opened.size(), 1);
+        EXPECT_EQ(opened[0], QUrl::fromLocalFile(expected));
+        EXPECT_EQ(script.count(), 0);
+    }
 }
 
 namespace {

@@ -1,4 +1,5 @@
-// Printing the work image to a PDF file, the printer kept between set-up and print, and
+// Printing the work image to a PDF file, the printer kept between set-up and print, the preview
+// of that print, and
 // "&Открыть с помощью..." through an observer in place of the desktop.
 
 #include "document/open_with.h"
@@ -10,13 +11,17 @@
 #include "platform/framework/canvas.h"
 #include "platform/framework/image.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMarginsF>
+#include <QMenu>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRect>
 #include <QTemporaryDir>
@@ -197,6 +202,75 @@ TEST_F(PrintTest, TheSetUpOfOneWindowServesThePrintsOfEveryWindow)
     const QRect dark = darkArea(page);
     EXPECT_NEAR(dark.width(), RenderDpi / 2, 1);
     EXPECT_NEAR(dark.height(), RenderDpi, 1);
+}
+
+// The preview is the print: the same printer, one page, the picture one printer pixel to a pixel
+// from the printable area's corner, and the dialog's own print sends that page.
+TEST_F(PrintTest, ThePreviewShowsThePageThePrintWrites)
+{
+    TFormMain* form = blackPicture(600, 400);
+    const QList<QAction*> items = form->File1->actions();
+    const qsizetype printAt = items.indexOf(form->Print1);
+    ASSERT_GE(printAt, 0);
+    ASSERT_LT(printAt + 1, items.size());
+    ASSERT_EQ(items[printAt + 1], form->PrintPreview1);
+    EXPECT_EQ(form->PrintPreview1->text(), QStringLiteral("Предварительный просмотр..."));
+    EXPECT_EQ(form->PrintPreview1->objectName(), QStringLiteral("PrintPreview1"));
+
+    const QString pdf = folder.filePath(QStringLiteral("preview.pdf"));
+    QImage shown;
+    int pages = 0;
+    widget_test::ModalScript script;
+    script.then([&](QDialog& dialog) {
+        auto& previewDialog = dynamic_cast<QPrintPreviewDialog&>(dialog);
+        EXPECT_EQ(previewDialog.printer(), &PrintCommands::Shared().Printer());
+        EXPECT_EQ(previewDialog.accessibleName(), previewDialog.windowTitle());
+        preparePdfPrinter(*previewDialog.printer(), pdf, 10.0);
+        auto* preview = previewDialog.findChild<QPrintPreviewWidget*>();
+        ASSERT_TRUE(preview);
+        preview->updatePreview();
+        pages = preview->pageCount();
+        preview->setZoomMode(QPrintPreviewWidget::FitInView);
+        dialog.resize(700, 900);
+        QCoreApplication::processEvents();
+        shown = preview->grab().toImage();
+        preview->print();
+        dialog.reject();
+    });
+    form->PrintPreview1->trigger();
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_EQ(pages, 1);
+
+    // On screen: the page is the white area; the picture's share of it is an inch of A4's width
+    // from a 10 mm margin.
+    ASSERT_FALSE(shown.isNull());
+    QRect page;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (shown.pixel(x, y) == qRgb(255, 255, 255))
+                page |= QRect(x, y, 1, 1);
+    ASSERT_GT(page.width(), 100);
+    QRect picture;
+    for (int y = page.top(); y <= page.bottom(); ++y)
+        for (int x = page.left(); x <= page.right(); ++x)
+            if (qGray(shown.pixel(x, y)) < 64)
+                picture |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(picture.isEmpty()) << "the preview shows no picture";
+    const double perMm = page.width() / 210.0;
+    EXPECT_NEAR(picture.left() - page.left(), 10.0 * perMm, 2.0);
+    EXPECT_NEAR(picture.top() - page.top(), 10.0 * perMm, 2.0);
+    EXPECT_NEAR(picture.width(), 25.4 * perMm, 2.0);
+    EXPECT_NEAR(picture.height(), 25.4 * perMm * 2 / 3, 2.0);
+
+    // Printed from the preview: the same page as "&Печать..." writes.
+    const QImage printed = renderPdf(pdf, folder.path());
+    ASSERT_FALSE(printed.isNull()) << "the preview's print did not reach the printer";
+    const int margin = qRound(10.0 / 25.4 * RenderDpi);
+    const QRect dark = darkArea(printed);
+    EXPECT_NEAR(dark.left(), margin, 1);
+    EXPECT_NEAR(dark.top(), margin, 1);
+    EXPECT_NEAR(dark.width(), RenderDpi, 1);
+    EXPECT_NEAR(dark.height(), RenderDpi * 2 / 3, 1);
 }
 
 class OpenWithTest : public PictureWindowTest {
