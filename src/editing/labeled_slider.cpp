@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 TRulerOverlay::TRulerOverlay(QWidget* parent) : QWidget(parent)
@@ -11,10 +12,15 @@ TRulerOverlay::TRulerOverlay(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void TRulerOverlay::EnsureBitmap(int width, int height)
+void TRulerOverlay::EnsureBitmap(int width, int height, qreal scale)
 {
     if (bitmap_.isNull()) {
-        bitmap_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+        // As many pixels as the screen gives the ruler, so the digits are drawn sharp on a
+        // scaled screen instead of being stretched from a bitmap of the ruler's logical size.
+        // Drawing into it still goes in the ruler's own units.
+        bitmap_ = QImage(std::max(1, int(std::ceil(width * scale))), std::max(1, int(std::ceil(height * scale))),
+                         QImage::Format_RGB32);
+        bitmap_.setDevicePixelRatio(scale);
         bitmap_.fill(Qt::white);
     }
 }
@@ -108,7 +114,7 @@ void TLabeledSlider::rebuildLabels()
 {
     overlay_->setGeometry(0, 0, width(), height());
     overlay_->setObjectName(QStringLiteral("Image") + objectName());
-    overlay_->EnsureBitmap(width(), height());
+    overlay_->EnsureBitmap(width(), height(), devicePixelRatioF());
     QImage& bitmap = overlay_->Bitmap();
     labels_.clear();
     {

@@ -15,11 +15,12 @@ class TRulerOverlay : public QWidget {
 public:
     explicit TRulerOverlay(QWidget* parent);
 
-    // The bitmap is made once, on the first rebuild, and keeps that size.
+    // The bitmap is made once, on the first rebuild, and keeps that size; it has the screen's
+    // pixels, scale per unit of the ruler.
     bool HasBitmap() const { return !bitmap_.isNull(); }
     QImage& Bitmap() { return bitmap_; }
     const QImage& Bitmap() const { return bitmap_; }
-    void EnsureBitmap(int width, int height);
+    void EnsureBitmap(int width, int height, qreal scale = 1);
     // Call after drawing into the bitmap.
     void BitmapChanged();
 

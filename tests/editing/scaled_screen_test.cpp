@@ -2,10 +2,12 @@
 // environment gives another). The scale is fixed when the application starts, so these tests
 // have a program of their own.
 #include "editing/image_scroll_box.h"
+#include "editing/labeled_slider.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -90,4 +92,43 @@ TEST_F(ScaledView, PressAndMoveLandOnThePicturePixelShownUnderThePointer)
             ++checked;
         }
     EXPECT_GT(checked, 40 * 3);
+}
+
+// The digits of a ruler are drawn with the screen's own pixels, not stretched from a bitmap of
+// the ruler's logical size: at scale 2 a stretched bitmap would show only 2 x 2 blocks of one
+// colour.
+TEST_F(ScaledView, RulerDigitsAreDrawnWithTheScreensPixels)
+{
+    const double scale = host.devicePixelRatioF();
+    TLabeledSlider* ruler = new TLabeledSlider(&host);
+    ruler->setObjectName(QStringLiteral("LabeledSlider1"));
+    ruler->setOrientation(Qt::Horizontal);
+    ruler->SetMax(100);
+    ruler->SetFontSize(7);
+    ruler->SetLabelTop(14);
+    ruler->setGeometry(0, 0, 300, 28);
+    ruler->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    ruler->repaint();
+
+    const QImage& bitmap = ruler->Overlay()->Bitmap();
+    EXPECT_DOUBLE_EQ(bitmap.devicePixelRatio(), scale);
+    EXPECT_EQ(bitmap.size(), QSize(int(std::ceil(300 * scale)), int(std::ceil(28 * scale))));
+
+    if (scale != 2.0)
+        return;
+    // Every aligned 2 x 2 block of the labels' band, on the screen.
+    const QImage shot = ruler->grab().toImage();
+    int blocks = 0, mixed = 0;
+    for (int y = 28; y + 1 < shot.height(); y += 2)
+        for (int x = 0; x + 1 < shot.width(); x += 2) {
+            const QRgb a = shot.pixel(x, y);
+            if (qGray(a) > 200 && qGray(shot.pixel(x + 1, y + 1)) > 200)
+                continue;
+            ++blocks;
+            if (shot.pixel(x + 1, y) != a || shot.pixel(x, y + 1) != a || shot.pixel(x + 1, y + 1) != a)
+                ++mixed;
+        }
+    ASSERT_GT(blocks, 20) << "the labels are on the screen";
+    EXPECT_GT(mixed, blocks / 4);
 }
