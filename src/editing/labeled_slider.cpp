@@ -1,6 +1,8 @@
 #include "editing/labeled_slider.h"
 
+#include <QEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -104,6 +106,39 @@ void TLabeledSlider::paintEvent(QPaintEvent* event)
     TSlider::paintEvent(event);
 }
 
+QFont TLabeledSlider::labelFont() const
+{
+    QFont font = this->font();
+    font.setPointSize(fontSize_);
+    return font;
+}
+
+int TLabeledSlider::LabelExtent(int v) const
+{
+    return labelTop_ + QFontMetrics(labelFont()).horizontalAdvance(QString::number(v));
+}
+
+void TLabeledSlider::FitWidthToLabel(int minimumWidth, int v)
+{
+    fitMinimumWidth_ = minimumWidth;
+    fitValue_ = v;
+    fitWidth();
+}
+
+void TLabeledSlider::fitWidth()
+{
+    if (fitValue_ >= 0)
+        setFixedWidth(std::max(fitMinimumWidth_, LabelExtent(fitValue_)));
+}
+
+// A window takes its font from the frame only when it is placed there, after it was made.
+void TLabeledSlider::changeEvent(QEvent* event)
+{
+    TSlider::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitWidth();
+}
+
 void TLabeledSlider::CreateParams()
 {
     TSlider::CreateParams();
@@ -123,9 +158,7 @@ void TLabeledSlider::rebuildLabels()
         // A ruler with Max 0 (or below) has no scale to label; an interval of 0 asks for none,
         // and a negative one would never reach Max.
         if (labelInterval_ > 0 && Max() >= 1) {
-            QFont font = this->font();
-            font.setPointSize(fontSize_);
-            p.setFont(font);
+            p.setFont(labelFont());
             p.setPen(Qt::black);
             const bool horizontal = orientation() == Qt::Horizontal;
             const int last = Max();
