@@ -125,10 +125,18 @@ void drawTitle(QPainter& p, const QRectF& box, int pixelSize, const QColor& face
     p.drawPath(text);
 }
 
-QImage splash()
+// A picture of the given logical size with scale pixels per unit; painting goes in units.
+QImage canvas(int width, int height, QImage::Format format, int scale)
+{
+    QImage image(width * scale, height * scale, format);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+QImage splash(int scale)
 {
     // Pure black is see-through on the screen: the motif floats over the desktop.
-    QImage image(457, 289, QImage::Format_RGB32);
+    QImage image = canvas(457, 289, QImage::Format_RGB32, scale);
     image.fill(Qt::black);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -138,23 +146,23 @@ QImage splash()
     return image;
 }
 
-QImage about()
+QImage about(int scale)
 {
-    QImage image(257, 201, QImage::Format_RGB32);
+    QImage image = canvas(257, 201, QImage::Format_RGB32, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, 201);
     sky.setColorAt(0.0, QColor(250, 252, 255));
     sky.setColorAt(1.0, QColor(200, 226, 246));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRect(0, 0, 257, 201), sky);
     drawPalette(p, QRectF(14, 30, 200, 136), false);
     drawBrush(p, QPointF(176, 96), 120, -38, QColor(220, 40, 40));
     return image;
 }
 
-QImage frameIcon()
+QImage frameIcon(int scale)
 {
-    QImage image(64, 64, QImage::Format_ARGB32);
+    QImage image = canvas(64, 64, QImage::Format_ARGB32, scale);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -163,15 +171,15 @@ QImage frameIcon()
     return image;
 }
 
-QImage newPictureBanner()
+QImage newPictureBanner(int scale)
 {
-    QImage image(293, 37, QImage::Format_RGB32);
+    QImage image = canvas(293, 37, QImage::Format_RGB32, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient band(0, 0, 293, 0);
     band.setColorAt(0.0, QColor(30, 70, 140));
     band.setColorAt(1.0, QColor(120, 180, 230));
-    p.fillRect(image.rect(), band);
+    p.fillRect(QRect(0, 0, 293, 37), band);
     // A blank sheet with a ruler's ticks: a new picture of a chosen size.
     p.setPen(QPen(QColor(60, 60, 60), 1));
     p.setBrush(Qt::white);
@@ -196,18 +204,22 @@ int main(int argc, char** argv)
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     const struct {
         const char* name;
-        QImage image;
+        QImage (*draw)(int scale);
     } pictures[] = {
-        {"splash.png", splash()},
-        {"about.png", about()},
-        {"frame_icon.png", frameIcon()},
-        {"new_bmp_banner.png", newPictureBanner()},
+        {"splash", splash},
+        {"about", about},
+        {"frame_icon", frameIcon},
+        {"new_bmp_banner", newPictureBanner},
     };
+    // Each at its size and at twice it, for screens of double density.
     for (const auto& picture : pictures) {
-        const QString path = dir + QLatin1Char('/') + QLatin1String(picture.name);
-        if (!picture.image.save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
+        for (const int scale : {1, 2}) {
+            const QString path = dir + QLatin1Char('/') + QLatin1String(picture.name) +
+                                 (scale == 1 ? QString() : QStringLiteral("@2x")) + QStringLiteral(".png");
+            if (!picture.draw(scale).save(path)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+                return 1;
+            }
         }
     }
     return 0;
