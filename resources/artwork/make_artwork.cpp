@@ -126,10 +126,18 @@ void drawTitle(QPainter& p, const QRectF& box, int pixelSize, const QColor& face
     p.drawPath(text);
 }
 
-QImage splash()
+// A picture of the given logical size with scale pixels per unit; painting goes in units.
+QImage canvas(int width, int height, QImage::Format format, int scale)
+{
+    QImage image(width * scale, height * scale, format);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+QImage splash(int scale)
 {
     // Pure black is see-through on the screen: the motif floats over the desktop.
-    QImage image(457, 289, QImage::Format_RGB32);
+    QImage image = canvas(457, 289, QImage::Format_RGB32, scale);
     image.fill(Qt::black);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -139,15 +147,15 @@ QImage splash()
     return image;
 }
 
-QImage about()
+QImage about(int scale)
 {
-    QImage image(257, 201, QImage::Format_RGB32);
+    QImage image = canvas(257, 201, QImage::Format_RGB32, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, 201);
     sky.setColorAt(0.0, QColor(250, 252, 255));
     sky.setColorAt(1.0, QColor(200, 226, 246));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRect(0, 0, 257, 201), sky);
     drawPalette(p, QRectF(14, 30, 200, 136), false);
     drawBrush(p, QPointF(176, 96), 120, -38, QColor(220, 40, 40));
     return image;
@@ -155,7 +163,7 @@ QImage about()
 
 // Drawn on a 64-pixel grid and scaled, so that every size of the desktop's icon theme is the
 // same picture drawn sharp rather than the 64-pixel one resampled.
-QImage frameIcon(int size = 64)
+QImage iconOfSize(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
@@ -167,15 +175,22 @@ QImage frameIcon(int size = 64)
     return image;
 }
 
-QImage newPictureBanner()
+QImage frameIcon(int scale)
 {
-    QImage image(293, 37, QImage::Format_RGB32);
+    QImage image = iconOfSize(64 * scale);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+QImage newPictureBanner(int scale)
+{
+    QImage image = canvas(293, 37, QImage::Format_RGB32, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient band(0, 0, 293, 0);
     band.setColorAt(0.0, QColor(30, 70, 140));
     band.setColorAt(1.0, QColor(120, 180, 230));
-    p.fillRect(image.rect(), band);
+    p.fillRect(QRect(0, 0, 293, 37), band);
     // A blank sheet with a ruler's ticks: a new picture of a chosen size.
     p.setPen(QPen(QColor(60, 60, 60), 1));
     p.setBrush(Qt::white);
@@ -200,25 +215,29 @@ int main(int argc, char** argv)
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     const struct {
         const char* name;
-        QImage image;
+        QImage (*draw)(int scale);
     } pictures[] = {
-        {"splash.png", splash()},
-        {"about.png", about()},
-        {"frame_icon.png", frameIcon()},
-        {"new_bmp_banner.png", newPictureBanner()},
+        {"splash", splash},
+        {"about", about},
+        {"frame_icon", frameIcon},
+        {"new_bmp_banner", newPictureBanner},
     };
+    // Each at its size and at twice it, for screens of double density.
     for (const auto& picture : pictures) {
-        const QString path = dir + QLatin1Char('/') + QLatin1String(picture.name);
-        if (!picture.image.save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
+        for (const int scale : {1, 2}) {
+            const QString path = dir + QLatin1Char('/') + QLatin1String(picture.name) +
+                                 (scale == 1 ? QString() : QStringLiteral("@2x")) + QStringLiteral(".png");
+            if (!picture.draw(scale).save(path)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+                return 1;
+            }
         }
     }
     // The program's icon at the desktop theme's usual sizes; 64 is frame_icon.png itself.
     for (int size : {16, 22, 24, 32, 48, 128, 256}) {
         const QString path = dir + QStringLiteral("/icons/pictavo-%1.png").arg(size);
         QDir().mkpath(dir + QStringLiteral("/icons"));
-        if (!frameIcon(size).save(path)) {
+        if (!iconOfSize(size).save(path)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }

@@ -1,5 +1,6 @@
 #include "app/about_box.h"
 
+#include "platform/forms/artwork.h"
 #include "platform/forms/bevel_panel.h"
 
 #include <QLabel>
@@ -61,7 +62,7 @@ void TAboutBox::showEvent(QShowEvent* event)
     // serif face at start-up would only delay the frame.
     if (!filled_) {
         filled_ = true;
-        ProgramIcon->setPixmap(QPixmap(QStringLiteral(":/about.png")));
+        ProgramIcon->setPixmap(forms::ArtworkPixmap(QStringLiteral(":/about.png"), devicePixelRatioF()));
         ProductName->adjustSize();
         Version->adjustSize();
     }

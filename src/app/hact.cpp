@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "platform/forms/artwork.h"
+
 THACT* HACT = nullptr;
 
 namespace {
@@ -28,7 +30,7 @@ THACT::THACT(QWidget* parent)
 
     Image1 = new QLabel(this);
     Image1->setGeometry(0, 0, 457, 289);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/splash.png")));
+    Image1->setPixmap(forms::ArtworkPixmap(QStringLiteral(":/splash.png"), devicePixelRatioF()));
 
     // Its background is the desktop's own: black here, so the desktop shows through around the text.
     StaticText1 = new QLabel(QStringLiteral("Версия 2.2"), this);
@@ -65,7 +67,10 @@ void THACT::Timer1Timer()
 void THACT::makeBlackSeeThrough()
 {
     // The window is cut to its non-black pixels: that works on any X server, composited or not.
-    const QImage image = grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // A mask is in the window's own units: on a scaled screen the grab has more pixels than that.
+    QImage image = grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (image.size() != size())
+        image = image.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     QImage shown = image.createMaskFromColor(qRgb(0, 0, 0), Qt::MaskOutColor);
     // Set bits (the non-black pixels) must read as the bitmap's foreground, which the region keeps.
     shown.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});

@@ -464,7 +464,8 @@ void TFormMain::createRulerBars()
     LabeledSlider2->SetTickStyle(tsAuto);
     LabeledSlider2->SetFontSize(7);
     LabeledSlider2->SetLabelTop(0);
-    LabeledSlider2->setFixedWidth(17);
+    // Wide enough for the label 100 it starts with, so no digit is cut at its edge.
+    LabeledSlider2->FitWidthToLabel(17, 100);
     LabeledSlider2->setMinimumHeight(200);
     LabeledSlider2->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     ToolBar2->addWidget(LabeledSlider2);

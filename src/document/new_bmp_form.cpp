@@ -1,5 +1,7 @@
 #include "document/new_bmp_form.h"
 
+#include "platform/forms/artwork.h"
+
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -35,7 +37,7 @@ TNewBMPForm::TNewBMPForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
     Banner->setObjectName(QStringLiteral("Banner"));
     Banner->setGeometry(0, 0, 293, 37);
     Banner->setScaledContents(true);
-    Banner->setPixmap(QPixmap(QStringLiteral(":/document/new_bmp_banner.png")));
+    Banner->setPixmap(forms::ArtworkPixmap(QStringLiteral(":/document/new_bmp_banner.png"), devicePixelRatioF()));
 
     Frame = new QGroupBox(this);
     Frame->setGeometry(12, 46, 267, 88);

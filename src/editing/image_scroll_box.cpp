@@ -132,18 +132,33 @@ void TImageControl::paintEvent(QPaintEvent* event)
         drawHook_(painter);
 }
 
+QPoint TImageControl::pixelAt(QPointF local) const
+{
+    // On a scaled screen a pointer sits between whole pixels of the copy (screen pixel d is
+    // d / scale). The copy is stretched onto the window's screen pixels, each showing the copy
+    // pixel under its centre, a centre on a boundary taking the pixel before it: name that
+    // pixel, so a press lands on the one seen. At scale 1 this is the pointer's own position.
+    const qreal scale = devicePixelRatioF();
+    const QPointF origin = mapTo(window(), QPointF(0, 0));
+    const auto at = [scale](qreal originPos, qreal localPos) {
+        const qreal pixel = std::round((originPos + localPos) * scale);
+        return int(std::ceil((pixel + 0.5 - originPos * scale) / scale)) - 1;
+    };
+    return {at(origin.x(), local.x()), at(origin.y(), local.y())};
+}
+
 void TImageControl::mousePressEvent(QMouseEvent* event)
 {
     TMouseButton button;
     if (!mouseButton(event->button(), button))
         return;
-    const QPoint p = event->position().toPoint();
+    const QPoint p = pixelAt(event->position());
     view_->forwardMouseDown(button, shiftState(event->modifiers(), event->buttons()), p.x(), p.y());
 }
 
 void TImageControl::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = pixelAt(event->position());
     view_->forwardMouseMove(shiftState(event->modifiers(), event->buttons()), p.x(), p.y());
 }
 
@@ -152,7 +167,7 @@ void TImageControl::mouseReleaseEvent(QMouseEvent* event)
     TMouseButton button;
     if (!mouseButton(event->button(), button))
         return;
-    const QPoint p = event->position().toPoint();
+    const QPoint p = pixelAt(event->position());
     view_->forwardMouseUp(button, shiftState(event->modifiers(), event->buttons()), p.x(), p.y());
 }
 

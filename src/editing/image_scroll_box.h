@@ -55,6 +55,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The pixel of the displayed copy that the screen shows under a pointer at local.
+    QPoint pixelAt(QPointF local) const;
+
     TImageScrollBox* view_;
     TCursor cursor_ = crDefault;
     const void* drawHookOwner_ = nullptr;

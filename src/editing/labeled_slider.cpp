@@ -1,8 +1,11 @@
 #include "editing/labeled_slider.h"
 
+#include <QEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 TRulerOverlay::TRulerOverlay(QWidget* parent) : QWidget(parent)
@@ -11,10 +14,15 @@ TRulerOverlay::TRulerOverlay(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void TRulerOverlay::EnsureBitmap(int width, int height)
+void TRulerOverlay::EnsureBitmap(int width, int height, qreal scale)
 {
     if (bitmap_.isNull()) {
-        bitmap_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+        // As many pixels as the screen gives the ruler, so the digits are drawn sharp on a
+        // scaled screen instead of being stretched from a bitmap of the ruler's logical size.
+        // Drawing into it still goes in the ruler's own units.
+        bitmap_ = QImage(std::max(1, int(std::ceil(width * scale))), std::max(1, int(std::ceil(height * scale))),
+                         QImage::Format_RGB32);
+        bitmap_.setDevicePixelRatio(scale);
         bitmap_.fill(Qt::white);
     }
 }
@@ -98,6 +106,39 @@ void TLabeledSlider::paintEvent(QPaintEvent* event)
     TSlider::paintEvent(event);
 }
 
+QFont TLabeledSlider::labelFont() const
+{
+    QFont font = this->font();
+    font.setPointSize(fontSize_);
+    return font;
+}
+
+int TLabeledSlider::LabelExtent(int v) const
+{
+    return labelTop_ + QFontMetrics(labelFont()).horizontalAdvance(QString::number(v));
+}
+
+void TLabeledSlider::FitWidthToLabel(int minimumWidth, int v)
+{
+    fitMinimumWidth_ = minimumWidth;
+    fitValue_ = v;
+    fitWidth();
+}
+
+void TLabeledSlider::fitWidth()
+{
+    if (fitValue_ >= 0)
+        setFixedWidth(std::max(fitMinimumWidth_, LabelExtent(fitValue_)));
+}
+
+// A window takes its font from the frame only when it is placed there, after it was made.
+void TLabeledSlider::changeEvent(QEvent* event)
+{
+    TSlider::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitWidth();
+}
+
 void TLabeledSlider::CreateParams()
 {
     TSlider::CreateParams();
@@ -108,7 +149,7 @@ void TLabeledSlider::rebuildLabels()
 {
     overlay_->setGeometry(0, 0, width(), height());
     overlay_->setObjectName(QStringLiteral("Image") + objectName());
-    overlay_->EnsureBitmap(width(), height());
+    overlay_->EnsureBitmap(width(), height(), devicePixelRatioF());
     QImage& bitmap = overlay_->Bitmap();
     labels_.clear();
     {
@@ -117,9 +158,7 @@ void TLabeledSlider::rebuildLabels()
         // A ruler with Max 0 (or below) has no scale to label; an interval of 0 asks for none,
         // and a negative one would never reach Max.
         if (labelInterval_ > 0 && Max() >= 1) {
-            QFont font = this->font();
-            font.setPointSize(fontSize_);
-            p.setFont(font);
+            p.setFont(labelFont());
             p.setPen(Qt::black);
             const bool horizontal = orientation() == Qt::Horizontal;
             const int last = Max();

@@ -1,6 +1,7 @@
 #pragma once
 // A ruler: a track bar with numbers written along it on a transparent overlay.
 
+#include <QFont>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -15,11 +16,12 @@ class TRulerOverlay : public QWidget {
 public:
     explicit TRulerOverlay(QWidget* parent);
 
-    // The bitmap is made once, on the first rebuild, and keeps that size.
+    // The bitmap is made once, on the first rebuild, and keeps that size; it has the screen's
+    // pixels, scale per unit of the ruler.
     bool HasBitmap() const { return !bitmap_.isNull(); }
     QImage& Bitmap() { return bitmap_; }
     const QImage& Bitmap() const { return bitmap_; }
-    void EnsureBitmap(int width, int height);
+    void EnsureBitmap(int width, int height, qreal scale = 1);
     // Call after drawing into the bitmap.
     void BitmapChanged();
 
@@ -49,6 +51,11 @@ public:
     // The labels written by the last rebuild.
     const std::vector<Label>& Labels() const { return labels_; }
     TRulerOverlay* Overlay() const { return overlay_; }
+    // How far across the ruler the label of v reaches: LabelTop plus the width of its text.
+    int LabelExtent(int v) const;
+    // Keeps a vertical ruler at least minimumWidth wide and wide enough for the label of v, in
+    // whatever font it has now or is given later.
+    void FitWidthToLabel(int minimumWidth, int v);
 
     // Where label v goes on a ruler of this length; Max must be at least 1. The factors are the
     // exact decimals the ruler has always used, so positions match its ticks pixel for pixel.
@@ -59,13 +66,18 @@ protected:
     void CreateParams() override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void rebuildLabels();
+    QFont labelFont() const;
+    void fitWidth();
 
     int labelInterval_ = 10;
     int fontSize_ = 8;
     int labelTop_ = 8;
     TRulerOverlay* overlay_;
     std::vector<Label> labels_;
+    int fitMinimumWidth_ = 0;
+    int fitValue_ = -1; // none
 };

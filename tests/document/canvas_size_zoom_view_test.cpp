@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QTest>
 #include <QToolBar>
 
 namespace {
@@ -163,6 +164,25 @@ TEST_F(CanvasSizeZoomViewTest, ZoomBoxSetsTheZoomAndTheRulersFollow)
         EXPECT_FLOAT_EQ(form->ImageScrollBox1->ZoomPercent(), 250.0f) << typed;
         EXPECT_EQ(form->LabeledSlider1->Max(), 40) << typed;
     }
+}
+
+// The vertical ruler is as wide as its labels at 100 %: no digit of 100 is cut at its edge, in
+// the bold font a window takes from the frame when it is placed there.
+TEST_F(CanvasSizeZoomViewTest, VerticalRulerShowsItsWidestLabelWhole)
+{
+    QFont frameFont(QStringLiteral("DejaVu Sans"));
+    frameFont.setPixelSize(13);
+    frameFont.setBold(true);
+    area.setFont(frameFont);
+    TFormMain* form = newPicture(200, 100);
+    TLabeledSlider* ruler = form->LabeledSlider2;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    ruler->repaint(); // the labels are written when the ruler is first painted
+    ASSERT_EQ(ruler->Max(), 100);
+    ASSERT_FALSE(ruler->Labels().empty());
+    EXPECT_EQ(ruler->Labels().back().value, 100);
+    for (const TLabeledSlider::Label& label : ruler->Labels())
+        EXPECT_LE(ruler->LabelExtent(label.value), ruler->width()) << label.value;
 }
 
 TEST_F(CanvasSizeZoomViewTest, RulerMaximumFollowsTheZoom)
