@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools       # Qt 6 Widgets, Gui, PrintSupport, Test and moc/rcc
   qt6-qpa-plugins libgl-dev             # the xcb platform plugin; OpenGL headers Qt's CMake asks for
   qt6-translations-l10n                 # Qt's own Russian texts: standard buttons, colour and font dialogs
-  libjpeg-dev libtiff-dev libpng-dev zlib1g-dev   # picture codecs
+  libjpeg-dev libtiff-dev libpng-dev zlib1g-dev libwebp-dev   # picture codecs
+  webp                                  # cwebp, dwebp and img2webp: WebP fixtures of the tests, the bench peer
   libuemf-dev                           # enhanced metafile records
   libsane-dev                           # scanning through SANE
   libgtest-dev libgmock-dev libbenchmark-dev      # tests and benchmarks

@@ -10,7 +10,8 @@
 #   ONLY='bmp|jpg' bench/tools/formats_compare.sh   (only formats matching the regex)
 #
 # BMP is compared with GraphicsMagick and a plain cp; JPEG with djpeg | cjpeg (the same
-# library); every other format with the fastest of ImageMagick, GraphicsMagick and libvips.
+# library); WebP with dwebp then cwebp at the settings the editor writes (lossy at quality 90, or
+# lossless, both with threads; the same library); every other format with the fastest of ImageMagick, GraphicsMagick and libvips.
 # A format no picture class is registered for shows as "not registered".
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -19,7 +20,7 @@ bench=${1:-build/bench/bench/tools/pictavo-bench}
 runs=${RUNS:-5}
 work=${PICTAVO_COMPARE_DIR:-/tmp/pictavo-formats}
 [ -x "$bench" ] || { echo "no $bench: build it with -DPICTAVO_BENCH=ON (target pictavo-bench)" >&2; exit 1; }
-for tool in gm vips convert djpeg cjpeg /usr/bin/time; do
+for tool in gm vips convert djpeg cjpeg dwebp cwebp /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
 done
 bench=$(realpath "$bench")
@@ -34,6 +35,8 @@ cd "$work"
 [ -s photo.tif ] || convert photo.ppm -compress LZW photo.tif
 [ -s photo.pcx ] || convert photo.ppm photo.pcx
 [ -s photo.tga ] || convert photo.ppm photo.tga
+[ -s photo.webp ] || cwebp -quiet -q 90 photo.ppm -o photo.webp
+[ -s lossless.webp ] || cwebp -quiet -lossless photo.ppm -o lossless.webp
 
 # One timed run: "wall cpu", or "nan nan" when the command fails.
 timed() {
@@ -58,7 +61,7 @@ line() { # format label ours-wall peer-wall ours-cpu peer-cpu target
 row() {
   local ext=$1
   [ -z "${ONLY:-}" ] || [[ $ext =~ $ONLY ]] || return 0
-  local in=photo.$ext out=ours.$ext
+  local in=${IN:-photo.$ext} out=ours.$ext
   if ! "$bench" copy "$in" "$out" >/dev/null 2>&1; then
     printf '%-5s %s\n' "$ext" "not registered (or unreadable): skipped"
     return 0
@@ -105,4 +108,12 @@ LABELS=("djpeg | cjpeg" "convert (ImageMagick)" "gm convert" "vips copy")
 TARGETS=(1.1 - - -)
 FASTEST=""
 row jpg
+# A file read lossy is written lossy at quality 90, one read lossless is written lossless.
+PEERS=("dwebp photo.webp -mt -ppm -o peer.ppm 2>/dev/null && cwebp -quiet -mt -q 90 peer.ppm -o peer.webp")
+LABELS=("dwebp | cwebp -q 90")
+TARGETS=(1.1)
+row webp
+PEERS=("dwebp lossless.webp -mt -ppm -o peer.ppm 2>/dev/null && cwebp -quiet -mt -lossless peer.ppm -o peer.webp")
+LABELS=("dwebp | cwebp -lossless")
+IN=lossless.webp row webp
 rm -f peer.* time.txt

@@ -2,6 +2,7 @@
 
 #include "imaging/formats/png_graphic.h"
 #include "imaging/formats/tiff_graphic.h"
+#include "imaging/formats/webp_graphic.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/jpeg_image.h"
 
@@ -45,6 +46,15 @@ void WritePng(TBitmap& bitmap, const QString& fileName)
     // The copy takes the bitmap's own size and pixel format; PNG keeps each losslessly.
     png.Assign(&bitmap);
     png.SaveToFile(fileName);
+}
+
+void WriteWebp(TBitmap& bitmap, const TGraphic* opened, const QString& fileName)
+{
+    TWebpGraphic webp;
+    if (const auto* read = dynamic_cast<const TWebpGraphic*>(opened))
+        webp.SetLossless(read->Lossless());
+    webp.Assign(&bitmap);
+    webp.SaveToFile(fileName);
 }
 
 } // namespace file_codecs

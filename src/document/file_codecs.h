@@ -1,10 +1,11 @@
 #pragma once
 // The file formats the dialogs' own entries write or decode directly, apart from the graphic a
-// picture holder keeps: JPEG at a chosen quality, TIFF and PNG.
+// picture holder keeps: JPEG at a chosen quality, TIFF, PNG and WebP.
 
 #include <QString>
 
 class TBitmap;
+class TGraphic;
 
 namespace file_codecs {
 
@@ -19,5 +20,9 @@ void WriteTiff(TBitmap& bitmap, const QString& fileName);
 
 // Keeps the bitmap's pixel format: a palette picture stays palettised.
 void WritePng(TBitmap& bitmap, const QString& fileName);
+
+// Lossy at the WebP class's quality when the picture was read from a lossy WebP file (opened is
+// the class that read it, or null), otherwise lossless: a drawing loses nothing.
+void WriteWebp(TBitmap& bitmap, const TGraphic* opened, const QString& fileName);
 
 } // namespace file_codecs

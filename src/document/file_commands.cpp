@@ -28,6 +28,7 @@ const QString SaveEntries = QStringLiteral(
     "Точечный рисунок (*.bmp)|*.bmp|Все файлы|*.*|Значки(.*ico)|*.ico|Указатели(*.cur)|*.cur|"
     "Сжатый рисунок(*.jpg,*.jpeg,*.jpe)|*.jpg; *.jpeg;*.jpe|Рисунок TIFF(*.tif)|*.tif");
 const QString PngSaveEntry = QStringLiteral("|Рисунок PNG(*.png)|*.png");
+const QString WebpSaveEntry = QStringLiteral("|Рисунок WebP(*.webp)|*.webp");
 
 void readByEntry(TFormMain& window, const QString& fileName, int filterIndex)
 {
@@ -101,6 +102,9 @@ void writeByEntry(TFormMain& window, const QString& fileName, int filterIndex)
     case PngEntry:
         file_codecs::WritePng(*picture.Bitmap(), fileName);
         break;
+    case WebpEntry:
+        file_codecs::WriteWebp(*picture.Bitmap(), window.OpenedFormat.get(), fileName);
+        break;
     default:
         writeOwnFormat(window, fileName);
         break;
@@ -124,7 +128,7 @@ QString openFilter(bool withTiff)
 
 QString saveFilter()
 {
-    return SaveEntries + PngSaveEntry;
+    return SaveEntries + PngSaveEntry + WebpSaveEntry;
 }
 
 TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterIndex)

@@ -15,6 +15,7 @@ namespace file_commands {
 inline constexpr int JpegEntry = 5;
 inline constexpr int TiffEntry = 6;
 inline constexpr int PngEntry = 7;
+inline constexpr int WebpEntry = 8;
 
 // The picture window's open dialog has no TIFF entry; the frame's has.
 QString openFilter(bool withTiff);

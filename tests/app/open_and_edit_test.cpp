@@ -13,6 +13,7 @@
 #include "imaging/formats/png_graphic.h"
 #include "imaging/formats/tga_graphic.h"
 #include "imaging/formats/tiff_graphic.h"
+#include "imaging/formats/webp_graphic.h"
 #include "modal_script.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
@@ -88,6 +89,15 @@ const Format Formats[] = {
     {"DCX", "dcx", [] { return std::make_unique<TDcxGraphic>(); }, QByteArray("\xB1\x68\xDE\x3A", 4), 0, 0},
     {"TGA", "tga", [] { return std::make_unique<TTgaGraphic>(); }, {}, 0, 0},
     {"EMF", "emf", [] { return std::make_unique<TMetafile>(); }, " EMF", 40, 0},
+    {"WebP", "webp", [] { return std::make_unique<TWebpGraphic>(); }, "WEBPVP8L", 8, 0},
+    // A lossy file stays lossy when saved.
+    {"lossy WebP", "webp",
+     []() -> std::unique_ptr<TGraphic> {
+         auto lossy = std::make_unique<TWebpGraphic>();
+         lossy->SetLossless(false);
+         return lossy;
+     },
+     "WEBPVP8 ", 8, 40},
 };
 
 class OpenAndEditTest : public FrameInOwnDirectoryTest {

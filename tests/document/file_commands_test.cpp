@@ -7,6 +7,7 @@
 #include "editing/image_scroll_box.h"
 #include "editing/slider.h"
 #include "imaging/formats/picture_formats.h"
+#include "imaging/formats/webp_graphic.h"
 #include "picture_window_fixture.h"
 #include "platform/forms/jpg_par.h"
 #include "platform/framework/bitmap.h"
@@ -48,6 +49,17 @@ bool isTiff(const QByteArray& data)
 bool isPng(const QByteArray& data)
 {
     return data.startsWith("\x89PNG\r\n\x1a\n");
+}
+
+// The chunk after the header says how the pixels are stored: "VP8L" lossless, "VP8 " lossy.
+bool isLosslessWebp(const QByteArray& data)
+{
+    return data.startsWith("RIFF") && data.mid(8, 8) == "WEBPVP8L";
+}
+
+bool isLossyWebp(const QByteArray& data)
+{
+    return data.startsWith("RIFF") && data.mid(8, 8) == "WEBPVP8 ";
 }
 
 bool isJpeg(const QByteArray& data)
@@ -286,6 +298,7 @@ TEST_F(FileCommandsTest, SaveAsWritesByTheEntryAndKeepsTheCaption)
         {QStringLiteral("c.bmp"), file_commands::JpegEntry, isJpeg},
         {QStringLiteral("d.bmp"), file_commands::TiffEntry, isTiff},
         {QStringLiteral("e.bmp"), file_commands::PngEntry, isPng},
+        {QStringLiteral("f.bmp"), file_commands::WebpEntry, isLosslessWebp},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
@@ -362,6 +375,33 @@ TEST_F(FileCommandsTest, ThePngEntryKeepsThePixelsAndAPngStaysAPngOnSave)
     TFormMain* again = file_commands::OpenPicture(&area, path, 2);
     EXPECT_EQ(again->GetGraphic()->GetPixelRGB(0, 0), 0x000000u);
     EXPECT_EQ(again->GetGraphic()->GetPixelRGB(6, 4), 0x010203u);
+}
+
+// A drawing saved as WebP loses nothing; a photo that came from a lossy WebP file stays lossy,
+// by Save and by the WebP entry alike.
+TEST_F(FileCommandsTest, TheWebpEntryIsLosslessUnlessThePictureCameFromALossyWebp)
+{
+    TFormMain* drawing = newPicture(7, 5);
+    drawing->Image->Picture()->Bitmap()->Canvas()->SetPixels(6, 4, static_cast<TColor>(gdi::RGB(1, 2, 3)));
+    const QString kept = dir.filePath(QStringLiteral("drawing.webp"));
+    saveAs(*drawing, kept, file_commands::WebpEntry);
+    ASSERT_TRUE(isLosslessWebp(readAll(kept)));
+    TFormMain* reopened = file_commands::OpenPicture(&area, kept, 2);
+    EXPECT_EQ(reopened->PanelText(2), QStringLiteral("Размер:5 Х 7"));
+    EXPECT_EQ(reopened->GetGraphic()->GetPixelRGB(6, 4), 0x010203u);
+
+    TWebpGraphic photo;
+    photo.NewImage(16, 16, ifTrueColor, nullptr, 0, 0);
+    photo.SetLossless(false);
+    const QString lossy = dir.filePath(QStringLiteral("photo.webp"));
+    photo.SaveToFile(lossy);
+    ASSERT_TRUE(isLossyWebp(readAll(lossy)));
+    TFormMain* opened = file_commands::OpenPicture(&area, lossy, 2);
+    const QString copy = dir.filePath(QStringLiteral("copy.webp"));
+    saveAs(*opened, copy, file_commands::WebpEntry);
+    EXPECT_TRUE(isLossyWebp(readAll(copy)));
+    opened->Save1->trigger();
+    EXPECT_TRUE(isLossyWebp(readAll(copy)));
 }
 
 TEST_F(FileCommandsTest, APictureOpenedAsJpegIsSavedAsJpegFromThenOn)

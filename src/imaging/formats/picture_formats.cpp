@@ -7,6 +7,7 @@
 #include "imaging/formats/png_graphic.h"
 #include "imaging/formats/tga_graphic.h"
 #include "imaging/formats/tiff_graphic.h"
+#include "imaging/formats/webp_graphic.h"
 #include "platform/framework/jpeg_image.h"
 #include "platform/framework/picture.h"
 #include "platform/metafile/metafile.h"
@@ -35,6 +36,8 @@ void RegisterPictureFormats()
         TDibGraphic::RegisterGraphicFormat(QStringLiteral("afi"), targa, DibGraphicClassOf<TTgaGraphic>());
         TDibGraphic::RegisterGraphicFormat(QStringLiteral("png"), QStringLiteral("Portable Network Graphic"),
                                            DibGraphicClassOf<TPngGraphic>());
+        TDibGraphic::RegisterGraphicFormat(QStringLiteral("webp"), QStringLiteral("WebP Image"),
+                                           DibGraphicClassOf<TWebpGraphic>());
         // Pictures assigned to a framework icon are written as an icon file by the icon class.
         TDibGraphic::SetIconWriter(&TIconGraphic::WriteIcon);
         TPicture::RegisterFileFormat(QStringLiteral("emf"), QStringLiteral("Enhanced Metafiles"), CreateGraphicOf<TMetafile>);

@@ -3,6 +3,7 @@
 #include "imaging/formats/pcx_graphic.h"
 #include "imaging/formats/picture_formats.h"
 #include "imaging/formats/png_graphic.h"
+#include "imaging/formats/webp_graphic.h"
 #include "picture_compare.h"
 
 #include "platform/framework/exceptions.h"
@@ -35,6 +36,15 @@ void putLittle32(std::vector<uint8_t>& out, size_t at, uint32_t value)
 std::vector<uint8_t> cutPng()
 {
     TPngGraphic picture;
+    FillRandom(picture, 40, 30, ifTrueColor, 3);
+    const std::vector<uint8_t> whole = SaveBytes(picture);
+    return std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(whole.size() / 2));
+}
+
+// A WebP file cut in the middle of its image data.
+std::vector<uint8_t> cutWebp()
+{
+    TWebpGraphic picture;
     FillRandom(picture, 40, 30, ifTrueColor, 3);
     const std::vector<uint8_t> whole = SaveBytes(picture);
     return std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(whole.size() / 2));
@@ -93,6 +103,9 @@ TEST(ReaderMessages, NameTheFileAndSayWhyInRussian)
         {"short.tga", std::vector<uint8_t>(17, 0), damaged, "файл короче своего заголовка"},
         {"not.tif", bytesOf({'I', 'I', 42, 0, 0xFF, 0xFF, 0xFF, 0x7F}), damaged, "это не файл TIFF", false},
         {"bad directory.ico", bytesOf({0, 0, 7, 0, 1, 0}), damaged, "неверный каталог значков"},
+        {"cut.webp", cutWebp(), damaged, "файл обрывается"},
+        {"not.webp", bytesOf({'R', 'I', 'F', 'F', 8, 0, 0, 0, 'W', 'A', 'V', 'E', 0, 0, 0, 0}), damaged,
+         "это не файл WebP"},
         {"not.jpg", bytesOf({'B', 'M', 0, 0, 0, 0}), damaged, "ошибка декодера JPEG (", false},
     };
     QTemporaryDir folder;
