@@ -925,11 +925,13 @@ void TFormMain::connectViewCommands()
 
 void TFormMain::TrackBar1Change()
 {
+    sizeFromGeometry_ = false;
     ChangePictureWidth(static_cast<WindowFigureHost&>(*figureHost_), *TrackBar1);
 }
 
 void TFormMain::TrackBar2Change()
 {
+    sizeFromGeometry_ = false;
     ChangePictureHeight(static_cast<WindowFigureHost&>(*figureHost_), *TrackBar2);
 }
 
@@ -1009,7 +1011,7 @@ void TFormMain::storeSnapshot(int slot)
 {
     // Slots hold the picture without the selection frame, so that undo never brings a frame
     // into the work image; the frames are noted and shown again on the picture by the restore.
-    sizedSnapshots_.at(static_cast<size_t>(slot)) = std::exchange(nextSnapshotWithSize_, false);
+    sizedSnapshots_.at(static_cast<size_t>(slot)) = std::exchange(nextSnapshotWithSize_, false) || sizeFromGeometry_;
     selection_->WithoutFrame([&] { UndoImages.store(slot, *GetGraphic()); });
     snapshotFrames_.at(static_cast<size_t>(slot)) = selection_->FramesInPicture();
 }

@@ -292,6 +292,8 @@ public:
     void DrawBfr() { History.DrawBfr(); }
     // A snapshot whose undo also brings back the picture's size and format.
     void DrawBfrWithSize();
+    // A geometry command gave the picture its size.
+    void PictureSizeFromGeometry() { sizeFromGeometry_ = true; }
     void Undo1Click() { History.Undo1Click(); }
     void Redo1Click() { History.Redo1Click(); }
 
@@ -453,6 +455,11 @@ private:
     // Slots whose undo restores the size as well as the pixels, and whether the next one is.
     std::array<bool, UndoHistory::SlotCount> sizedSnapshots_{};
     bool nextSnapshotWithSize_ = false;
+    // The picture's size came from a geometry command (or the undo of one) rather than from the
+    // size sliders: every snapshot then keeps its size, so that undo and redo across the
+    // command always find the picture at the size it had. The sliders keep pixels-only undo.
+    bool sizeFromGeometry_ = false;
+
 };
 
 // The picture window created last; only the command that creates a window reads it.

@@ -16,6 +16,9 @@
 #include "platform/framework/image.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
 #include <QMenu>
 
 namespace {
@@ -86,6 +89,7 @@ void TFormMain::restoreSnapshotWithSize(int slot)
     Image->DeferPictureUpdate([this] { selection_->WithoutFrame([this] { FitWorkImageToPicture(*Image, *GetGraphic()); }); },
                               GetGraphic()->GetWidth(), GetGraphic()->GetHeight());
     selection_->PixelsRestored(snapshotFrames_.at(static_cast<size_t>(slot)));
+    sizeFromGeometry_ = true;
     ShowPictureSize();
     ImageScrollBox1->Redraw(true);
 }
@@ -161,6 +165,9 @@ void TFormMain::CropToSelectionClick()
 
 void TFormMain::PasteAsNewClick()
 {
+    // Without a picture on the clipboard nothing happens, as with "&Вставить".
+    if (QGuiApplication::clipboard()->image().isNull())
+        return;
     TDibGraphic pasted;
     pasted.LoadFromClipboard();
     if (pasted.GetEmpty())

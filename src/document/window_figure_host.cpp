@@ -66,6 +66,7 @@ void WindowFigureHost::PictureResized()
     w_.Image->DeferPictureUpdate(
         [this] { w_.SelectionTool().WithoutFrame([this] { FitWorkImageToPicture(*w_.Image, *w_.GetGraphic()); }); },
         picture.GetWidth(), picture.GetHeight());
+    w_.PictureSizeFromGeometry();
     w_.ShowPictureSize();
 }
 
