@@ -32,23 +32,52 @@ struct RowAccess {
     uint8_t* row(int y) const { return bits + static_cast<ptrdiff_t>(height - 1 - y) * rowBytes; }
 };
 
+// Reverses a row of true-colour pixels through a copy of it (scratch: one byte more than the
+// row's pixels), moving each pixel as one four-byte word whose spare byte the next one covers.
+void reverseRow24(uint8_t* row, int width, uint8_t* scratch)
+{
+    const size_t bytes = 3 * static_cast<size_t>(width);
+    std::memcpy(scratch, row, bytes);
+    const uint8_t* from = scratch + bytes - 3;
+    uint8_t* to = row;
+    for (int i = 0; i < width - 1; ++i, from -= 3, to += 3) {
+        uint32_t pixel;
+        std::memcpy(&pixel, from, 4);
+        std::memcpy(to, &pixel, 4);
+    }
+    std::memcpy(to, from, 3);
+}
+
 // Copies the pixels of a quarter turn for whole bytes per pixel. Destination rows are source
-// columns: a band of destination rows is filled column by column, so each source row is read
-// in short runs that stay in the cache while the band is written.
+// columns. The work goes tile by tile: a band of destination rows, a run of destination columns
+// at a time, so that the source rows a tile reads stay in the cache and in the address
+// translation cache while the band's rows are written.
 template <int Bytes>
 void turnRows(const RowAccess& from, int sourceWidth, const RowAccess& to, int destWidth, bool clockwise, int first,
               int last)
 {
-    constexpr int Band = 16;
+    constexpr int Band = 64;
+    constexpr int Run = 128;
+    uint8_t* targets[Band];
     for (int band = first; band < last; band += Band) {
-        const int bandEnd = std::min(last, band + Band);
-        for (int x = 0; x < destWidth; ++x) {
-            // Clockwise: destination (x, y) is source (y, H - 1 - x); counter-clockwise: (W - 1 - y, x).
-            const uint8_t* source = from.row(clockwise ? from.height - 1 - x : x);
-            for (int y = band; y < bandEnd; ++y) {
-                const int sourceX = clockwise ? y : sourceWidth - 1 - y;
-                std::memcpy(to.row(y) + static_cast<ptrdiff_t>(x) * Bytes,
-                            source + static_cast<ptrdiff_t>(sourceX) * Bytes, Bytes);
+        const int count = std::min(last, band + Band) - band;
+        for (int i = 0; i < count; ++i)
+            targets[i] = to.row(band + i);
+        for (int run = 0; run < destWidth; run += Run) {
+            const int runEnd = std::min(destWidth, run + Run);
+            for (int x = run; x < runEnd; ++x) {
+                // Clockwise: destination (x, y) is source (y, H - 1 - x); counter-clockwise: (W - 1 - y, x).
+                const uint8_t* source = from.row(clockwise ? from.height - 1 - x : x);
+                const ptrdiff_t at = static_cast<ptrdiff_t>(x) * Bytes;
+                if (clockwise) {
+                    const uint8_t* pixels = source + static_cast<ptrdiff_t>(band) * Bytes;
+                    for (int i = 0; i < count; ++i)
+                        std::memcpy(targets[i] + at, pixels + i * Bytes, Bytes);
+                } else {
+                    const uint8_t* pixels = source + static_cast<ptrdiff_t>(sourceWidth - 1 - band) * Bytes;
+                    for (int i = 0; i < count; ++i)
+                        std::memcpy(targets[i] + at, pixels - i * Bytes, Bytes);
+                }
             }
         }
     }
@@ -106,7 +135,7 @@ void TOrientationTransform::flipInPlace(TDibGraphic& picture, bool horizontal, b
 
     auto reverse = [&](uint8_t* row, std::vector<uint8_t>& indexes) {
         if (bits == 24)
-            reverseRow<3>(row, width);
+            reverseRow24(row, width, indexes.data());
         else if (bits == 8)
             reverseRow<1>(row, width);
         else {
@@ -120,8 +149,9 @@ void TOrientationTransform::flipInPlace(TDibGraphic& picture, bool horizontal, b
     // A vertical flip exchanges row y with row H - 1 - y, so one worker owns both; the middle
     // row of an odd height only needs its own horizontal flip.
     const int pairs = vertical ? (height + 1) / 2 : height;
-    std::vector<uint8_t> indexes[2] = {std::vector<uint8_t>(bits < 8 ? static_cast<size_t>(width) : 0),
-                                       std::vector<uint8_t>(bits < 8 ? static_cast<size_t>(width) : 0)};
+    // Per worker: one byte per pixel for the packed formats, a copy of the row for true colour.
+    const size_t scratchBytes = bits < 8 ? static_cast<size_t>(width) : bits == 24 ? 3 * static_cast<size_t>(width) + 1 : 0;
+    std::vector<uint8_t> indexes[2] = {std::vector<uint8_t>(scratchBytes), std::vector<uint8_t>(scratchBytes)};
     std::vector<uint8_t> spare[2];
     if (vertical) {
         spare[0].resize(rowBytes);
