@@ -7,7 +7,8 @@
 # WxH is the screen size (default 1024x700), SECONDS how long to wait before the picture is taken
 # (default 2; 0.3 catches the splash). SCENARIO is a scene the program plays for scripted demos
 # (PICTAVO_DEMO), 1.5 seconds after start: "about" opens the About box, "menu" the File menu, "open" the
-# open dialog, "jpeg-quality" the JPEG quality dialog. Picture files named in PICTAVO_FILES
+# open dialog, "jpeg-quality" the JPEG quality dialog, "image-menu" the picture window's "&Изображение"
+# menu, "picture-size" its "Размер рисунка..." dialog (both need a file from PICTAVO_FILES). Picture files named in PICTAVO_FILES
 # (space-separated) open as from the command line. The program to run is
 # build/release/src/app/pictavo (built when missing) unless PICTAVO_BIN names another.
 set -euo pipefail

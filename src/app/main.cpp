@@ -51,6 +51,16 @@ void playDemo(const QByteArray& scene)
         QTimer::singleShot(1500, FrameForm, [] { FrameForm->Open1->trigger(); });
     else if (scene == "jpeg-quality")
         QTimer::singleShot(1500, FrameForm, [] { forms::Modal::exec(*JPGPar); });
+    else if (scene == "image-menu")
+        QTimer::singleShot(1500, FrameForm, [] {
+            if (FormMain)
+                FrameForm->menuBar()->setActiveAction(FormMain->Image1->menuAction());
+        });
+    else if (scene == "picture-size")
+        QTimer::singleShot(1500, FrameForm, [] {
+            if (FormMain)
+                FormMain->PictureSize->trigger();
+        });
 }
 
 } // namespace
