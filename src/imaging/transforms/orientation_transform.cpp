@@ -63,20 +63,27 @@ void turnRows(const RowAccess& from, int sourceWidth, const RowAccess& to, int d
         const int count = std::min(last, band + Band) - band;
         for (int i = 0; i < count; ++i)
             targets[i] = to.row(band + i);
+        // True-colour pixels move as four-byte words while the spare byte stays inside the
+        // rows: read short of the source's last column, written short of the destination's
+        // last one (the next pixel covers it).
+        const bool wideReads = clockwise ? band + count < sourceWidth : band > 0;
         for (int run = 0; run < destWidth; run += Run) {
             const int runEnd = std::min(destWidth, run + Run);
             for (int x = run; x < runEnd; ++x) {
                 // Clockwise: destination (x, y) is source (y, H - 1 - x); counter-clockwise: (W - 1 - y, x).
                 const uint8_t* source = from.row(clockwise ? from.height - 1 - x : x);
                 const ptrdiff_t at = static_cast<ptrdiff_t>(x) * Bytes;
-                if (clockwise) {
-                    const uint8_t* pixels = source + static_cast<ptrdiff_t>(band) * Bytes;
-                    for (int i = 0; i < count; ++i)
-                        std::memcpy(targets[i] + at, pixels + i * Bytes, Bytes);
+                const uint8_t* pixels = source + static_cast<ptrdiff_t>(clockwise ? band : sourceWidth - 1 - band) * Bytes;
+                const ptrdiff_t step = clockwise ? Bytes : -Bytes;
+                if (Bytes == 3 && wideReads && x + 1 < destWidth) {
+                    for (int i = 0; i < count; ++i, pixels += step) {
+                        uint32_t word;
+                        std::memcpy(&word, pixels, 4);
+                        std::memcpy(targets[i] + at, &word, 4);
+                    }
                 } else {
-                    const uint8_t* pixels = source + static_cast<ptrdiff_t>(sourceWidth - 1 - band) * Bytes;
-                    for (int i = 0; i < count; ++i)
-                        std::memcpy(targets[i] + at, pixels - i * Bytes, Bytes);
+                    for (int i = 0; i < count; ++i, pixels += step)
+                        std::memcpy(targets[i] + at, pixels, Bytes);
                 }
             }
         }
