@@ -8,7 +8,8 @@
 # (default 2; 0.3 catches the splash). SCENARIO is a scene the program plays for scripted demos
 # (PICTAVO_DEMO), 1.5 seconds after start: "about" opens the About box, "menu" the File menu, "open" the
 # open dialog, "jpeg-quality" the JPEG quality dialog; with a picture named in PICTAVO_FILES,
-# "picture-menu" opens its window's File menu and "print-preview" its print preview. Picture files named in PICTAVO_FILES
+# "picture-menu" opens its window's File menu, "image-menu" its "&Изображение" menu,
+# "print-preview" its print preview and "picture-size" its "Размер рисунка..." dialog. Picture files named in PICTAVO_FILES
 # (space-separated) open as from the command line. The program to run is
 # build/release/src/app/pictavo (built when missing) unless PICTAVO_BIN names another.
 set -euo pipefail

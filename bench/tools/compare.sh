@@ -96,5 +96,12 @@ for size in 50 250; do
     row "resize $filter ${size}%" "$label" 1.0 -- "resize-$filter" "$in" "$out" "${w}x${h}" -- "${peer[@]}"
   done
 done
+# The picture commands: each against both peers; the target holds for the faster one.
+row "rotate 90" "gm -rotate 90" 1.0 -- rotate "$in" "$out" 90 -- gm convert "$peer_in" -rotate 90 "$peer_out"
+row "rotate 90" "vips rot d90" 1.0 -- rotate "$in" "$out" 90 -- vips rot "$peer_in" "$peer_out" d90
+row "rotate 17" "gm -rotate 17" 1.0 -- rotate "$in" "$out" 17 -- gm convert "$peer_in" -rotate 17 "$peer_out"
+row "rotate 17" "vips rotate 17" 1.0 -- rotate "$in" "$out" 17 -- vips rotate "$peer_in" "$peer_out" 17
+row "scale 50%" "gm -resize 50% (Lanczos)" 1.0 -- resize-lanczos3 "$in" "$out" 2000x1500 -- gm convert "$peer_in" -filter Lanczos -resize 2000x1500! "$peer_out"
+row "scale 50%" "vips resize 0.5 lanczos3" 1.0 -- resize-lanczos3 "$in" "$out" 2000x1500 -- vips resize "$peer_in" "$peer_out" 0.5 --kernel lanczos3
 row "convert color256" "gm +dither -map (256 colours)" 0.05 -- convert "$in" "$out" color256 -- gm convert "$peer_in" +dither -map "$work/palette256.ppm" "$peer_out"
 rm -f "$out" "$peer_out"

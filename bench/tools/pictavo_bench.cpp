@@ -31,7 +31,9 @@
 #include "imaging/transforms/convolution_transform.h"
 #include "imaging/transforms/lightness_transforms.h"
 #include "imaging/transforms/negative_transform.h"
+#include "imaging/transforms/orientation_transform.h"
 #include "imaging/transforms/resize_transform.h"
+#include "imaging/transforms/rotate_transform.h"
 #include "imaging/transforms/saturation.h"
 #include "platform/framework/bmp_codec.h"
 #include "platform/framework/stream.h"
@@ -375,6 +377,23 @@ void run(const std::string& op, const std::string& argument, TDibGraphic& pictur
         transform.Filtered = it->second >= 0;
         transform.FilterKind = static_cast<uint8_t>(std::max(0, it->second));
         transform.Apply(picture);
+    } else if (op == "rotate") {
+        // What "Повернуть на угол..." runs: whole quarter turns move pixels, other angles sample.
+        const long degrees = numberArgument(argument, -360, 360);
+        if (degrees % 90 == 0) {
+            static constexpr TOrientation turns[] = {orRotate180, orRotateClockwise, orRotate180,
+                                                     orRotateCounterClockwise};
+            const long turn = ((degrees / 90) % 4 + 4) % 4;
+            if (turn != 0) {
+                TOrientationTransform transform;
+                transform.Orientation = turns[turn];
+                transform.Apply(picture);
+            }
+        } else {
+            TRotateTransform transform;
+            transform.Angle = static_cast<double>(degrees);
+            transform.Apply(picture);
+        }
     } else if (op == "copy") {
         // Read and write only.
     } else if (op == "convert") {

@@ -40,6 +40,19 @@ protected:
     }
 };
 
+// Scenes in the window of a file named in PICTAVO_FILES: one of its menus opened, or an item chosen.
+void openWindowMenu(QMenu* TFormMain::*menu)
+{
+    if (FormMain)
+        FrameForm->menuBar()->setActiveAction((FormMain->*menu)->menuAction());
+}
+
+void chooseWindowItem(QAction* TFormMain::*item)
+{
+    if (FormMain)
+        (FormMain->*item)->trigger();
+}
+
 // PICTAVO_DEMO plays a short scene for scripted screenshots; nothing else reads it.
 void playDemo(const QByteArray& scene)
 {
@@ -52,15 +65,13 @@ void playDemo(const QByteArray& scene)
     else if (scene == "jpeg-quality")
         QTimer::singleShot(1500, FrameForm, [] { forms::Modal::exec(*JPGPar); });
     else if (scene == "picture-menu")
-        QTimer::singleShot(1500, FrameForm, [] {
-            if (FormMain)
-                FrameForm->menuBar()->setActiveAction(FormMain->File1->menuAction());
-        });
+        QTimer::singleShot(1500, FrameForm, [] { openWindowMenu(&TFormMain::File1); });
+    else if (scene == "image-menu")
+        QTimer::singleShot(1500, FrameForm, [] { openWindowMenu(&TFormMain::Image1); });
     else if (scene == "print-preview")
-        QTimer::singleShot(1500, FrameForm, [] {
-            if (FormMain)
-                FormMain->PrintPreview1->trigger();
-        });
+        QTimer::singleShot(1500, FrameForm, [] { chooseWindowItem(&TFormMain::PrintPreview1); });
+    else if (scene == "picture-size")
+        QTimer::singleShot(1500, FrameForm, [] { chooseWindowItem(&TFormMain::PictureSize); });
 }
 
 } // namespace

@@ -48,6 +48,7 @@
 #include <functional>
 #include <new>
 #include <span>
+#include <utility>
 
 TFormMain* FormMain = nullptr;
 
@@ -341,7 +342,9 @@ void TFormMain::createMenus()
     Sat = item(t1, QStringLiteral("Насыщенность"), "Sat", &TFormMain::SatClick);
     Trns = item(t1, QStringLiteral("&Преобразование"), "Trns", &TFormMain::TrnsClick);
 
-    MainMenu1 = {{File1, 0}, {Edit1, 0}, {ViewItem, 0}, {Color, 0}, {t1, 0}};
+    createImageMenu();
+
+    MainMenu1 = {{File1, 0}, {Edit1, 0}, {ViewItem, 0}, {Color, 0}, {t1, 0}, {Image1, 0}};
     // The shortcuts work while the window has the focus, whether or not its menus are merged.
     for (const forms::MenuItem& entry : MainMenu1) {
         for (QAction* action : entry.menu->actions()) {
@@ -925,11 +928,13 @@ void TFormMain::connectViewCommands()
 
 void TFormMain::TrackBar1Change()
 {
+    sizeFromGeometry_ = false;
     ChangePictureWidth(static_cast<WindowFigureHost&>(*figureHost_), *TrackBar1);
 }
 
 void TFormMain::TrackBar2Change()
 {
+    sizeFromGeometry_ = false;
     ChangePictureHeight(static_cast<WindowFigureHost&>(*figureHost_), *TrackBar2);
 }
 
@@ -1009,6 +1014,7 @@ void TFormMain::storeSnapshot(int slot)
 {
     // Slots hold the picture without the selection frame, so that undo never brings a frame
     // into the work image; the frames are noted and shown again on the picture by the restore.
+    sizedSnapshots_.at(static_cast<size_t>(slot)) = std::exchange(nextSnapshotWithSize_, false) || sizeFromGeometry_;
     selection_->WithoutFrame([&] { UndoImages.store(slot, *GetGraphic()); });
     snapshotFrames_.at(static_cast<size_t>(slot)) = selection_->FramesInPicture();
 }
@@ -1020,6 +1026,10 @@ void TFormMain::prepareWorkImage()
 
 void TFormMain::restoreSnapshot(int slot)
 {
+    if (sizedSnapshots_.at(static_cast<size_t>(slot)) && UndoImages.snapshot(slot)) {
+        restoreSnapshotWithSize(slot);
+        return;
+    }
     UndoImages.restoreInto(slot, *Image, *GetGraphic());
     selection_->PixelsRestored(snapshotFrames_.at(static_cast<size_t>(slot)));
     ImageScrollBox1->Redraw(true);

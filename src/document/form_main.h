@@ -174,6 +174,20 @@ public:
     QAction* Sat = nullptr;
     QAction* Trns = nullptr;
 
+    // Whole-picture geometry, after the effects; "Вставить как новый рисунок" ends "&Редактировать".
+    QMenu* Image1 = nullptr;
+    QAction* FlipHorizontal = nullptr;
+    QAction* FlipVertical = nullptr;
+    QAction* Sep7 = nullptr;
+    QAction* RotateClockwise = nullptr;
+    QAction* RotateCounterClockwise = nullptr;
+    QAction* Rotate180 = nullptr;
+    QAction* RotateAngle = nullptr;
+    QAction* Sep8 = nullptr;
+    QAction* PictureSize = nullptr;
+    QAction* CropToSelection = nullptr;
+    QAction* PasteAsNew = nullptr;
+
     forms::MenuItems MainMenu1;
 
     // The zoom menu, shown as buttons on ScaleMenu.
@@ -278,6 +292,10 @@ public:
     void ScannedImage(void* dib, int xDpi, int yDpi, intptr_t userData);
 
     void DrawBfr() { History.DrawBfr(); }
+    // A snapshot whose undo also brings back the picture's size and format.
+    void DrawBfrWithSize();
+    // A geometry command gave the picture its size.
+    void PictureSizeFromGeometry() { sizeFromGeometry_ = true; }
     void Undo1Click() { History.Undo1Click(); }
     void Redo1Click() { History.Redo1Click(); }
 
@@ -353,6 +371,19 @@ public:
     void Texture1Click();
     void TrnsClick();
 
+    // "&Изображение" (form_main_image.cpp): each changes the whole picture as one undo step.
+    void FlipHorizontalClick();
+    void FlipVerticalClick();
+    void RotateClockwiseClick();
+    void RotateCounterClockwiseClick();
+    void Rotate180Click();
+    void RotateAngleClick();
+    void PictureSizeClick();
+    // Does nothing unless a selection frame is shown.
+    void CropToSelectionClick();
+    // The clipboard's picture in a new untitled window; nothing without one.
+    void PasteAsNewClick();
+
     // Press, drag and release on the picture (view coordinates); every button draws.
     void FormMouseDown(int x, int y) { pictureMouse_->MouseDown(x, y); }
     void FormMouseMove(int x, int y) { pictureMouse_->MouseMove(x, y); }
@@ -382,12 +413,19 @@ private:
     void storeSnapshot(int slot) override;
     void prepareWorkImage() override;
     void restoreSnapshot(int slot) override;
+    // The picture becomes the slot's picture, size and format included; the work image follows.
+    void restoreSnapshotWithSize(int slot);
     bool selectionFrameShown() const override { return SelectionFrameShown; }
     void dropSelection() override;
     void setUndoEnabled(bool enabled) override;
     void setRedoEnabled(bool enabled) override;
 
     void createMenus();
+    // "&Изображение" and the item it adds to "&Редактировать".
+    void createImageMenu();
+    // The geometry commands start without the selection: its frame and rectangle belong to the
+    // picture as it was.
+    void dropSelectionForGeometry();
     void createToolPanel();
     void createStylesBar();
     void create3DBar();
@@ -416,6 +454,14 @@ private:
     std::unique_ptr<Selection> selection_;
     // The frames each undo slot's picture showed when it was taken; the slots hold it without.
     std::array<std::vector<TRect>, UndoHistory::SlotCount> snapshotFrames_;
+    // Slots whose undo restores the size as well as the pixels, and whether the next one is.
+    std::array<bool, UndoHistory::SlotCount> sizedSnapshots_{};
+    bool nextSnapshotWithSize_ = false;
+    // The picture's size came from a geometry command (or the undo of one) rather than from the
+    // size sliders: every snapshot then keeps its size, so that undo and redo across the
+    // command always find the picture at the size it had. The sliders keep pixels-only undo.
+    bool sizeFromGeometry_ = false;
+
 };
 
 // The picture window created last; only the command that creates a window reads it.

@@ -1,7 +1,9 @@
 #include "document/window_figure_host.h"
 
 #include "document/form_main.h"
+#include "editing/canvas_size.h"
 #include "editing/image_scroll_box.h"
+#include "imaging/dib_graphic.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/exceptions.h"
@@ -24,6 +26,11 @@ void WindowFigureHost::SetModified()
 void WindowFigureHost::TakeSnapshot()
 {
     w_.DrawBfr();
+}
+
+void WindowFigureHost::TakeSnapshotWithSize()
+{
+    w_.DrawBfrWithSize();
 }
 
 TImage* WindowFigureHost::WorkImage()
@@ -49,6 +56,18 @@ void WindowFigureHost::UpdateWorkImage()
     }
     workImage.DeferPictureUpdate([this] { drawPictureOnWorkImage(); }, workImage.PictureWidth(),
                                  workImage.PictureHeight());
+}
+
+// The work image is made anew at the picture's size when something next reads it; a copy
+// owed at the old size gives way to it.
+void WindowFigureHost::PictureResized()
+{
+    const TDibGraphic& picture = *w_.GetGraphic();
+    w_.Image->DeferPictureUpdate(
+        [this] { w_.SelectionTool().WithoutFrame([this] { FitWorkImageToPicture(*w_.Image, *w_.GetGraphic()); }); },
+        picture.GetWidth(), picture.GetHeight());
+    w_.PictureSizeFromGeometry();
+    w_.ShowPictureSize();
 }
 
 void WindowFigureHost::CheckWorkImageTakesChanges()

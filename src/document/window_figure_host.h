@@ -17,8 +17,10 @@ public:
     TDibGraphic* Picture() override;
     void SetModified() override;
     void TakeSnapshot() override;
+    void TakeSnapshotWithSize() override;
     TImage* WorkImage() override;
     void UpdateWorkImage() override;
+    void PictureResized() override;
     void CheckWorkImageTakesChanges() override;
     void Redraw() override;
     void SetStatusText(int panel, const QString& text) override;

@@ -197,3 +197,9 @@ void ChangePictureHeight(CanvasSizeHost& host, TSlider& slider)
 {
     changeSize(host, slider, Side::Height);
 }
+
+void FitWorkImageToPicture(TImage& workImage, const TDibGraphic& picture)
+{
+    if (!picture.GetEmpty())
+        resizeWorkImage(workImage, picture, picture.GetWidth(), picture.GetHeight());
+}

@@ -32,3 +32,7 @@ public:
 // high) instead. Nothing happens while the window has no picture.
 void ChangePictureWidth(CanvasSizeHost& host, TSlider& slider);
 void ChangePictureHeight(CanvasSizeHost& host, TSlider& slider);
+
+// The work image becomes a screen-format bitmap of the picture's size holding its pixels, for
+// commands that give the picture another size.
+void FitWorkImageToPicture(TImage& workImage, const TDibGraphic& picture);

@@ -69,6 +69,14 @@ void Selection::EraseFrame()
     f_.SelectionFrameShown = false;
 }
 
+void Selection::Forget()
+{
+    EraseFrame();
+    f_.SelectionRect = TRect{0, 0, 0, 0};
+    f_.NewSelectionPending = true;
+    grabRect_ = originRect_ = targetRect_ = TRect{0, 0, 0, 0};
+}
+
 void Selection::WithoutFrame(const std::function<void()>& read)
 {
     const std::vector<TRect> frames = drawnFrames_;

@@ -65,6 +65,10 @@ public:
     // Selects the whole picture, or, used again, deselects.
     void SelectAllClick();
 
+    // Forgets the selection: the frame goes, and neither the rectangle nor a later drag refers
+    // to the picture as it was (for changes that move every pixel).
+    void Forget();
+
     // Runs read with every frame taken out of the picture's pixels, then puts them back.
     void WithoutFrame(const std::function<void()>& read);
     // The frames drawn in the picture's pixels now: the selection's and any a snapshot brought

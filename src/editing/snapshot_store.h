@@ -43,6 +43,10 @@ public:
     // the work image and leaves the picture's format alone. Nothing changes when the picture
     // cannot be made in the slot's format (the error goes on to the caller).
     void restoreInto(int slot, TImage& workImage, TDibGraphic& picture) const;
+    // The picture becomes exactly the slot's picture: size, format, palette, resolution and
+    // pixels; it keeps its pen, brush and font. Nothing changes for an empty slot, or when the
+    // picture cannot be made (the error goes on to the caller).
+    void restoreWhole(int slot, TDibGraphic& picture) const;
 
 private:
     struct Slot {

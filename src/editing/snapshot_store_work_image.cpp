@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -49,6 +50,30 @@ void blit(gdi::DeviceContext& to, const TRect& r, const gdi::DeviceContext& from
 void SnapshotStore::prepareWorkImage(TImage& workImage)
 {
     workImage.Picture()->Bitmap()->SetPixelFormat(pf32bit);
+}
+
+void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture) const
+{
+    const Slot& shot = slots_.at(static_cast<size_t>(slot));
+    const gdi::DibSurface* pixels = shot.pixels.get();
+    if (!pixels)
+        return;
+    const TLogPalette palette = paletteOf(*pixels);
+    TDibGraphic restored;
+    restored.NewImage(pixels->width(), pixels->height(), shot.format, shot.format == ifTrueColor ? nullptr : &palette,
+                      shot.xDpi, shot.yDpi);
+    // Same width, height and depth as when it was stored: the same row layout.
+    Q_ASSERT(restored.DibSection()->imageBytes() == pixels->imageBytes());
+    std::memcpy(restored.Bits(), pixels->bits(), pixels->imageBytes());
+    if (!picture.GetEmpty()) {
+        TCanvas& was = *picture.Canvas();
+        TCanvas& now = *restored.Canvas();
+        now.SetPen(was.Pen());
+        now.SetBrush(was.Brush());
+        now.SetFont(was.Font());
+        now.SetCopyMode(was.CopyMode());
+    }
+    picture.SwapImage(restored);
 }
 
 void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& picture) const

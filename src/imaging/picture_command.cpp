@@ -11,13 +11,21 @@ void RunPictureCommand(PictureHost& host, const PictureCommandSteps& steps,
         return;
     if (steps.workImage != WorkImage::Untouched)
         host.CheckWorkImageTakesChanges();
-    if (steps.snapshot)
-        host.TakeSnapshot();
+    if (steps.snapshot) {
+        if (steps.resizes)
+            host.TakeSnapshotWithSize();
+        else
+            host.TakeSnapshot();
+    }
     if (steps.workImage == WorkImage::BeforeChange)
         host.UpdateWorkImage();
     change(*picture);
-    if (steps.workImage == WorkImage::AfterChange)
-        host.UpdateWorkImage();
+    if (steps.workImage == WorkImage::AfterChange) {
+        if (steps.resizes)
+            host.PictureResized();
+        else
+            host.UpdateWorkImage();
+    }
     host.SetModified();
     host.Redraw();
 }

@@ -16,6 +16,9 @@ struct PictureCommandSteps {
 
     bool snapshot = true;
     WorkImage workImage = WorkImage::AfterChange;
+    // The change may give the picture another size: the snapshot keeps the size for undo, and
+    // the work image is made anew at the picture's new size after the change.
+    bool resizes = false;
 };
 
 // Runs change on the host's picture. Nothing happens without a picture. An exception from a

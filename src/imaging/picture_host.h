@@ -18,10 +18,16 @@ public:
 
     // Undo snapshot of the picture before it changes.
     virtual void TakeSnapshot() {}
+    // A snapshot whose undo brings back the picture's size and format too, for commands that
+    // change them (turns, scaling, cropping).
+    virtual void TakeSnapshotWithSize() { TakeSnapshot(); }
     // The hidden work image that Save, Print and Export read; null where there is none.
     virtual TImage* WorkImage() { return nullptr; }
     // Copies the picture onto the work image.
     virtual void UpdateWorkImage() {}
+    // The picture has a new size: the work image takes its size and pixels, the status panels
+    // and the rest of the window follow.
+    virtual void PictureResized() { UpdateWorkImage(); }
     // Raises the error of a work image that cannot take the changed picture (one holding an
     // icon read from a file), so that a change is refused before anything has changed.
     virtual void CheckWorkImageTakesChanges() {}

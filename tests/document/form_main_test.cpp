@@ -133,7 +133,8 @@ TEST_F(FormMainTest, ANewWindowStartsAsTheFormSaysAndIsFormMain)
         EXPECT_EQ(item.group, 0);
     }
     EXPECT_EQ(menus, (QStringList{QStringLiteral("&Файл"), QStringLiteral("&Редактировать"), QStringLiteral("&Вид"),
-                                  QStringLiteral("&Цвет"), QStringLiteral("&Эффекты")}));
+                                  QStringLiteral("&Цвет"), QStringLiteral("&Эффекты"),
+                                  QStringLiteral("&Изображение")}));
     EXPECT_TRUE(form->Tools->isChecked());
     EXPECT_FALSE(form->Styles->isChecked());
     EXPECT_TRUE(form->Centered->isChecked());

@@ -1,5 +1,6 @@
 #include "imaging/commands/effect_commands.h"
 
+#include "imaging/commands/canvas_tools_kept.h"
 #include "imaging/commands/command_progress.h"
 #include "imaging/picture_command.h"
 #include "imaging/transforms/convolution_transform.h"
@@ -8,42 +9,11 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/brush.h"
 #include "platform/framework/canvas.h"
-#include "platform/framework/pen.h"
 #include "platform/gdi/device_context.h"
 
 #include <vector>
 
 namespace {
-
-// The user's pen and brush live on the picture's canvas, which a transform may replace; they
-// are put back on whatever canvas the picture has afterwards.
-class CanvasToolsKept {
-public:
-    explicit CanvasToolsKept(TDibGraphic& picture) : picture_(picture)
-    {
-        if (TCanvas* canvas = picture.Canvas()) {
-            pen_.Assign(canvas->Pen());
-            brush_.Assign(canvas->Brush());
-            kept_ = true;
-        }
-    }
-    ~CanvasToolsKept()
-    {
-        TCanvas* canvas = picture_.Canvas();
-        if (!kept_ || !canvas)
-            return;
-        canvas->Pen()->Assign(&pen_);
-        canvas->Brush()->Assign(&brush_);
-    }
-    CanvasToolsKept(const CanvasToolsKept&) = delete;
-    CanvasToolsKept& operator=(const CanvasToolsKept&) = delete;
-
-private:
-    TDibGraphic& picture_;
-    TPen pen_;
-    TBrush brush_;
-    bool kept_ = false;
-};
 
 void runTransform(PictureHost& host, TImageTransform& transform)
 {

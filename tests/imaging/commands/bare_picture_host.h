@@ -23,6 +23,13 @@ public:
         log += "work-image ";
         workImage.Canvas()->Draw(0, 0, &picture);
     }
+    void TakeSnapshotWithSize() override { log += "sized-snapshot "; }
+    void PictureResized() override
+    {
+        log += "resized ";
+        workImage.Picture()->Bitmap()->SetSize(picture.GetWidth(), picture.GetHeight());
+        workImage.Canvas()->Draw(0, 0, &picture);
+    }
     void Redraw() override { log += "redraw "; }
     void ShowProgress(int percent) override { progress.push_back(percent); }
     void HideProgress() override { progress.push_back(-1); }
