@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
+#include <QToolButton>
 
 namespace {
 
@@ -161,6 +162,10 @@ void TFormMain::CropToSelectionClick()
     const TRect area = SelectionRect;
     dropSelectionForGeometry();
     CropCommand(Host(), area);
+    // The frame is gone with the crop; the line tool comes back, as after a text is stamped, so
+    // that "Отменить" (which waits while the selection tool is current) takes the crop back.
+    Toolbox.ChooseTool(dtLine);
+    LineButton->setChecked(true);
 }
 
 void TFormMain::PasteAsNewClick()

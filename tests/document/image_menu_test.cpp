@@ -251,8 +251,9 @@ TEST_F(ImageMenuTest, CropTakesThePartOfASelectionInsideThePictureAndIsOfferedOn
     expectPicture(form, 40, 15, inside, "cropped");
     EXPECT_FALSE(form->SelectionFrameShown);
 
-    // Undo does nothing while the selection tool is current.
-    form->RectangleButton->click();
+    // The line tool is current again, so undo takes the crop back at once.
+    EXPECT_EQ(form->CurrentTool(), dtLine);
+    EXPECT_TRUE(form->LineButton->isChecked());
     form->Undo1->trigger();
     expectPicture(form, 60, 40, before, "undone");
 }
