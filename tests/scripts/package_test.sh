@@ -49,7 +49,7 @@ types_of() {
     index($0, "pattern=\"" glob "\"") { print current }
   ' "$root/usr/share/mime/packages/pictavo.xml" /usr/share/mime/packages/freedesktop.org.xml
 }
-for ext in bmp ico emf wmf jpg jpeg tif tiff pcx pcc dcx tga vst afi png; do
+for ext in bmp ico emf wmf jpg jpeg tif tiff pcx pcc dcx tga vst afi png webp; do
   known=$(types_of "$ext")
   [ -n "$known" ] || fail "no type known for .$ext"
   named=
