@@ -4,6 +4,8 @@
 #include "platform/gdi/device_context.h"
 #include "platform/gdi/packed_rows.h"
 
+#include "fastest_run.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -19,19 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
-
-// Fastest of several runs of f, in seconds.
-template <class F>
-double fastest(int runs, F&& f)
-{
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = Clock::now();
-        f();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return best;
-}
 
 double memsetSeconds(size_t bytes)
 {

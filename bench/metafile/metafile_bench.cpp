@@ -10,6 +10,8 @@
 
 #include <uemf.h>
 
+#include "fastest_run.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -116,18 +118,6 @@ void drawDirectly(gdi::DeviceContext& dc, const std::vector<Step>& steps)
             break;
         }
     }
-}
-
-template <class F>
-double fastest(int runs, F&& f)
-{
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = Clock::now();
-        f();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return best;
 }
 
 void BM_ImportTenThousandRecords(benchmark::State& state)

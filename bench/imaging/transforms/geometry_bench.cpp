@@ -6,6 +6,8 @@
 #include "imaging/transforms/orientation_transform.h"
 #include "imaging/transforms/rotate_transform.h"
 
+#include "fastest_run.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -19,18 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
-
-template <class F>
-double fastest(int runs, F&& f)
-{
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = Clock::now();
-        f();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return best;
-}
 
 double memcpySeconds(size_t bytes)
 {

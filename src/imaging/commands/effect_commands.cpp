@@ -1,7 +1,7 @@
 #include "imaging/commands/effect_commands.h"
 
-#include "imaging/commands/canvas_tools_kept.h"
 #include "imaging/commands/command_progress.h"
+#include "imaging/commands/transform_command.h"
 #include "imaging/picture_command.h"
 #include "imaging/transforms/convolution_transform.h"
 #include "imaging/transforms/lightness_transforms.h"
@@ -17,14 +17,7 @@ namespace {
 
 void runTransform(PictureHost& host, TImageTransform& transform)
 {
-    RunPictureCommand(host, {}, [&](TDibGraphic& picture) {
-        if (picture.GetEmpty())
-            return;
-        CommandProgress progress(host, picture);
-        progress.Follow(transform);
-        CanvasToolsKept tools(picture);
-        transform.Apply(picture);
-    });
+    RunTransformCommand(host, transform);
 }
 
 } // namespace

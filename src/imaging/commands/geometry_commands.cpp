@@ -1,7 +1,6 @@
 #include "imaging/commands/geometry_commands.h"
 
-#include "imaging/commands/canvas_tools_kept.h"
-#include "imaging/commands/command_progress.h"
+#include "imaging/commands/transform_command.h"
 #include "imaging/picture_command.h"
 #include "imaging/transforms/crop_transform.h"
 #include "imaging/transforms/resize_transform.h"
@@ -21,14 +20,7 @@ PictureCommandSteps resizingSteps()
 
 void runTransform(PictureHost& host, TImageTransform& transform)
 {
-    RunPictureCommand(host, resizingSteps(), [&](TDibGraphic& picture) {
-        if (picture.GetEmpty())
-            return;
-        CommandProgress progress(host, picture);
-        progress.Follow(transform);
-        CanvasToolsKept tools(picture);
-        transform.Apply(picture);
-    });
+    RunTransformCommand(host, transform, resizingSteps());
 }
 
 } // namespace

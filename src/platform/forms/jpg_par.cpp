@@ -1,5 +1,7 @@
 #include "platform/forms/jpg_par.h"
 
+#include "platform/forms/named_widget.h"
+
 #include <QFont>
 #include <QLabel>
 #include <QPalette>
@@ -8,17 +10,7 @@
 
 TJPGPar* JPGPar = nullptr;
 
-namespace {
-
-template <typename Widget>
-Widget* named(Widget* widget, const QString& objectName, const QString& accessibleName)
-{
-    widget->setObjectName(objectName);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
-
-} // namespace
+using forms::named;
 
 TJPGPar::TJPGPar(QWidget* parent) : QDialog(parent)
 {

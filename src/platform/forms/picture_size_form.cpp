@@ -1,6 +1,8 @@
 #include "platform/forms/picture_size_form.h"
 
+#include "platform/forms/asking_dialog_footer.h"
 #include "platform/forms/modal.h"
+#include "platform/forms/named_widget.h"
 #include "platform/framework/size_policy.h"
 
 #include <QCheckBox>
@@ -16,13 +18,7 @@
 
 namespace {
 
-template <class W>
-W* named(W* widget, const char* name, const QString& accessibleName)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
+using forms::named;
 
 QLabel* buddyLabel(QWidget* parent, const char* name, const QString& caption, QWidget* buddy)
 {
@@ -73,23 +69,11 @@ TPictureSizeForm::TPictureSizeForm(int width, int height, const QStringList& fil
     const QString note = QStringLiteral("Сейчас %1 на %2 точек. Рисунок с палитрой станет 24-битным.")
                              .arg(width)
                              .arg(height);
-    NoteLabel = named(new QLabel(note, this), "NoteLabel", note);
-    NoteLabel->setWordWrap(true);
-    layout->addWidget(NoteLabel);
-    ErrorLabel = named(new QLabel(this), "ErrorLabel", QStringLiteral("Ошибка"));
-    ErrorLabel->setStyleSheet(QStringLiteral("color: #a00000"));
-    ErrorLabel->setWordWrap(true);
-    layout->addWidget(ErrorLabel);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    OKBtn = named(new QPushButton(QStringLiteral("&Да"), this), "OKBtn", QStringLiteral("Да"));
-    OKBtn->setDefault(true);
-    CancelBtn = named(new QPushButton(QStringLiteral("&Отмена"), this), "CancelBtn", QStringLiteral("Отмена"));
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
+    const forms::AskingDialogFooter footer = forms::addAskingDialogFooter(*this, *layout, note);
+    NoteLabel = footer.NoteLabel;
+    ErrorLabel = footer.ErrorLabel;
+    OKBtn = footer.OKBtn;
+    CancelBtn = footer.CancelBtn;
 
     connect(UnitsBox, &QComboBox::currentIndexChanged, this, [this] { unitsChanged(); });
     connect(WidthEdit, &QLineEdit::textEdited, this, [this] { sideEdited(true); });

@@ -1,6 +1,8 @@
 #include "platform/forms/rotate_angle_form.h"
 
+#include "platform/forms/asking_dialog_footer.h"
 #include "platform/forms/modal.h"
+#include "platform/forms/named_widget.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -11,17 +13,7 @@
 
 #include <cmath>
 
-namespace {
-
-template <class W>
-W* named(W* widget, const char* name, const QString& accessibleName)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
-
-} // namespace
+using forms::named;
 
 TRotateAngleForm::TRotateAngleForm(QWidget* parent) : QDialog(parent)
 {
@@ -38,23 +30,11 @@ TRotateAngleForm::TRotateAngleForm(QWidget* parent) : QDialog(parent)
     layout->addLayout(form);
     const QString note =
         QStringLiteral("Открывшиеся углы заливаются цветом кисти. Рисунок с палитрой станет 24-битным.");
-    NoteLabel = named(new QLabel(note, this), "NoteLabel", note);
-    NoteLabel->setWordWrap(true);
-    layout->addWidget(NoteLabel);
-    ErrorLabel = named(new QLabel(this), "ErrorLabel", QStringLiteral("Ошибка"));
-    ErrorLabel->setStyleSheet(QStringLiteral("color: #a00000"));
-    ErrorLabel->setWordWrap(true);
-    layout->addWidget(ErrorLabel);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    OKBtn = named(new QPushButton(QStringLiteral("&Да"), this), "OKBtn", QStringLiteral("Да"));
-    OKBtn->setDefault(true);
-    CancelBtn = named(new QPushButton(QStringLiteral("&Отмена"), this), "CancelBtn", QStringLiteral("Отмена"));
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
+    const forms::AskingDialogFooter footer = forms::addAskingDialogFooter(*this, *layout, note);
+    NoteLabel = footer.NoteLabel;
+    ErrorLabel = footer.ErrorLabel;
+    OKBtn = footer.OKBtn;
+    CancelBtn = footer.CancelBtn;
     AngleEdit->selectAll();
 }
 

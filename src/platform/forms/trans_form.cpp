@@ -1,6 +1,7 @@
 #include "platform/forms/trans_form.h"
 
 #include "platform/forms/modal.h"
+#include "platform/forms/named_widget.h"
 
 #include <QFont>
 #include <QLabel>
@@ -14,14 +15,7 @@ TTransForm* TransForm = nullptr;
 
 namespace {
 
-// Object name and accessible name together, so that tests and screen readers find each part.
-template <typename Widget>
-Widget* named(Widget* widget, const QString& objectName, const QString& accessibleName)
-{
-    widget->setObjectName(objectName);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
+using forms::named;
 
 QLabel* mark(QWidget* parent, const QString& name, const QString& text, int left, int top)
 {
