@@ -4,6 +4,7 @@
 #include "platform/framework/exceptions.h"
 #include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
+#include "platform/gdi/alpha_over_white.h"
 #include "platform/gdi/packed_rows.h"
 
 #include <webp/decode.h>
@@ -28,21 +29,11 @@ constexpr int kMaxSide = 16383;
     RaiseDamagedFile(QStringLiteral("ошибка в данных WebP (код %1)").arg(static_cast<int>(status)));
 }
 
-// Rows of blue, green, red, alpha onto the picture's rows as a viewer on a white page shows them.
+// Rows of blue, green, red, alpha onto the picture's rows, laid over white as PNG's are.
 void compositeOverWhite(const uint8_t* source, int sourceStride, gdi::DibSurface& surface)
 {
-    const int width = surface.width();
-    for (int y = 0; y < surface.height(); ++y, source += sourceStride) {
-        const uint8_t* from = source;
-        uint8_t* to = surface.scanLine(y);
-        for (int x = 0; x < width; ++x, from += 4, to += 3) {
-            const unsigned alpha = from[3];
-            const unsigned white = 255 * (255 - alpha) + 127;
-            to[0] = static_cast<uint8_t>((from[0] * alpha + white) / 255);
-            to[1] = static_cast<uint8_t>((from[1] * alpha + white) / 255);
-            to[2] = static_cast<uint8_t>((from[2] * alpha + white) / 255);
-        }
-    }
+    for (int y = 0; y < surface.height(); ++y, source += sourceStride)
+        gdi::compositeRowOverWhite(source, surface.scanLine(y), surface.width());
 }
 
 struct AnimDecoderDeleter {

@@ -3,6 +3,7 @@
 #include "platform/framework/exceptions.h"
 #include "platform/framework/png_image_data.h"
 #include "platform/framework/size_policy.h"
+#include "platform/gdi/alpha_over_white.h"
 #include "platform/gdi/packed_rows.h"
 
 #include <QString>
@@ -97,13 +98,7 @@ void grey2To4(uint8_t* source, uint8_t* target, int width)
 
 void compositeOverWhite(uint8_t* source, uint8_t* target, int width)
 {
-    for (int x = 0; x < width; ++x, source += 4, target += 3) {
-        const unsigned alpha = source[3];
-        const unsigned white = 255 * (255 - alpha) + 127;
-        target[0] = static_cast<uint8_t>((source[0] * alpha + white) / 255);
-        target[1] = static_cast<uint8_t>((source[1] * alpha + white) / 255);
-        target[2] = static_cast<uint8_t>((source[2] * alpha + white) / 255);
-    }
+    gdi::compositeRowOverWhite(source, target, width);
 }
 
 std::vector<gdi::RgbQuad> greyRamp(int bits)
