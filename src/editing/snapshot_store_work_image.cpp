@@ -14,17 +14,6 @@
 
 namespace {
 
-TLogPalette paletteOf(const gdi::DibSurface& pixels)
-{
-    TLogPalette palette;
-    palette.palVersion = 0x300;
-    const std::vector<gdi::RgbQuad>& table = pixels.colorTable();
-    palette.palNumEntries = static_cast<uint16_t>(std::min<size_t>(table.size(), 256));
-    for (size_t i = 0; i < palette.palNumEntries; ++i)
-        palette.palPalEntry[i] = TPaletteEntry{table[i].red, table[i].green, table[i].blue, 0};
-    return palette;
-}
-
 // The part of a width x height area at the origin that lies outside the inner area at the
 // origin: the strip to its right and the strip below it. Empty strips have no area.
 std::array<TRect, 2> outside(int width, int height, int innerWidth, int innerHeight)
@@ -58,7 +47,7 @@ void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture) const
     const gdi::DibSurface* pixels = shot.pixels.get();
     if (!pixels)
         return;
-    const TLogPalette palette = paletteOf(*pixels);
+    const TLogPalette palette = PaletteOfColorTable(pixels->colorTable());
     TDibGraphic restored;
     restored.NewImage(pixels->width(), pixels->height(), shot.format, shot.format == ifTrueColor ? nullptr : &palette,
                       shot.xDpi, shot.yDpi);
@@ -89,7 +78,7 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
     if (shotPixels && !picture.GetEmpty()) {
         const gdi::DibSurface& current = *std::as_const(picture).DibSection();
         if (picture.ImageFormat() != shot.format || current.colorTable() != shotPixels->colorTable()) {
-            const TLogPalette palette = paletteOf(*shotPixels);
+            const TLogPalette palette = PaletteOfColorTable(shotPixels->colorTable());
             exchanged.NewImage(picture.GetWidth(), picture.GetHeight(), shot.format,
                                shot.format == ifTrueColor ? nullptr : &palette, shot.xDpi, shot.yDpi);
             recreated = true;

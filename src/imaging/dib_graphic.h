@@ -52,6 +52,9 @@ struct TLogPalette {
     TPaletteEntry palPalEntry[256] = {};
 };
 
+// A palette from a colour table of (blue, green, red, 0) entries; at most 256 are taken.
+TLogPalette PaletteOfColorTable(std::span<const gdi::RgbQuad> table);
+
 // The DIB description: a 40-byte header and a 256-entry colour table (blue, green, red, 0).
 struct TBitmapInfoHeader {
     uint32_t biSize = 0;

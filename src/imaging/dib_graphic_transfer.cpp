@@ -52,17 +52,6 @@ TImageFormat formatOfBitCount(int bits)
     }
 }
 
-// A palette from a colour table of (blue, green, red, 0) entries.
-TLogPalette paletteOfTable(std::span<const gdi::RgbQuad> table)
-{
-    TLogPalette palette;
-    palette.palVersion = 0x300;
-    palette.palNumEntries = static_cast<uint16_t>(std::min<size_t>(table.size(), 256));
-    for (int i = 0; i < palette.palNumEntries; ++i)
-        palette.palPalEntry[i] = TPaletteEntry{table[i].red, table[i].green, table[i].blue, 0};
-    return palette;
-}
-
 struct RegistryEntry {
     const TDibGraphicClass* graphicClass;
     QString description;
@@ -120,7 +109,7 @@ void TDibGraphic::LoadFromBitmapHandle(const HBITMAP& bitmap)
     TLogPalette palette;
     const TLogPalette* paletteArgument = nullptr;
     if (bits <= 8 && !source.colorTable().empty()) {
-        palette = paletteOfTable(source.colorTable());
+        palette = PaletteOfColorTable(source.colorTable());
         paletteArgument = &palette;
     }
     // A device-dependent bitmap carries no resolution.
@@ -358,4 +347,14 @@ std::unique_ptr<TDibGraphic> TDibGraphic::CreateGraphicForFile(const QString& fi
         throw EPictureError(
             QStringLiteral("Graphic files of %1 format are not supported or not registered").arg(extensionOf(fileName)));
     return cls->Create();
+}
+
+TLogPalette PaletteOfColorTable(std::span<const gdi::RgbQuad> table)
+{
+    TLogPalette palette;
+    palette.palVersion = 0x300;
+    palette.palNumEntries = static_cast<uint16_t>(std::min<size_t>(table.size(), 256));
+    for (int i = 0; i < palette.palNumEntries; ++i)
+        palette.palPalEntry[i] = TPaletteEntry{table[i].red, table[i].green, table[i].blue, 0};
+    return palette;
 }
