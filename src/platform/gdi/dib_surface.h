@@ -13,6 +13,10 @@
 
 namespace gdi {
 
+// Who keeps something made from a surface's pixels and asks which rows changed since: each
+// has its own note, so that taking one never hides a change from another.
+enum class RowWatcher { View, History, Journal, Count };
+
 // A colour-table entry as stored in a DIB: blue, green, red, reserved.
 struct RgbQuad {
     uint8_t blue = 0;
@@ -66,10 +70,11 @@ public:
     }
     const uint8_t* scanLine(int y) const { return memory_.data() + static_cast<size_t>(height_ - 1 - y) * rowBytes_; }
 
-    // The rows whose pixels may have changed since the last call (all of them after a change
-    // of the colour table): any writable access counts, whoever made it (a device context
-    // drawing, a blit, a codec). Lets the owner keep renders of the surface until then.
-    RowRange takeWrittenRows() const { return written_.take(); }
+    // The rows whose pixels may have changed since this watcher last asked (all of them after a
+    // change of the colour table or size, and for a new surface): any writable access counts,
+    // whoever made it (a device context drawing, a blit, a codec). Lets the watcher keep what
+    // it made of the surface until then.
+    RowRange takeWrittenRows(RowWatcher watcher = RowWatcher::View) const { return written_.take(watcher); }
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
@@ -91,7 +96,22 @@ private:
     int rowBytes_;
     PixelMemory memory_;
     std::vector<RgbQuad> colorTable_;
-    mutable RowChangeNote written_;
+    // One note per watcher, all written together.
+    class WatchedRows {
+    public:
+        void note(int row) { noteRows(row, row); }
+        void noteRows(int first, int last)
+        {
+            for (RowChangeNote& n : notes_)
+                n.noteRows(first, last);
+        }
+        void noteAll() { noteRows(0, INT_MAX); }
+        RowRange take(RowWatcher watcher) { return notes_[static_cast<size_t>(watcher)].take(); }
+
+    private:
+        RowChangeNote notes_[static_cast<size_t>(RowWatcher::Count)];
+    };
+    mutable WatchedRows written_;
 };
 
 } // namespace gdi
