@@ -163,7 +163,8 @@ TEST(SafeSave, AFolderThatCannotTakeFilesNamesTheFileAndTheReason)
         FAIL() << "the save went through";
     } catch (const EStreamError& e) {
         EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
-        EXPECT_TRUE(e.Message().contains(QString::fromLocal8Bit(std::strerror(fileSystem.mounted() ? EROFS : EACCES))))
+        EXPECT_TRUE(e.Message().contains(fileSystem.mounted() ? QStringLiteral("диск доступен только для чтения")
+                                                              : QStringLiteral("нет прав на запись в эту папку")))
             << e.Message().toStdString();
     }
     EXPECT_EQ(readAll(path), QByteArray("kept"));
@@ -186,7 +187,7 @@ TEST(SafeSave, AFullDiskLeavesTheOldFile)
         FAIL() << "200 KB fitted into 64 KB";
     } catch (const EWriteError& e) {
         EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
-        EXPECT_TRUE(e.Message().contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("на диске нет места"))) << e.Message().toStdString();
     }
     EXPECT_EQ(readAll(path), old);
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("a.bmp")});
@@ -230,6 +231,32 @@ TEST(SafeSave, AProcessKilledWhileSavingLeavesTheOldFile)
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(readAll(path), old);
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("big.bmp")});
+}
+
+// Where a killed process left its temporary (a file system without unnamed files), the next save
+// of that name clears it; a temporary of a process still writing stays.
+TEST(SafeSave, TemporariesLeftByDeadProcessesGoWithTheNextSave)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.bmp"));
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const QString stale = QStringLiteral(".a.bmp.%1.saving-Xy12Zq").arg(gone);
+    const QString staleLink = QStringLiteral(".a.bmp.%1.saving-new0").arg(gone);
+    const QString living = QStringLiteral(".a.bmp.%1.saving-Ab34Cd").arg(::getppid());
+    const QString otherFile = QStringLiteral(".b.bmp.%1.saving-Xy12Zq").arg(gone);
+    for (const QString& name : {stale, staleLink, living, otherFile})
+        writeAll(dir.filePath(name), "half");
+
+    saveBytes(path, "new");
+
+    EXPECT_EQ(readAll(path), QByteArray("new"));
+    QStringList expected{otherFile, living, QStringLiteral("a.bmp")};
+    expected.sort();
+    EXPECT_EQ(entries(dir.path()), expected);
 }
 
 } // namespace

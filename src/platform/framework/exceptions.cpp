@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 Exception::Exception(const QString& message) : message_(message), utf8_(message.toUtf8()) {}
@@ -35,6 +37,48 @@ void RaisePictureTooLarge(int64_t width, int64_t height)
 {
     throw EPictureFileError(EPictureFileError::Kind::TooLarge,
                             QStringLiteral("рисунок %1 x %2 точек слишком велик").arg(width).arg(height));
+}
+
+QString FileNotSavedMessage(const QString& fileName, int systemError)
+{
+    QString reason;
+    switch (systemError) {
+    case ENOSPC:
+        reason = QStringLiteral("на диске нет места");
+        break;
+    case EDQUOT:
+        reason = QStringLiteral("исчерпана дисковая квота");
+        break;
+    case EFBIG:
+        reason = QStringLiteral("файл слишком велик для этого диска");
+        break;
+    case EROFS:
+        reason = QStringLiteral("диск доступен только для чтения");
+        break;
+    case EACCES:
+    case EPERM:
+        reason = QStringLiteral("нет прав на запись в эту папку");
+        break;
+    case ENOENT:
+        reason = QStringLiteral("папки нет");
+        break;
+    case ENOTDIR:
+        reason = QStringLiteral("в пути к файлу стоит файл, а не папка");
+        break;
+    case EISDIR:
+        reason = QStringLiteral("под этим именем уже есть папка");
+        break;
+    case ENAMETOOLONG:
+        reason = QStringLiteral("имя файла слишком длинное");
+        break;
+    case EIO:
+        reason = QStringLiteral("ошибка ввода-вывода на диске");
+        break;
+    default:
+        reason = QString::fromLocal8Bit(std::strerror(systemError));
+        break;
+    }
+    return QStringLiteral("Файл %1 не сохранён: %2").arg(QDir::toNativeSeparators(fileName), reason);
 }
 
 namespace FrameworkMessages {

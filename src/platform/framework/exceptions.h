@@ -55,6 +55,10 @@ private:
 [[noreturn]] void RaiseDamagedFile(const QString& reason);
 [[noreturn]] void RaisePictureTooLarge(int64_t width, int64_t height);
 
+// The message for a file that could not be saved: its name and, in the user's words, the
+// system's reason (an errno value).
+QString FileNotSavedMessage(const QString& fileName, int systemError);
+
 // An operation a graphic does not support (for example resizing an icon).
 class EInvalidGraphicOperation : public Exception {
 public:

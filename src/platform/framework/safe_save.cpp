@@ -9,27 +9,51 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-QString reason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 [[noreturn]] void failCreate(const QString& fileName, int error)
 {
-    throw EFCreateError(QStringLiteral("%1: %2").arg(FrameworkMessages::fileCreate(fileName), reason(error)));
+    throw EFCreateError(FileNotSavedMessage(fileName, error));
 }
 
 [[noreturn]] void failWrite(const QString& fileName, int error)
 {
-    throw EWriteError(QStringLiteral("%1: %2").arg(FrameworkMessages::unableToWrite(fileName), reason(error)));
+    throw EWriteError(FileNotSavedMessage(fileName, error));
+}
+
+// Named temporaries carry the writing process's number, so that a later save of the same file
+// can tell one left by a killed process from one still being written.
+QByteArray temporaryPrefix(const QByteArray& baseName, pid_t process)
+{
+    return "." + baseName + "." + QByteArray::number(process) + ".saving-";
+}
+
+void removeTemporariesOfDeadProcesses(const QByteArray& folder, const QByteArray& baseName)
+{
+    DIR* entries = ::opendir(folder.constData());
+    if (!entries)
+        return;
+    const QByteArray start = "." + baseName + ".";
+    while (const dirent* entry = ::readdir(entries)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(start))
+            continue;
+        const qsizetype marker = name.indexOf(".saving-", start.size());
+        bool isNumber = false;
+        const qint64 process = name.mid(start.size(), marker - start.size()).toLongLong(&isNumber);
+        if (marker < 0 || !isNumber || process <= 0 || process == ::getpid())
+            continue;
+        if (::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH)
+            ::unlinkat(::dirfd(entries), entry->d_name, 0);
+    }
+    ::closedir(entries);
 }
 
 // The file being written. Until it is committed, leaving scope removes every trace of it.
@@ -40,10 +64,16 @@ public:
         const QFileInfo info(fileName);
         target_ = QFile::encodeName(info.absoluteFilePath());
         folder_ = QFile::encodeName(info.absolutePath());
+        baseName_ = QFile::encodeName(info.fileName());
+        // Found out before the picture is written rather than when it is put in place.
+        const long longestName = ::pathconf(folder_.constData(), _PC_NAME_MAX);
+        if (longestName > 0 && baseName_.size() > longestName)
+            failCreate(fileName_, ENAMETOOLONG);
+        removeTemporariesOfDeadProcesses(folder_, baseName_);
         // An unnamed file vanishes by itself whatever happens to the process before it is linked.
         fd_ = ::open(folder_.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd_ < 0)
-            openNamed(QFile::encodeName(info.fileName()));
+            openNamed();
         keepModeOfTarget();
     }
     ~TemporaryFile()
@@ -74,9 +104,9 @@ public:
     }
 
 private:
-    void openNamed(const QByteArray& baseName)
+    void openNamed()
     {
-        QByteArray pattern = folder_ + "/." + baseName + ".XXXXXX";
+        QByteArray pattern = folder_ + "/" + temporaryPrefix(baseName_, ::getpid()) + "XXXXXX";
         fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd_ < 0)
             failCreate(fileName_, errno);
@@ -104,8 +134,8 @@ private:
         if (errno != EEXIST)
             failWrite(fileName_, errno);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const QByteArray hidden = folder_ + "/." + QFileInfo(fileName_).fileName().toUtf8() + ".new" +
-                                      QByteArray::number(::getpid()) + "_" + QByteArray::number(attempt);
+            const QByteArray hidden =
+                folder_ + "/" + temporaryPrefix(baseName_, ::getpid()) + "new" + QByteArray::number(attempt);
             if (::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, hidden.constData(), AT_SYMLINK_FOLLOW) == 0) {
                 namedPath_ = hidden;
                 return;
@@ -132,6 +162,7 @@ private:
     QString fileName_;
     QByteArray target_;
     QByteArray folder_;
+    QByteArray baseName_;
     QByteArray namedPath_;
     int fd_ = -1;
 };
@@ -171,7 +202,10 @@ void SaveFileSafely(const QString& fileName, const std::function<void(TStream&)>
 {
     // A device or a pipe (/dev/null, a fifo) is written as it is: it cannot be replaced.
     struct stat existing {};
-    if (::stat(QFile::encodeName(fileName).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    const bool exists = ::stat(QFile::encodeName(fileName).constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        failCreate(fileName, EISDIR);
+    if (exists && !S_ISREG(existing.st_mode)) {
         TFileStream stream(fileName, fmCreate);
         write(stream);
         return;
@@ -189,12 +223,16 @@ void SaveFileSafely(const QString& fileName, const std::function<void(TStream&)>
         WritebackFileStream stream(fileName, file);
         try {
             write(stream);
-        } catch (const EWriteError&) {
-            // The stream's own complaint names neither the file nor the reason.
+        } catch (...) {
+            // Once the disk refused bytes, that is the reason, whatever words the writer found
+            // for what followed (they name neither the file nor the cause).
             if (stream.LastError() != 0)
                 failWrite(fileName, stream.LastError());
             throw;
         }
+        // A writer that went on past a short write must not leave a cut file in place.
+        if (stream.LastError() != 0)
+            failWrite(fileName, stream.LastError());
         if (std::fflush(file) != 0)
             failWrite(fileName, errno);
     }
