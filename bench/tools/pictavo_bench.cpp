@@ -36,6 +36,7 @@
 #include "imaging/transforms/rotate_transform.h"
 #include "imaging/transforms/saturation.h"
 #include "platform/framework/bmp_codec.h"
+#include "platform/framework/safe_save.h"
 #include "platform/framework/stream.h"
 
 namespace {
@@ -118,40 +119,42 @@ void readPpm(const std::string& path, TDibGraphic& picture)
     }
 }
 
-// Written a band of rows at a time, so a big result needs no second whole-picture buffer.
+// Written a band of rows at a time, so a big result needs no second whole-picture buffer; like
+// every save, through a temporary put in place only once whole, so that a full disk or a kill
+// leaves the old file as it was.
 void writePpm(const std::string& path, const TDibGraphic& picture)
 {
-    std::ofstream out(path, std::ios::binary);
-    const int width = picture.GetWidth(), height = picture.GetHeight();
-    out << "P6\n" << width << " " << height << "\n255\n";
-    const size_t rowSize = static_cast<size_t>(width) * 3;
-    constexpr int band = 64;
-    std::vector<uint8_t> buffer(rowSize * band);
-    for (int top = 0; top < height; top += band) {
-        const int rows = std::min(band, height - top);
-        for (int r = 0; r < rows; ++r) {
-            const int y = top + r;
-            uint8_t* o = buffer.data() + rowSize * static_cast<size_t>(r);
-            if (picture.ImageFormat() == ifTrueColor) {
-                const uint8_t* in = picture.ScanLine(y);
-                for (int x = 0; x < width; ++x, in += 3, o += 3) {
-                    o[0] = in[2];
-                    o[1] = in[1];
-                    o[2] = in[0];
-                }
-            } else {
-                for (int x = 0; x < width; ++x, o += 3) {
-                    const uint32_t c = picture.GetPixelRGB(x, y);
-                    o[0] = uint8_t(c >> 16);
-                    o[1] = uint8_t(c >> 8);
-                    o[2] = uint8_t(c);
+    SaveFileSafely(QString::fromStdString(path), [&picture](TStream& out) {
+        const int width = picture.GetWidth(), height = picture.GetHeight();
+        const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+        out.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+        const size_t rowSize = static_cast<size_t>(width) * 3;
+        constexpr int band = 64;
+        std::vector<uint8_t> buffer(rowSize * band);
+        for (int top = 0; top < height; top += band) {
+            const int rows = std::min(band, height - top);
+            for (int r = 0; r < rows; ++r) {
+                const int y = top + r;
+                uint8_t* o = buffer.data() + rowSize * static_cast<size_t>(r);
+                if (picture.ImageFormat() == ifTrueColor) {
+                    const uint8_t* in = picture.ScanLine(y);
+                    for (int x = 0; x < width; ++x, in += 3, o += 3) {
+                        o[0] = in[2];
+                        o[1] = in[1];
+                        o[2] = in[0];
+                    }
+                } else {
+                    for (int x = 0; x < width; ++x, o += 3) {
+                        const uint32_t c = picture.GetPixelRGB(x, y);
+                        o[0] = uint8_t(c >> 16);
+                        o[1] = uint8_t(c >> 8);
+                        o[2] = uint8_t(c);
+                    }
                 }
             }
+            out.WriteBuffer(buffer.data(), static_cast<int64_t>(rowSize * static_cast<size_t>(rows)));
         }
-        out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(rowSize * rows));
-    }
-    if (!out)
-        fail("cannot write " + path);
+    });
 }
 
 bool endsWith(const std::string& s, const std::string& tail)
@@ -204,10 +207,11 @@ void writeBmp(const std::string& path, const TDibGraphic& picture)
         const TPaletteEntry& e = picture.LogPalette().palPalEntry[i];
         table.push_back({e.peBlue, e.peGreen, e.peRed, 0});
     }
-    TFileStream stream(QString::fromStdString(path), fmCreate);
-    BmpCodec::writeFile(stream, BmpImage{picture.GetWidth(), picture.GetHeight(), ImageFormatBitCount(picture.ImageFormat()),
-                                         table, picture.Bits(), picture.BitmapInfo().bmiHeader.biXPelsPerMeter,
-                                         picture.BitmapInfo().bmiHeader.biYPelsPerMeter});
+    const BmpImage image{picture.GetWidth(), picture.GetHeight(), ImageFormatBitCount(picture.ImageFormat()),
+                         table, picture.Bits(), picture.BitmapInfo().bmiHeader.biXPelsPerMeter,
+                         picture.BitmapInfo().bmiHeader.biYPelsPerMeter};
+    // Never in place: a full disk or a kill must leave the old file, not one cut short.
+    SaveFileSafely(QString::fromStdString(path), [&image](TStream& stream) { BmpCodec::writeFile(stream, image); });
 }
 
 bool isPpm(const std::string& path)

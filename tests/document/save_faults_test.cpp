@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -356,37 +357,19 @@ bool isWholeSave(const QByteArray& bytes, const QByteArray& earlierSave)
     return first < 0 || last - first < 19;
 }
 
-// A process killed at any moment of writing a large picture leaves the old file or the whole new
-// one, and nothing else in the folder. Half the moments fall at even steps of the bytes written
-// (the last once all are out but before the file is put in place), half at even steps of the
-// time a whole save takes, which also catches writers that encode first and write at once.
-class WriterKillTest : public ::testing::TestWithParam<Writer> {
-protected:
-    void SetUp() override { RegisterPictureFormats(); }
-    QTemporaryDir dir;
-};
-
-TEST_P(WriterKillTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneWhole)
+// Saves to path in a child process again and again and kills it at a moment each time: half the
+// moments at even steps of the bytes written (the last once all are out but before the file is
+// put in place), half at even steps of the time a whole save takes, which also catches writers
+// that encode first and write at once. Each time the file must be the old one or the whole new
+// one, and nothing else may be left in the folder.
+void expectKillsLeaveOldOrWhole(const QString& path, const QByteArray& complete, int64_t wholeSaveNs,
+                                const std::function<void()>& save)
 {
-    const Writer& writer = GetParam();
-    std::unique_ptr<TBitmap> bitmap = noisyBitmap(1000, 800);
-    std::unique_ptr<TGraphic> graphic = writer.make(*bitmap);
-
-    const QString referenceFolder = dir.filePath(QStringLiteral("reference"));
-    const QString folder = dir.filePath(QStringLiteral("target"));
-    ASSERT_TRUE(QDir().mkpath(referenceFolder));
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QString name = QStringLiteral("big.") + QString::fromLatin1(writer.extension);
-    QElapsedTimer timer;
-    timer.start();
-    graphic->SaveToFile(referenceFolder + QChar('/') + name);
-    const int64_t wholeSave = timer.nsecsElapsed();
-    const QByteArray complete = readAll(referenceFolder + QChar('/') + name);
-    ASSERT_GT(complete.size(), 1000);
-
-    const QString path = folder + QChar('/') + name;
+    const QString folder = QFileInfo(path).path();
+    const QString name = QFileInfo(path).fileName();
     const QByteArray old(64 * 1024, 'o');
     constexpr int kMoments = 12;
+    QElapsedTimer timer;
     for (int moment = 0; moment < 2 * kMoments; ++moment) {
         const bool byBytes = moment < kMoments;
         const int step = byBytes ? moment + 1 : moment - kMoments;
@@ -398,8 +381,9 @@ TEST_P(WriterKillTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneWhole)
         if (child == 0) {
             ::close(ready[0]);
             (void)!::write(ready[1], "x", 1);
+            ::close(ready[1]);
             try {
-                graphic->SaveToFile(path);
+                save();
             } catch (...) {
                 ::_exit(1);
             }
@@ -409,10 +393,10 @@ TEST_P(WriterKillTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneWhole)
         char signal = 0;
         ASSERT_EQ(::read(ready[0], &signal, 1), 1);
         ::close(ready[0]);
-        timer.restart();
+        timer.start();
         // The child's own byte (the pipe) counts too.
         const int64_t killAtByte = 1 + int64_t(complete.size()) * step / kMoments;
-        const int64_t killAtTime = wholeSave * step / kMoments;
+        const int64_t killAtTime = wholeSaveNs * step / kMoments;
         int status = 0;
         bool exited = false;
         while (!exited) {
@@ -433,10 +417,37 @@ TEST_P(WriterKillTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneWhole)
         }
 
         const QByteArray now = readAll(path);
-        EXPECT_TRUE(now == old || isWholeSave(now, complete)) << "moment " << moment << ": " << now.size() << " bytes, "
-                                                   << complete.size() << " in a whole file";
+        EXPECT_TRUE(now == old || isWholeSave(now, complete))
+            << "moment " << moment << ": " << now.size() << " bytes, " << complete.size() << " in a whole file";
         EXPECT_EQ(entries(folder), QStringList{name}) << "moment " << moment;
     }
+}
+
+class WriterKillTest : public ::testing::TestWithParam<Writer> {
+protected:
+    void SetUp() override { RegisterPictureFormats(); }
+    QTemporaryDir dir;
+};
+
+TEST_P(WriterKillTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneWhole)
+{
+    const Writer& writer = GetParam();
+    std::unique_ptr<TBitmap> bitmap = noisyBitmap(1000, 800);
+    std::unique_ptr<TGraphic> graphic = writer.make(*bitmap);
+
+    const QString name = QStringLiteral("big.") + QString::fromLatin1(writer.extension);
+    const QString reference = dir.filePath(name);
+    QElapsedTimer timer;
+    timer.start();
+    graphic->SaveToFile(reference);
+    const int64_t wholeSave = timer.nsecsElapsed();
+    const QByteArray complete = readAll(reference);
+    ASSERT_GT(complete.size(), 1000);
+
+    const QString folder = dir.filePath(QStringLiteral("target"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QChar('/') + name;
+    expectKillsLeaveOldOrWhole(path, complete, wholeSave, [&] { graphic->SaveToFile(path); });
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWriter, WriterKillTest, ::testing::ValuesIn(writers()),
@@ -554,5 +565,86 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<std::tuple<SaveRoute, WindowFault>>& info) {
         return std::string(std::get<0>(info.param).name) + "_" + windowFaultName(std::get<1>(info.param));
     });
+
+// The benchmark tool writes BMP and PPM itself; those writers must meet a full disk and a kill
+// the way the editor's do. The tool runs as its own process, as it is used.
+class BenchToolSaveTest : public ::testing::TestWithParam<const char*> {
+protected:
+    // A 700 x 500 noisy picture as a binary PPM, the tool's plain input.
+    QString makeInput()
+    {
+        const int width = 700, height = 500;
+        QByteArray ppm = QByteArray("P6\n") + QByteArray::number(width) + " " + QByteArray::number(height) + "\n255\n";
+        std::mt19937 random(11);
+        for (int i = 0; i < width * height * 3; ++i)
+            ppm.append(static_cast<char>(random() & 0xFF));
+        const QString path = dir.filePath(QStringLiteral("input.ppm"));
+        writeAll(path, ppm);
+        return path;
+    }
+    // Runs "pictavo-bench copy IN OUT"; gives its exit code and what it said.
+    static int runTool(const QString& in, const QString& out, QString* said = nullptr)
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(PICTAVO_BENCH_TOOL_PATH), {QStringLiteral("copy"), in, out});
+        tool.waitForFinished(120000);
+        if (said)
+            *said = QString::fromUtf8(tool.readAllStandardError());
+        return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    }
+    static void execTool(const QString& in, const QString& out)
+    {
+        const QByteArray tool = PICTAVO_BENCH_TOOL_PATH, inPath = QFile::encodeName(in), outPath = QFile::encodeName(out);
+        const int devNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devNull, STDERR_FILENO);
+        ::execl(tool.constData(), tool.constData(), "copy", inPath.constData(), outPath.constData(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_P(BenchToolSaveTest, AFullDiskLeavesTheOldFileAndSaysWhichAndWhy)
+{
+    const QString input = makeInput();
+    const QString folder = dir.filePath(QStringLiteral("place"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    SmallFileSystem fileSystem(folder, 1024);
+    if (!fileSystem.mounted())
+        GTEST_SKIP() << "a file system of its own cannot be mounted here (needs root)";
+    const QString path = folder + QStringLiteral("/картинка.") + QString::fromLatin1(GetParam());
+    writeAll(path, FaultyPlace::old());
+    // Room for about half the new file.
+    fileSystem.fill(700 * 500 * 3 / 2);
+
+    QString said;
+    EXPECT_EQ(runTool(input, path, &said), 1);
+    EXPECT_TRUE(said.contains(path)) << said.toStdString();
+    EXPECT_TRUE(said.contains(reasonFor(Fault::FullDisk))) << said.toStdString();
+    EXPECT_EQ(readAll(path), FaultyPlace::old());
+    EXPECT_EQ(entries(folder), (QStringList{QStringLiteral("filler"), QFileInfo(path).fileName()}));
+}
+
+TEST_P(BenchToolSaveTest, AKillAtAnyMomentLeavesTheOldFileOrTheNewOneWhole)
+{
+    const QString input = makeInput();
+    const QString name = QStringLiteral("big.") + QString::fromLatin1(GetParam());
+    const QString reference = dir.filePath(name);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(runTool(input, reference), 0);
+    const int64_t wholeRun = timer.nsecsElapsed();
+    const QByteArray complete = readAll(reference);
+    ASSERT_GT(complete.size(), 700 * 500 * 3);
+
+    const QString folder = dir.filePath(QStringLiteral("target"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QChar('/') + name;
+    expectKillsLeaveOldOrWhole(path, complete, wholeRun, [&] { execTool(input, path); });
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnWriters, BenchToolSaveTest, ::testing::Values("bmp", "ppm"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 } // namespace
