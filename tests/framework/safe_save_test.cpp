@@ -193,6 +193,33 @@ TEST(SafeSave, AFullDiskLeavesTheOldFile)
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("a.bmp")});
 }
 
+// A writer that takes no notice of a short write (it calls Write and goes on) must not get a cut
+// file put in place as if it were whole.
+TEST(SafeSave, AWriterIgnoringTheFullDiskStillFailsAndLeavesTheOldFile)
+{
+    QTemporaryDir dir;
+    SmallFileSystem fileSystem(dir.path(), 64);
+    if (!fileSystem.mounted())
+        GTEST_SKIP() << "mounting a small file system is not permitted here";
+    const QString path = dir.filePath(QStringLiteral("a.bmp"));
+    const QByteArray old(20 * 1024, 'o');
+    writeAll(path, old);
+
+    const std::vector<uint8_t> chunk(16 * 1024, 0x5A);
+    try {
+        SaveFileSafely(path, [&](TStream& stream) {
+            for (int i = 0; i < 8; ++i)
+                stream.Write(chunk.data(), static_cast<int64_t>(chunk.size()));
+        });
+        FAIL() << "128 KB fitted into 64 KB";
+    } catch (const EWriteError& e) {
+        EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("на диске нет места"))) << e.Message().toStdString();
+    }
+    EXPECT_EQ(readAll(path), old);
+    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("a.bmp")});
+}
+
 TEST(SafeSave, AProcessKilledWhileSavingLeavesTheOldFile)
 {
     QTemporaryDir dir;
