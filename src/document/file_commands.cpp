@@ -12,7 +12,9 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/image.h"
+#include "platform/framework/exceptions.h"
 #include "platform/framework/picture.h"
+#include "platform/framework/size_policy.h"
 
 #include <QSlider>
 
@@ -44,6 +46,21 @@ void readByEntry(TFormMain& window, const QString& fileName, int filterIndex)
     default:
         picture.LoadFromFile(fileName);
         break;
+    }
+}
+
+// A picture its reader could hold may still be past what a window holds (the work image takes
+// four bytes a pixel): refused naming the file, before the window makes its copies.
+void checkWindowHolds(const TPicture& picture, const QString& fileName)
+{
+    const int width = picture.Width();
+    const int height = picture.Height();
+    if (PictureSizePolicy::fitsWindow(width, height))
+        return;
+    try {
+        RaisePictureTooLarge(width, height);
+    } catch (const EPictureFileError& e) {
+        throw e.Naming(fileName);
     }
 }
 
@@ -138,6 +155,7 @@ TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterI
     window->FileName = fileName;
     try {
         readByEntry(*window, fileName, filterIndex);
+        checkWindowHolds(*window->Image->Picture(), fileName);
         window->ImageScrollBox1->SetGraphic(window->Image->Picture());
         holdAsBitmap(*window);
     } catch (...) {
@@ -160,6 +178,7 @@ TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat f
             window->Image->Picture()->SetGraphic(std::move(read.graphic));
         else
             window->Image->Picture()->LoadFromFile(fileName);
+        checkWindowHolds(*window->Image->Picture(), fileName);
         window->OpenedFormat = std::move(read.format);
         window->ShowPictureSize();
         if (format == ViewFormat::TrueColor)

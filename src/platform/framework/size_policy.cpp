@@ -60,7 +60,7 @@ void check(int64_t width, int64_t height, int bitsPerPixel)
     if (width <= 0 || height <= 0)
         throw EInvalidGraphic(QStringLiteral("Invalid bitmap: size %1 x %2").arg(width).arg(height));
     if (!fits(width, height, bitsPerPixel))
-        throw EInvalidGraphic(QStringLiteral("Picture too large: %1 x %2 pixels").arg(width).arg(height));
+        throw EInvalidGraphic(tooLargeMessage(width, height));
 }
 
 void checkFile(int64_t width, int64_t height, int bitsPerPixel)
@@ -69,6 +69,22 @@ void checkFile(int64_t width, int64_t height, int bitsPerPixel)
         RaiseDamagedFile(QStringLiteral("размер рисунка %1 x %2").arg(width).arg(height));
     if (!fits(width, height, bitsPerPixel))
         RaisePictureTooLarge(width, height);
+}
+
+QString tooLargeMessage(int64_t width, int64_t height)
+{
+    return QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти").arg(width).arg(height);
+}
+
+bool fitsWindow(int64_t width, int64_t height)
+{
+    return fits(width, height, 32) && fits(width, height, 24);
+}
+
+void checkWindow(int64_t width, int64_t height)
+{
+    if (!fitsWindow(width, height))
+        throw Exception(tooLargeMessage(width, height));
 }
 
 } // namespace PictureSizePolicy

@@ -3,6 +3,8 @@
 // before anything is allocated, so a lying header cannot ask for gigabytes, and new pictures and
 // work images are refused by the same rule instead of failing half-way through an allocation.
 
+#include <QString>
+
 #include <cstdint>
 
 namespace PictureSizePolicy {
@@ -24,5 +26,17 @@ void check(int64_t width, int64_t height, int bitsPerPixel);
 // The same for a size read from a file: a side that is not positive is damage, a picture
 // beyond the policy too large to open; both raise EPictureFileError.
 void checkFile(int64_t width, int64_t height, int bitsPerPixel);
+
+// What a user reads when a picture of width x height is past the policy.
+QString tooLargeMessage(int64_t width, int64_t height);
+
+// Whether a picture window can hold a picture of width x height: its picture at 24 bits and
+// its work image at 32 both fit. New, Open, paste, scan, the size sliders and the picture
+// commands all ask this before they change anything.
+bool fitsWindow(int64_t width, int64_t height);
+
+// Raises Exception with tooLargeMessage when a window cannot hold width x height (sides that
+// are not positive are the caller's to refuse first).
+void checkWindow(int64_t width, int64_t height);
 
 } // namespace PictureSizePolicy
