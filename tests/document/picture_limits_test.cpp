@@ -25,8 +25,9 @@ namespace {
 
 using namespace widget_test;
 
-// 4 MiB: a window holds up to 1024 x 1024 (its work image takes four bytes a pixel).
-constexpr uint64_t LimitBytes = uint64_t{4} << 20;
+// 8 MiB: a window holds about 1.2 megapixels (seven bytes a pixel: its picture at three, its
+// work image at four).
+constexpr uint64_t LimitBytes = uint64_t{8} << 20;
 
 class PictureLimitsTest : public PictureWindowTest {
 protected:
@@ -88,19 +89,19 @@ TEST_F(PictureLimitsTest, PastTheLimitEveryWaySaysSoAndKeepsThePicture)
              form->Open1->trigger();
          },
          "Файл %1 не открыт: рисунок 1100 x 1100 точек слишком велик"},
-        {"width slider", 1024, 1024,
+        {"width slider", 1024, 1170,
          [](TFormMain* form, ModalScript&) { form->TrackBar1->SetPosition(1026); },
-         "Рисунок 1026 на 1024 точек слишком велик: для него не хватает памяти"},
-        {"height slider", 1300, 806,
-         [](TFormMain* form, ModalScript&) { form->TrackBar2->SetPosition(808); },
-         "Рисунок 1300 на 808 точек слишком велик: для него не хватает памяти"},
+         "Рисунок 1026 на 1170 точек слишком велик: для него не хватает памяти"},
+        {"height slider", 1500, 798,
+         [](TFormMain* form, ModalScript&) { form->TrackBar2->SetPosition(800); },
+         "Рисунок 1500 на 800 точек слишком велик: для него не хватает памяти"},
         {"paste", 100, 100,
          [](TFormMain* form, ModalScript&) {
-             copyToClipboard(1100, 1100);
+             copyToClipboard(1500, 1500);
              form->Paste1->trigger();
              EXPECT_NE(form->CurrentTool(), dtPaste);
          },
-         tooLarge1100},
+         "Рисунок 1500 на 1500 точек слишком велик: для него не хватает памяти"},
         {"paste as new", 100, 100,
          [](TFormMain* form, ModalScript&) {
              copyToClipboard(1100, 1100);

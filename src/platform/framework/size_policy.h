@@ -24,15 +24,16 @@ bool fits(int64_t width, int64_t height, int bitsPerPixel);
 void check(int64_t width, int64_t height, int bitsPerPixel);
 
 // The same for a size read from a file: a side that is not positive is damage, a picture
-// beyond the policy too large to open; both raise EPictureFileError.
+// beyond the policy too large to open; both raise EPictureFileError. A file is read to be
+// edited, so a picture no window could hold is refused here too, before its reader allocates.
 void checkFile(int64_t width, int64_t height, int bitsPerPixel);
 
 // What a user reads when a picture of width x height is past the policy.
 QString tooLargeMessage(int64_t width, int64_t height);
 
-// Whether a picture window can hold a picture of width x height: its picture at 24 bits and
-// its work image at 32 both fit. New, Open, paste, scan, the size sliders and the picture
-// commands all ask this before they change anything.
+// Whether a picture window can hold a picture of width x height: its picture at 24 bits and its
+// work image at 32 together (seven bytes a pixel) fit the policy. New, Open, paste, scan, the
+// size sliders and the picture commands all ask this before they change anything.
 bool fitsWindow(int64_t width, int64_t height);
 
 // Raises Exception with tooLargeMessage when a window cannot hold width x height (sides that
