@@ -1,0 +1,167 @@
+// A user's session on pictures at the size limit, run by hand on a release build (it takes
+// minutes and gigabytes; the short test run leaves it out). scripts/make-big-png.py writes the
+// files it is pointed at:
+//   PICTAVO_BIG_PNG   a 20000 x 20000 24-bit PNG: opened, drawn on, an effect with progress,
+//                     saved as PNG and opened again, the rows compared
+//   PICTAVO_GIGA_PNG  a 1-gigapixel PNG: refused with a message before its pixels are read
+// Each step's time and the peak resident memory are printed.
+
+#include "picture_window_fixture.h"
+
+#include "document/file_commands.h"
+#include "document/status_progress.h"
+#include "editing/image_scroll_box.h"
+#include "imaging/formats/picture_formats.h"
+#include "modal_script.h"
+#include "platform/framework/size_policy.h"
+#include "widget_input.h"
+
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using namespace widget_test;
+
+long statusKilobytes(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(std::strlen(field)));
+    return -1;
+}
+
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+class BigPictureSession : public PictureWindowTest {
+protected:
+    void SetUp() override
+    {
+        PictureWindowTest::SetUp();
+        RegisterPictureFormats();
+        std::printf("size rule: %.0f MiB for a picture, a window up to %.0f megapixels\n",
+                    static_cast<double>(PictureSizePolicy::maxBytes()) / (1 << 20),
+                    static_cast<double>(PictureSizePolicy::maxBytes()) / 7 / 1e6);
+    }
+
+    static void step(const char* what, QElapsedTimer& timer)
+    {
+        std::printf("%-40s %8.2f s   peak resident %6ld MiB\n", what, timer.restart() / 1000.0,
+                    statusKilobytes("VmHWM:") / 1024);
+        std::fflush(stdout);
+    }
+
+    TFormMain* open(TFormMain& issuing, const QString& path, QString* error = nullptr)
+    {
+        ModalScript script;
+        script.then(chooseFile(path)).then(closeDialog());
+        issuing.Open1->trigger();
+        if (error)
+            *error = script.count() > 1 ? script.shown()[1].text : QString();
+        return FormMain;
+    }
+};
+
+} // namespace
+
+TEST_F(BigPictureSession, TwentyThousandSquareOpenedDrawnOnChangedSavedAndReopened)
+{
+    const QString source = qEnvironmentVariable("PICTAVO_BIG_PNG");
+    if (source.isEmpty())
+        GTEST_SKIP() << "PICTAVO_BIG_PNG names no file";
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pictavo-big-XXXXXX"));
+    ASSERT_TRUE(dir.isValid());
+    TFormMain* start = newPicture(100, 100);
+    QElapsedTimer timer;
+    timer.start();
+
+    TFormMain* form = open(*start, source);
+    ASSERT_NE(form, start);
+    step("open 20000 x 20000 PNG", timer);
+    ASSERT_EQ(form->GetGraphic()->GetWidth(), 20000);
+    ASSERT_EQ(form->GetGraphic()->GetHeight(), 20000);
+
+    form->RectangleButton->click();
+    mouseDrag(form->ImageScrollBox1->ImageControl(), QPoint(10, 10), QPoint(300, 200));
+    step("rectangle drawn with the mouse", timer);
+    EXPECT_EQ(form->GetGraphic()->GetPixelRGB(10, 100), 0x000000u);
+
+    const uint32_t before = form->GetGraphic()->GetPixelRGB(15000, 15000);
+    {
+        ModalScript script;
+        script.then(steps({setField(QStringLiteral("ChangeBar"), QStringLiteral("40")), pressButton(QStringLiteral("Да"))}));
+        form->TransColor->trigger();
+        ASSERT_EQ(script.count(), 1);
+    }
+    step("brightness +40 on the whole picture", timer);
+    EXPECT_NE(form->GetGraphic()->GetPixelRGB(15000, 15000), before);
+    const auto* indicator = form->StatusBar1->findChild<QProgressBar*>(QStringLiteral("Progress"));
+    ASSERT_NE(indicator, nullptr) << "no progress was shown";
+    EXPECT_EQ(indicator->value(), 100);
+    EXPECT_TRUE(form->Modified);
+
+    mouseDrag(form->ImageScrollBox1->ImageControl(), QPoint(50, 50), QPoint(60, 60));
+    step("a second figure after the effect", timer);
+
+    const QString saved = dir.filePath(QStringLiteral("сохранённый.png"));
+    {
+        ModalScript script;
+        script.then(chooseFile(saved, file_commands::PngEntry));
+        form->Saveas1->trigger();
+        ASSERT_EQ(script.count(), 1) << script.shown().value(1).text.toStdString();
+    }
+    step("saved as PNG", timer);
+    EXPECT_FALSE(form->Modified);
+
+    QString error;
+    TFormMain* again = open(*form, saved, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_NE(again, form);
+    step("opened again", timer);
+    const TDibGraphic& a = *form->GetGraphic();
+    const TDibGraphic& b = *again->GetGraphic();
+    ASSERT_EQ(b.GetWidth(), 20000);
+    ASSERT_EQ(b.GetHeight(), 20000);
+    int differentRows = 0;
+    for (int y = 0; y < 20000; ++y)
+        differentRows += std::memcmp(a.ScanLine(y), b.ScanLine(y), 3 * 20000) != 0;
+    EXPECT_EQ(differentRows, 0);
+    step("every row compared", timer);
+}
+
+TEST_F(BigPictureSession, AGigapixelPictureIsRefusedBeforeItsPixelsAreRead)
+{
+    const QString source = qEnvironmentVariable("PICTAVO_GIGA_PNG");
+    if (source.isEmpty())
+        GTEST_SKIP() << "PICTAVO_GIGA_PNG names no file";
+    TFormMain* start = newPicture(100, 100);
+    const int windows = static_cast<int>(area.subWindowList().size());
+    QElapsedTimer timer;
+    timer.start();
+    resetPeak();
+    const long before = statusKilobytes("VmRSS:");
+    QString error;
+    TFormMain* form = open(*start, source, &error);
+    const long peak = statusKilobytes("VmHWM:");
+    step("1-gigapixel PNG chosen", timer);
+    std::printf("message: %s\npeak resident growth: %ld MiB\n", error.toUtf8().constData(), (peak - before) / 1024);
+    EXPECT_EQ(form, start);
+    EXPECT_EQ(static_cast<int>(area.subWindowList().size()), windows);
+    EXPECT_TRUE(error.endsWith(QStringLiteral(" точек слишком велик"))) << error.toStdString();
+    EXPECT_LT(peak - before, 64 * 1024) << "kilobytes";
+}
