@@ -1,7 +1,7 @@
 // A user's session on pictures at the size limit, run by hand on a release build (it takes
 // minutes and gigabytes; the short test run leaves it out). scripts/make-big-png.py writes the
 // files it is pointed at:
-//   PICTAVO_BIG_PNG   a 20000 x 20000 24-bit PNG: opened, drawn on, an effect with progress,
+//   PICTAVO_BIG_PNG   a big 24-bit PNG (20000 x 20000, say): opened, drawn on, an effect with progress,
 //                     saved as PNG and opened again, the rows compared
 //   PICTAVO_GIGA_PNG  a 1-gigapixel PNG: refused with a message before its pixels are read
 // Each step's time and the peak resident memory are printed.
@@ -79,7 +79,7 @@ protected:
 
 } // namespace
 
-TEST_F(BigPictureSession, TwentyThousandSquareOpenedDrawnOnChangedSavedAndReopened)
+TEST_F(BigPictureSession, ABigPictureOpenedDrawnOnChangedSavedAndReopened)
 {
     const QString source = qEnvironmentVariable("PICTAVO_BIG_PNG");
     if (source.isEmpty())
@@ -92,16 +92,19 @@ TEST_F(BigPictureSession, TwentyThousandSquareOpenedDrawnOnChangedSavedAndReopen
 
     TFormMain* form = open(*start, source);
     ASSERT_NE(form, start);
-    step("open 20000 x 20000 PNG", timer);
-    ASSERT_EQ(form->GetGraphic()->GetWidth(), 20000);
-    ASSERT_EQ(form->GetGraphic()->GetHeight(), 20000);
+    const int width = form->GetGraphic()->GetWidth();
+    const int height = form->GetGraphic()->GetHeight();
+    std::printf("%d x %d, 24 bits a pixel\n", width, height);
+    step("opened", timer);
+    ASSERT_GT(width, 300);
+    ASSERT_GT(height, 200);
 
     form->RectangleButton->click();
     mouseDrag(form->ImageScrollBox1->ImageControl(), QPoint(10, 10), QPoint(300, 200));
     step("rectangle drawn with the mouse", timer);
     EXPECT_EQ(form->GetGraphic()->GetPixelRGB(10, 100), 0x000000u);
 
-    const uint32_t before = form->GetGraphic()->GetPixelRGB(15000, 15000);
+    const uint32_t before = form->GetGraphic()->GetPixelRGB(width * 3 / 4, height * 3 / 4);
     {
         ModalScript script;
         script.then(steps({setField(QStringLiteral("ChangeBar"), QStringLiteral("40")), pressButton(QStringLiteral("Да"))}));
@@ -109,7 +112,7 @@ TEST_F(BigPictureSession, TwentyThousandSquareOpenedDrawnOnChangedSavedAndReopen
         ASSERT_EQ(script.count(), 1);
     }
     step("brightness +40 on the whole picture", timer);
-    EXPECT_NE(form->GetGraphic()->GetPixelRGB(15000, 15000), before);
+    EXPECT_NE(form->GetGraphic()->GetPixelRGB(width * 3 / 4, height * 3 / 4), before);
     const auto* indicator = form->StatusBar1->findChild<QProgressBar*>(QStringLiteral("Progress"));
     ASSERT_NE(indicator, nullptr) << "no progress was shown";
     EXPECT_EQ(indicator->value(), 100);
@@ -135,11 +138,11 @@ TEST_F(BigPictureSession, TwentyThousandSquareOpenedDrawnOnChangedSavedAndReopen
     step("opened again", timer);
     const TDibGraphic& a = *form->GetGraphic();
     const TDibGraphic& b = *again->GetGraphic();
-    ASSERT_EQ(b.GetWidth(), 20000);
-    ASSERT_EQ(b.GetHeight(), 20000);
+    ASSERT_EQ(b.GetWidth(), width);
+    ASSERT_EQ(b.GetHeight(), height);
     int differentRows = 0;
-    for (int y = 0; y < 20000; ++y)
-        differentRows += std::memcmp(a.ScanLine(y), b.ScanLine(y), 3 * 20000) != 0;
+    for (int y = 0; y < height; ++y)
+        differentRows += std::memcmp(a.ScanLine(y), b.ScanLine(y), 3 * static_cast<size_t>(width)) != 0;
     EXPECT_EQ(differentRows, 0);
     step("every row compared", timer);
 }
