@@ -11,12 +11,14 @@
 #include "document/file_commands.h"
 #include "document/status_progress.h"
 #include "editing/image_scroll_box.h"
+#include "editing/slider.h"
 #include "imaging/formats/picture_formats.h"
 #include "modal_script.h"
 #include "platform/framework/size_policy.h"
 #include "widget_input.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProgressBar>
@@ -89,6 +91,16 @@ TEST_F(BigPictureSession, ABigPictureOpenedDrawnOnChangedSavedAndReopened)
     TFormMain* start = newPicture(100, 100);
     QElapsedTimer timer;
     timer.start();
+    {
+        // A new picture of the same size, through "Новый", then closed unchanged.
+        TFormMain* made = newPicture(20000, 20000, start);
+        ASSERT_NE(made, start);
+        EXPECT_EQ(made->GetGraphic()->GetWidth(), 20000);
+        step("new 20000 x 20000 picture", timer);
+        made->Close1->trigger();
+        QCoreApplication::processEvents();
+        step("closed", timer);
+    }
 
     TFormMain* form = open(*start, source);
     ASSERT_NE(form, start);
@@ -145,6 +157,17 @@ TEST_F(BigPictureSession, ABigPictureOpenedDrawnOnChangedSavedAndReopened)
         differentRows += std::memcmp(a.ScanLine(y), b.ScanLine(y), 3 * static_cast<size_t>(width)) != 0;
     EXPECT_EQ(differentRows, 0);
     step("every row compared", timer);
+
+    // The sliders start at their form's range, whatever the picture: one step down from there
+    // cuts the picture to that width, then steps go by one pixel.
+    TSlider& slider = *again->TrackBar1;
+    slider.SetPosition(slider.Position() - 1);
+    const int cut = again->GetGraphic()->GetWidth();
+    step("width slider one step (picture cut)", timer);
+    slider.SetPosition(cut + 1);
+    step("width slider one pixel wider", timer);
+    EXPECT_EQ(again->GetGraphic()->GetWidth(), cut + 1);
+    EXPECT_LT(cut, width);
 }
 
 TEST_F(BigPictureSession, AGigapixelPictureIsRefusedBeforeItsPixelsAreRead)
