@@ -11,8 +11,11 @@
 #include "platform/forms/modal.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
+#include "platform/framework/exceptions.h"
 #include "platform/framework/image.h"
 #include "platform/framework/picture.h"
+#include "platform/framework/read_progress.h"
+#include "platform/framework/size_policy.h"
 
 #include <QSlider>
 
@@ -46,6 +49,37 @@ void readByEntry(TFormMain& window, const QString& fileName, int filterIndex)
         break;
     }
 }
+
+// A picture its reader could hold may still be past what a window holds (the work image takes
+// four bytes a pixel): refused naming the file, before the window makes its copies.
+void checkWindowHolds(const TPicture& picture, const QString& fileName)
+{
+    const int width = picture.Width();
+    const int height = picture.Height();
+    if (PictureSizePolicy::fitsWindow(width, height))
+        return;
+    try {
+        RaisePictureTooLarge(width, height);
+    } catch (const EPictureFileError& e) {
+        throw e.Naming(fileName);
+    }
+}
+
+// A long read shows its progress in the new window's status bar until the window is ready.
+class OpeningProgress {
+public:
+    explicit OpeningProgress(TFormMain& window)
+        : host_(window.Host()), listener_([this](int percent) { host_.ShowProgress(percent); })
+    {
+    }
+    ~OpeningProgress() { host_.HideProgress(); }
+    OpeningProgress(const OpeningProgress&) = delete;
+    OpeningProgress& operator=(const OpeningProgress&) = delete;
+
+private:
+    FigureHost& host_;
+    ReadProgress::Listener listener_;
+};
 
 // Once the view has its copy, the work image becomes a bitmap of what was read, so that figures
 // and commands reach it; the class that read the file stays for saving.
@@ -137,7 +171,9 @@ TFormMain* OpenPicture(QMdiArea* frameArea, const QString& fileName, int filterI
     TFormMain* window = TFormMain::Create(frameArea);
     window->FileName = fileName;
     try {
+        OpeningProgress progress(*window);
         readByEntry(*window, fileName, filterIndex);
+        checkWindowHolds(*window->Image->Picture(), fileName);
         window->ImageScrollBox1->SetGraphic(window->Image->Picture());
         holdAsBitmap(*window);
     } catch (...) {
@@ -155,11 +191,13 @@ TFormMain* OpenByName(QMdiArea* frameArea, const QString& fileName, ViewFormat f
     TFormMain* window = TFormMain::Create(frameArea);
     window->setWindowTitle(fileName);
     try {
+        OpeningProgress progress(*window);
         PictureReadAhead::Read read = readAhead ? readAhead->Take(fileName) : PictureReadAhead::Read{};
         if (read.graphic)
             window->Image->Picture()->SetGraphic(std::move(read.graphic));
         else
             window->Image->Picture()->LoadFromFile(fileName);
+        checkWindowHolds(*window->Image->Picture(), fileName);
         window->OpenedFormat = std::move(read.format);
         window->ShowPictureSize();
         if (format == ViewFormat::TrueColor)

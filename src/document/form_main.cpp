@@ -729,11 +729,7 @@ void TFormMain::setWorkImageSize(int width, int height)
         throw Exception(QStringLiteral("Ширина и высота рисунка должны быть больше нуля (введено %1 на %2)")
                             .arg(width)
                             .arg(height));
-    // The work image takes four bytes a pixel and the view's picture three: both must fit.
-    if (!PictureSizePolicy::fits(width, height, 32) || !PictureSizePolicy::fits(width, height, 24))
-        throw Exception(QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти")
-                            .arg(width)
-                            .arg(height));
+    PictureSizePolicy::checkWindow(width, height);
     auto bitmap = std::make_unique<TBitmap>();
     try {
         bitmap->SetPixelFormat(pfDevice);
@@ -742,9 +738,7 @@ void TFormMain::setWorkImageSize(int width, int height)
         bitmap->SetSize(width, height);
         bitmap->Canvas()->MoveTo(0, 0);
     } catch (const std::bad_alloc&) {
-        throw Exception(QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти")
-                            .arg(width)
-                            .arg(height));
+        throw Exception(PictureSizePolicy::tooLargeMessage(width, height));
     }
     Image->Picture()->SetGraphic(std::unique_ptr<TGraphic>(std::move(bitmap)));
 }

@@ -310,7 +310,7 @@ public:
     void FillClick() { Toolbox.ChooseTool(dtFill); }
     void SelClick() { Toolbox.ChooseTool(dtEraser); }
     void RaspClick() { Toolbox.ChooseTool(dtPickBrushColor); }
-    void Paste1Click() { Toolbox.ChooseTool(dtPaste); }
+    void Paste1Click();
     void Cut1Click();
     void Copy1Click() { selection_->Copy1Click(); }
     void DeleteClick();

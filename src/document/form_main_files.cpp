@@ -8,7 +8,10 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/image.h"
 #include "platform/framework/picture.h"
+#include "platform/framework/size_policy.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <span>
 
 void TFormMain::PrintSetupClick()
@@ -47,8 +50,18 @@ void TFormMain::ScanClick()
 
 void TFormMain::ScannedImage(void* dib, int, int, intptr_t)
 {
+    const std::span<const uint8_t> packed(twain_memory::Lock(dib), twain_memory::Size(dib));
+    // A page past what the window holds is refused before the picture is touched.
+    if (packed.size() >= 12) {
+        int32_t width = 0;
+        int32_t height = 0;
+        std::memcpy(&width, packed.data() + 4, 4);
+        std::memcpy(&height, packed.data() + 8, 4);
+        if (width > 0 && height != 0)
+            PictureSizePolicy::checkWindow(width, std::abs(int64_t{height}));
+    }
     TDibGraphic received;
-    received.LoadFromHDIB(std::span<const uint8_t>(twain_memory::Lock(dib), twain_memory::Size(dib)));
+    received.LoadFromHDIB(packed);
     TDibGraphic* picture = GetGraphic();
     picture->NewImage(received.GetWidth(), received.GetHeight(), ifTrueColor, nullptr, 300, 300);
     picture->Assign(&received);

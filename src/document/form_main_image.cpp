@@ -1,5 +1,5 @@
-// The picture window's "&Изображение" menu and "Вставить как новый рисунок": the question
-// first, then the command from imaging.
+// The picture window's "&Изображение" menu, "&Вставить" and "Вставить как новый рисунок": the
+// question first, then the command from imaging.
 
 #include "document/form_main.h"
 
@@ -14,6 +14,7 @@
 #include "platform/framework/canvas.h"
 #include "platform/framework/exceptions.h"
 #include "platform/framework/image.h"
+#include "platform/framework/size_policy.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -166,6 +167,16 @@ void TFormMain::CropToSelectionClick()
     // that "Отменить" (which waits while the selection tool is current) takes the crop back.
     Toolbox.ChooseTool(dtLine);
     LineButton->setChecked(true);
+}
+
+void TFormMain::Paste1Click()
+{
+    // A clipboard picture past the limit is refused when the tool is chosen: every step of the
+    // paste would otherwise fail to read it, silently.
+    const QImage image = QGuiApplication::clipboard()->image();
+    if (!image.isNull() && !PictureSizePolicy::fits(image.width(), image.height(), 32))
+        throw Exception(PictureSizePolicy::tooLargeMessage(image.width(), image.height()));
+    Toolbox.ChooseTool(dtPaste);
 }
 
 void TFormMain::PasteAsNewClick()

@@ -172,6 +172,8 @@ void changeSize(CanvasSizeHost& host, TSlider& slider, Side side)
     // The re-entered step may have changed the picture already; size from what it is now.
     const int width = side == Side::Width ? position : picture->GetWidth();
     const int height = side == Side::Height ? position : picture->GetHeight();
+    // Refused before anything changes: the picture grows in place and its work image only later.
+    PictureSizePolicy::checkWindow(width, height);
     host.WithoutSelectionFrame([&] {
         resizePicture(host, *workImage, *picture, width, height);
         if (side == Side::Width)

@@ -4,6 +4,7 @@
 
 #include "platform/framework/bmp_codec.h"
 #include "platform/framework/picture.h"
+#include "platform/framework/size_policy.h"
 #include "platform/framework/stream.h"
 #include "platform/gdi/device_context.h"
 #include "platform/gdi/packed_rows.h"
@@ -240,6 +241,7 @@ void TDibGraphic::LoadFromClipboard()
     HBITMAP bitmap;
     if (!image.isNull()) {
         // The clipboard bitmap as a device-dependent bitmap in the screen's 32-bit format.
+        PictureSizePolicy::check(image.width(), image.height(), 32);
         const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
         auto surface = std::make_shared<gdi::DibSurface>(rgb.width(), rgb.height(), 32);
         const size_t rowBytes = static_cast<size_t>(rgb.width()) * 4;

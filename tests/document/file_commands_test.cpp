@@ -4,6 +4,7 @@
 #include "document/file_codecs.h"
 #include "document/file_commands.h"
 #include "document/picture_read_ahead.h"
+#include "document/status_progress.h"
 #include "editing/image_scroll_box.h"
 #include "editing/slider.h"
 #include "imaging/formats/picture_formats.h"
@@ -22,6 +23,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QImage>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -214,6 +218,33 @@ TEST_F(FileCommandsTest, AFailedOpenLeavesNoWindowBehind)
 // A file named on the command line is read ahead while the windows are built; the window that
 // opens it takes that read once, with the picture or the error a read of its own would give.
 // The 24-bit view is made on the reading thread as well, and shows the file's pixels.
+// Reading a PNG reports its rows to the new window's status bar (here every step, however
+// quick the read), by the menu and by name alike; the indicator is hidden once the window is ready.
+TEST_F(FileCommandsTest, OpeningAPngShowsItsProgressInTheNewWindow)
+{
+    const QString path = dir.filePath(QStringLiteral("полосы.png"));
+    QImage image(300, 200, QImage::Format_RGB32);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            image.setPixel(x, y, qRgb(x, y, x ^ y));
+    ASSERT_TRUE(image.save(path));
+    const int least = StatusProgress::LeastDuration();
+    StatusProgress::SetLeastDuration(0);
+    TFormMain* issuing = newPicture(20, 20);
+    TFormMain* byMenu = openWith(*issuing, path, 0);
+    TFormMain* byName = file_commands::OpenByName(&area, path, file_commands::ViewFormat::AsRead, nullptr);
+    StatusProgress::SetLeastDuration(least);
+    for (TFormMain* window : {byMenu, byName}) {
+        ASSERT_NE(window, issuing);
+        EXPECT_EQ(window->GetGraphic()->GetPixelRGB(299, 10), ((299u & 255) << 16) | (10u << 8) | ((299u ^ 10u) & 255));
+        const auto* indicator = window->StatusBar1->findChild<QProgressBar*>(QStringLiteral("Progress"));
+        ASSERT_NE(indicator, nullptr);
+        EXPECT_EQ(indicator->value(), 100);
+        EXPECT_FALSE(indicator->isVisible());
+        EXPECT_FALSE(window->ImageScrollBox1->PictureHeld());
+    }
+}
+
 TEST_F(FileCommandsTest, OpenByNameTakesAReadBegunEarlier)
 {
     const QString bmp = makeBmp(QStringLiteral("ahead.bmp"), 23, 9);

@@ -9,6 +9,7 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/image.h"
+#include "platform/framework/size_policy.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -415,5 +416,26 @@ TEST_F(SaneScanTest, NoDeviceSaysThatNoScannerWasFound)
     ASSERT_EQ(script.count(), 1);
     EXPECT_EQ(script.shown()[0].text,
               QStringLiteral("Unable to open TWAIN data source\nСканер не найден: проверьте, что он подключён и включён."));
+    EXPECT_FALSE(form->Modified);
+}
+
+// A page past what the window can hold is refused with the size named; the picture stays.
+TEST_F(SaneScanTest, APagePastTheLimitIsRefusedAndThePictureStays)
+{
+    TFormMain* form = newPicture(40, 30);
+    form->Modified = false;
+    // Room for the 40 x 30 picture, not for the test backend's page.
+    PictureSizePolicy::setMaxBytes(16 << 10);
+    widget_test::ModalScript script;
+    form->Scan->trigger();
+    PictureSizePolicy::setMaxBytes(0);
+    ASSERT_EQ(script.count(), 1);
+    EXPECT_TRUE(script.shown()[0].text.startsWith(QStringLiteral("Рисунок ")));
+    EXPECT_TRUE(script.shown()[0].text.endsWith(QStringLiteral(" точек слишком велик: для него не хватает памяти")))
+        << script.shown()[0].text.toStdString();
+    EXPECT_EQ(form->GetGraphic()->GetWidth(), 40);
+    EXPECT_EQ(form->GetGraphic()->GetHeight(), 30);
+    EXPECT_EQ(form->Image->Picture()->Width(), 40);
+    EXPECT_EQ(form->GetGraphic()->GetPixelRGB(20, 15), 0xFFFFFFu);
     EXPECT_FALSE(form->Modified);
 }

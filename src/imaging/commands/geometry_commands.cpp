@@ -5,6 +5,7 @@
 #include "imaging/transforms/crop_transform.h"
 #include "imaging/transforms/resize_transform.h"
 #include "imaging/transforms/rotate_transform.h"
+#include "platform/framework/size_policy.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,9 @@ void runTransform(PictureHost& host, TImageTransform& transform)
 
 void OrientationCommand(PictureHost& host, TOrientation orientation)
 {
+    // A quarter turn swaps the sides, and rows of the other length may pad differently.
+    if (const TDibGraphic* picture = host.Picture(); picture && !picture->GetEmpty())
+        PictureSizePolicy::checkWindow(picture->GetHeight(), picture->GetWidth());
     TOrientationTransform transform;
     transform.Orientation = orientation;
     runTransform(host, transform);
@@ -48,6 +52,13 @@ void RotateCommand(PictureHost& host, double degrees, uint32_t background)
         OrientationCommand(host, turns[turn]);
         return;
     }
+    // Refused before the undo step is taken: the turned picture is larger than the picture.
+    if (const TDibGraphic* picture = host.Picture(); picture && !picture->GetEmpty()) {
+        int turnedWidth = 0;
+        int turnedHeight = 0;
+        TRotateTransform::TurnedSize(picture->GetWidth(), picture->GetHeight(), degrees, turnedWidth, turnedHeight);
+        PictureSizePolicy::checkWindow(turnedWidth, turnedHeight);
+    }
     TRotateTransform transform;
     transform.Angle = degrees;
     transform.Background = background;
@@ -56,6 +67,7 @@ void RotateCommand(PictureHost& host, double degrees, uint32_t background)
 
 void ScaleCommand(PictureHost& host, int width, int height, int filterKind)
 {
+    PictureSizePolicy::checkWindow(width, height);
     TResizeTransform transform;
     transform.NewWidth = width;
     transform.NewHeight = height;

@@ -143,11 +143,8 @@ std::optional<TPictureSizeForm::Result> TPictureSizeForm::Chosen(QString* proble
         return refuse(QStringLiteral("Ширина и высота рисунка должны быть целыми числами от %1 до %2 точек.")
                           .arg(MinPixels)
                           .arg(MaxPixels));
-    // The work image takes four bytes a pixel and the picture three: both must fit.
-    if (!PictureSizePolicy::fits(width, height, 32) || !PictureSizePolicy::fits(width, height, 24))
-        return refuse(QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти")
-                          .arg(width)
-                          .arg(height));
+    if (!PictureSizePolicy::fitsWindow(width, height))
+        return refuse(PictureSizePolicy::tooLargeMessage(width, height));
     return Result{static_cast<int>(width), static_cast<int>(height), FilterBox->currentIndex()};
 }
 

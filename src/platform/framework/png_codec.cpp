@@ -2,6 +2,7 @@
 
 #include "platform/framework/exceptions.h"
 #include "platform/framework/png_image_data.h"
+#include "platform/framework/read_progress.h"
 #include "platform/framework/size_policy.h"
 #include "platform/gdi/alpha_over_white.h"
 #include "platform/gdi/packed_rows.h"
@@ -314,6 +315,7 @@ private:
             png_read_row(png_, convert_ ? row_.data() : target, nullptr);
             if (convert_)
                 convert_(row_.data(), target, layout_.width);
+            ReadProgress::Report(y + 1, layout_.height);
         }
         return true;
     }

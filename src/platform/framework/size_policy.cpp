@@ -42,17 +42,31 @@ void setMaxBytes(uint64_t bytes)
     overrideBytes.store(bytes, std::memory_order_relaxed);
 }
 
-bool fits(int64_t width, int64_t height, int bitsPerPixel)
+uint64_t historyBytes()
+{
+    return 2 * maxBytes();
+}
+
+namespace {
+
+// Bytes of one row of width pixels at bitsPerPixel, padded to four bytes; 0 when the sides are
+// out of range. Both sides below 2^31 keep every product below 2^64.
+uint64_t paddedRowBytes(int64_t width, int64_t height, int bitsPerPixel)
 {
     if (width <= 0 || height <= 0)
-        return false;
-    // Both sides below 2^31 keep every product below 2^64 until the final multiplication.
+        return 0;
     if (width > std::numeric_limits<int32_t>::max() || height > std::numeric_limits<int32_t>::max())
-        return false;
+        return 0;
     const uint64_t rowBytes = ((static_cast<uint64_t>(width) * static_cast<uint64_t>(bitsPerPixel) + 31) / 32) * 4;
-    if (rowBytes > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
-        return false;
-    return rowBytes <= maxBytes() / static_cast<uint64_t>(height);
+    return rowBytes > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()) ? 0 : rowBytes;
+}
+
+} // namespace
+
+bool fits(int64_t width, int64_t height, int bitsPerPixel)
+{
+    const uint64_t rowBytes = paddedRowBytes(width, height, bitsPerPixel);
+    return rowBytes != 0 && rowBytes <= maxBytes() / static_cast<uint64_t>(height);
 }
 
 void check(int64_t width, int64_t height, int bitsPerPixel)
@@ -60,15 +74,33 @@ void check(int64_t width, int64_t height, int bitsPerPixel)
     if (width <= 0 || height <= 0)
         throw EInvalidGraphic(QStringLiteral("Invalid bitmap: size %1 x %2").arg(width).arg(height));
     if (!fits(width, height, bitsPerPixel))
-        throw EInvalidGraphic(QStringLiteral("Picture too large: %1 x %2 pixels").arg(width).arg(height));
+        throw EInvalidGraphic(tooLargeMessage(width, height));
 }
 
 void checkFile(int64_t width, int64_t height, int bitsPerPixel)
 {
     if (width <= 0 || height <= 0)
         RaiseDamagedFile(QStringLiteral("размер рисунка %1 x %2").arg(width).arg(height));
-    if (!fits(width, height, bitsPerPixel))
+    if (!fits(width, height, bitsPerPixel) || !fitsWindow(width, height))
         RaisePictureTooLarge(width, height);
+}
+
+QString tooLargeMessage(int64_t width, int64_t height)
+{
+    return QStringLiteral("Рисунок %1 на %2 точек слишком велик: для него не хватает памяти").arg(width).arg(height);
+}
+
+bool fitsWindow(int64_t width, int64_t height)
+{
+    const uint64_t pictureRow = paddedRowBytes(width, height, 24);
+    const uint64_t workRow = paddedRowBytes(width, height, 32);
+    return pictureRow != 0 && workRow != 0 && pictureRow + workRow <= maxBytes() / static_cast<uint64_t>(height);
+}
+
+void checkWindow(int64_t width, int64_t height)
+{
+    if (!fitsWindow(width, height))
+        throw Exception(tooLargeMessage(width, height));
 }
 
 } // namespace PictureSizePolicy
