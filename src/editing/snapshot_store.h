@@ -25,10 +25,7 @@ public:
 
     int slotCount() const { return static_cast<int>(slots_.size()); }
 
-    // Replaces the slot by a copy of the whole picture (an empty picture leaves it empty). The
-    // slots of all windows share one budget (PictureSizePolicy::historyBytes): past it, this
-    // store's oldest copies are let go, so that a long history of a big picture costs fewer
-    // undo steps rather than the machine's memory. The copy just stored is always kept.
+    // Replaces the slot by a copy of the whole picture (an empty picture leaves it empty).
     void store(int slot, const TDibGraphic& picture);
     // Null while the slot is empty.
     const gdi::DibSurface* snapshot(int slot) const;
@@ -57,14 +54,7 @@ private:
         TImageFormat format = ifTrueColor;
         uint16_t xDpi = 0;
         uint16_t yDpi = 0;
-        uint64_t storedAs = 0; // order of storing, oldest lowest
     };
 
-    void hold(Slot& slot, std::unique_ptr<gdi::DibSurface> pixels);
-    void release(Slot& slot);
-    // Lets this store's oldest copies other than keep go until bytes more fit the budget.
-    void makeRoom(uint64_t bytes, const Slot& keep);
-
     std::vector<Slot> slots_;
-    uint64_t stores_ = 0;
 };

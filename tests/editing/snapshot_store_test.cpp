@@ -7,7 +7,6 @@
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
 #include "platform/framework/image.h"
-#include "platform/framework/size_policy.h"
 #include "platform/gdi/dib_surface.h"
 
 #include <gtest/gtest.h>
@@ -76,41 +75,6 @@ TEST(SnapshotStore, KeepsEachSlotApartAndEmptiesForAnEmptyPicture)
     TDibGraphic empty;
     store.store(1, empty);
     EXPECT_EQ(store.snapshot(1), nullptr);
-}
-
-// A history of a big picture is bounded by the shared budget: past it the oldest copies go,
-// across the store's slots in the order they were stored, and the newest are all kept whole.
-TEST(SnapshotStore, OldestCopiesGoPastTheBudgetOfAllStores)
-{
-    TDibGraphic picture;
-    picture.NewImage(100, 100, ifTrueColor, nullptr, 0, 0);
-    const uint64_t copy = std::as_const(picture).DibSection()->imageBytes();
-    // Room for three copies among all stores; another store already holds one of them.
-    PictureSizePolicy::setMaxBytes(copy * 3 / 2);
-    ASSERT_EQ(PictureSizePolicy::historyBytes(), 3 * copy);
-    SnapshotStore other(25);
-    other.store(0, picture);
-    SnapshotStore store(25);
-    const int order[] = {4, 1, 7, 2, 9};
-    for (int i = 0; i < 5; ++i) {
-        picture.SetPixelRGB(50, 50, 0x010101u * static_cast<uint32_t>(i + 1));
-        store.store(order[i], picture);
-    }
-    PictureSizePolicy::setMaxBytes(0);
-    EXPECT_EQ(store.bytes(), 2 * copy);
-    EXPECT_EQ(store.snapshot(4), nullptr);
-    EXPECT_EQ(store.snapshot(1), nullptr);
-    EXPECT_EQ(store.snapshot(7), nullptr);
-    EXPECT_EQ(slotPixel(store, 2, 50, 50), 0x040404u);
-    EXPECT_EQ(slotPixel(store, 9, 50, 50), 0x050505u);
-    EXPECT_NE(other.snapshot(0), nullptr) << "another window's history is its own";
-
-    // The copy just stored stays even when it alone is past the budget.
-    PictureSizePolicy::setMaxBytes(copy / 4);
-    store.store(3, picture);
-    PictureSizePolicy::setMaxBytes(0);
-    EXPECT_NE(store.snapshot(3), nullptr);
-    EXPECT_EQ(store.bytes(), copy);
 }
 
 TEST(SnapshotStore, ASlotFollowsThePictureSize)

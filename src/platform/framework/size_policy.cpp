@@ -42,11 +42,6 @@ void setMaxBytes(uint64_t bytes)
     overrideBytes.store(bytes, std::memory_order_relaxed);
 }
 
-uint64_t historyBytes()
-{
-    return 2 * maxBytes();
-}
-
 namespace {
 
 // Bytes of one row of width pixels at bitsPerPixel, padded to four bytes; 0 when the sides are

@@ -15,10 +15,6 @@ uint64_t maxBytes();
 // Tests and fuzzers lower it; 0 restores the default.
 void setMaxBytes(uint64_t bytes);
 
-// Bytes the undo copies of all windows may take together: twice a picture's, so that a
-// picture at the limit keeps a few undo steps and the history never takes the machine's memory.
-uint64_t historyBytes();
-
 // Whether width x height at bitsPerPixel (rows padded to four bytes) fits the policy; false
 // when either side is not positive.
 bool fits(int64_t width, int64_t height, int bitsPerPixel);
