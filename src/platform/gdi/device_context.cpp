@@ -288,10 +288,28 @@ RealBrush DeviceContext::realise(const Brush& brush, int rop2) const
                 rb.cells[r][c] = ((brush.pattern[r] << c) & 0x80) ? one : zero;
         return rb;
     }
-    case BS_DIBPATTERNPT:
-        if (brush.tile && brush.tile->width > 0 && brush.tile->height > 0)
-            realiseTile(*brush.tile, rb, mix);
+    case BS_DIBPATTERNPT: {
+        if (!brush.tile || brush.tile->width <= 0 || brush.tile->height <= 0)
+            return rb;
+        // What a tile's colours become depends on the tile, the mix, the background colour (the
+        // 1-bpp rule) and the surface's depth and colour table, nothing else.
+        TileCache* cache = tileCache_.get();
+        if (cache && cache->tile.lock() == brush.tile && cache->rop2 == rop2 && cache->bkColor == bkColor_ &&
+            cache->bitsPerPixel == surface_->bitsPerPixel() && cache->colorTable == surface_->colorTable())
+            return cache->brush;
+        realiseTile(*brush.tile, rb, mix);
+        if (!cache) {
+            tileCache_ = std::make_unique<TileCache>();
+            cache = tileCache_.get();
+        }
+        cache->tile = brush.tile;
+        cache->rop2 = rop2;
+        cache->bkColor = bkColor_;
+        cache->bitsPerPixel = surface_->bitsPerPixel();
+        cache->colorTable = surface_->colorTable();
+        cache->brush = rb;
         return rb;
+    }
     default:
         return rb;
     }
@@ -444,7 +462,8 @@ bool DeviceContext::Polyline(std::span<const Point> points)
 
 void DeviceContext::paintFigure(const geometry::Figure& figure)
 {
-    const RealBrush brush = realise(brush_, rop2_);
+    // An open figure (an arc, a line) has no inside: its brush is not realised at all.
+    const RealBrush brush = figure.interior.empty() ? RealBrush{} : realise(brush_, rop2_);
     if (pen_.lineStyle() == PS_NULL) {
         fillSpans(figure.interior, brush);
         return;

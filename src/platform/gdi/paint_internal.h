@@ -45,6 +45,22 @@ private:
     }
 };
 
+} // namespace gdi::detail
+
+namespace gdi {
+// What the context's last colour-tile brush became on its surface.
+struct DeviceContext::TileCache {
+    std::weak_ptr<const ColorTile> tile;
+    int rop2 = 0;
+    ColorRef bkColor = 0;
+    int bitsPerPixel = 0;
+    std::vector<RgbQuad> colorTable;
+    detail::RealBrush brush;
+};
+} // namespace gdi
+
+namespace gdi::detail {
+
 // Tests switch the blit fast rows off to compare them with the general routine.
 void setBlitFastPathsEnabled(bool enabled);
 
