@@ -46,6 +46,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -985,9 +986,17 @@ void Session::makeCorpus()
     picture.save(filePath(QStringLiteral("photo.jpg")));
     picture.save(filePath(QStringLiteral("picture.png")));
     picture.scaled(32, 32).save(filePath(QStringLiteral("icon.ico")));
+    // Formats the toolkit does not write, made by the image converter when the machine has one.
+    for (const char* suffix : {"pcx", "tga", "tif", "webp", "dcx"}) {
+        QProcess::execute(QStringLiteral("convert"),
+                          {filePath(QStringLiteral("true colour.bmp")),
+                           filePath(QStringLiteral("converted.%1").arg(QLatin1String(suffix)))});
+    }
+    QProcess::execute(QStringLiteral("convert"), {filePath(QStringLiteral("palette.bmp")), QStringLiteral("-colors"),
+                                                  QStringLiteral("16"), filePath(QStringLiteral("sixteen.pcx"))});
     QFile broken(filePath(QStringLiteral("broken.bmp")));
     if (broken.open(QIODevice::WriteOnly))
-        broken.write("BM\x10\x00\x00\x00not a picture at all");
+        broken.write(QByteArray("BM\x10\x00\x00\x00not a picture at all", 25));
     QFile empty(filePath(QStringLiteral("empty.png")));
     if (empty.open(QIODevice::WriteOnly))
         empty.close();
