@@ -234,6 +234,7 @@ private:
     void stepActivate();
     void checkUndoRedo(TFormMain& window);
     void checkSavedFile(TFormMain& window, bool viaSaveAs);
+    void comparePictures(TFormMain& window, TFormMain& reopened, const QString& path, bool lossy);
     void keepSessionSmall();
     void makeCorpus();
     QString filePath(const QString& name) const { return QDir(options_.dir).filePath(QStringLiteral("pictures/") + name); }
@@ -778,9 +779,8 @@ void Session::checkSavedFile(TFormMain& window, bool viaSaveAs)
     else if (!extensions.value(written).contains(suffix))
         return;
     const bool lossy = written == QStringLiteral("TJpegGraphic") || written == QStringLiteral("TWebpGraphic");
-    // A window whose New was cancelled shows nothing; a selection frame is drawn over the picture
-    // and is not part of it.
-    if (pixelsOf(window) == 0 || window.SelectionFrameShown)
+    // A window whose New was cancelled shows nothing.
+    if (pixelsOf(window) == 0)
         return;
     if (!QFileInfo::exists(path))
         return fail(QStringLiteral("saved without an error, but there is no file \"%1\"").arg(path));
@@ -804,8 +804,17 @@ void Session::checkSavedFile(TFormMain& window, bool viaSaveAs)
     TFormMain* reopened = FormMain;
     if (errorShown_ || reopened == before || !reopened)
         return fail(QStringLiteral("the saved file \"%1\" does not reopen").arg(path));
+    // Selection frames are drawn into the pixels shown but are not part of the picture: compared
+    // without them, as the picture is saved.
+    window.SelectionTool().WithoutFrame([&] { comparePictures(window, *reopened, path, lossy); });
+    reopened->Modified = false;
+    reopened->Close1->trigger();
+}
+
+void Session::comparePictures(TFormMain& window, TFormMain& reopened, const QString& path, bool lossy)
+{
     const TDibGraphic* shown = window.GetGraphic();
-    const TDibGraphic* read = reopened->GetGraphic();
+    const TDibGraphic* read = reopened.GetGraphic();
     if (shown->GetWidth() != read->GetWidth() || shown->GetHeight() != read->GetHeight()) {
         fail(QStringLiteral("\"%1\" reopens at %2x%3, saved at %4x%5").arg(path).arg(read->GetWidth())
                  .arg(read->GetHeight()).arg(shown->GetWidth()).arg(shown->GetHeight()));
@@ -816,6 +825,25 @@ void Session::checkSavedFile(TFormMain& window, bool viaSaveAs)
             for (int x = 0; x < shown->GetWidth(); ++x)
                 if (shown->GetPixelRGB(x, y) != read->GetPixelRGB(x, y) && differing++ == 0)
                     first = QPoint(x, y);
+        if (differing > 0) {
+            // Both pictures beside the log, and where they differ, for whoever reads the failure.
+            QImage shownImage(shown->GetWidth(), shown->GetHeight(), QImage::Format_RGB32);
+            QImage readImage(shownImage.size(), QImage::Format_RGB32);
+            QRect box;
+            for (int y = 0; y < shown->GetHeight(); ++y)
+                for (int x = 0; x < shown->GetWidth(); ++x) {
+                    shownImage.setPixel(x, y, shown->GetPixelRGB(x, y));
+                    readImage.setPixel(x, y, read->GetPixelRGB(x, y));
+                    if (shown->GetPixelRGB(x, y) != read->GetPixelRGB(x, y))
+                        box |= QRect(x, y, 1, 1);
+                }
+            const QString stem = QDir(options_.dir).filePath(QStringLiteral("step-%1").arg(step_));
+            shownImage.save(stem + QStringLiteral("-shown.png"));
+            readImage.save(stem + QStringLiteral("-reopened.png"));
+            note(QStringLiteral("differing pixels within (%1,%2)-(%3,%4); tool %5, frame %6, drawing %7")
+                     .arg(box.left()).arg(box.top()).arg(box.right()).arg(box.bottom()).arg(int(window.CurrentTool()))
+                     .arg(window.SelectionFrameShown).arg(window.Drawing));
+        }
         if (differing > 0)
             fail(QStringLiteral("\"%1\" reopens with %2 pixels not as shown, the first (%3,%4) %5 where the window "
                                 "showed %6")
@@ -823,8 +851,6 @@ void Session::checkSavedFile(TFormMain& window, bool viaSaveAs)
                      .arg(read->GetPixelRGB(first.x(), first.y()), 6, 16, QLatin1Char('0'))
                      .arg(shown->GetPixelRGB(first.x(), first.y()), 6, 16, QLatin1Char('0')));
     }
-    reopened->Modified = false;
-    reopened->Close1->trigger();
 }
 
 // Pictures far past a megapixel would make the session crawl under the sanitizers; they go
