@@ -16,24 +16,18 @@ set -uo pipefail
 driver=$1
 shift
 
-display=""
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    display=":$n"
-    break
-  fi
-done
-if [ -z "$display" ]; then
-  echo "no free display number" >&2
+# The server picks a free display number itself and writes it to the pipe, so runs side by side
+# never race for one.
+fifo=$(mktemp -u)
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -f "$fifo"' EXIT
+if ! read -r -t 20 number <"$fifo"; then
+  echo "the virtual display did not start" >&2
   exit 1
 fi
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null' EXIT
-for _ in $(seq 50); do
-  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-  sleep 0.1
-done
+display=":$number"
 
 export DISPLAY=$display
 export QT_QPA_PLATFORM=xcb
