@@ -148,10 +148,7 @@ struct PictureState {
 
 uint64_t fnv(uint64_t hash, const void* data, size_t size)
 {
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    for (size_t i = 0; i < size; ++i)
-        hash = (hash ^ bytes[i]) * 1099511628211ull;
-    return hash;
+    return qHashBits(data, size, static_cast<size_t>(hash)) * 1099511628211ull + size;
 }
 
 PictureState stateOf(TFormMain& window)
@@ -176,12 +173,11 @@ PictureState stateOf(TFormMain& window)
         }
     }
     if (const TDibGraphic* view = window.GetGraphic()) {
+        // The view is true colour: its rows' pixel bytes are what it shows.
         uint64_t hash = 1469598103934665603ull;
+        const size_t rowBits = static_cast<size_t>(view->GetWidth()) * view->BitmapInfo().bmiHeader.biBitCount;
         for (int y = 0; y < view->GetHeight(); ++y)
-            for (int x = 0; x < view->GetWidth(); ++x) {
-                const uint32_t pixel = view->GetPixelRGB(x, y);
-                hash = fnv(hash, &pixel, sizeof pixel);
-            }
+            hash = fnv(hash, view->ScanLine(y), rowBits / 8);
         state.viewHash = hash;
     }
     return state;
@@ -951,14 +947,15 @@ void Session::runNextStep()
     QElapsedTimer timer;
     timer.start();
     QPointer<TFormMain> active = activeWindow();
-    const PictureState stateBefore = active ? stateOf(*active) : PictureState{};
+    const bool checkUndo = active && rng_.chance(0.5);
+    const PictureState stateBefore = checkUndo ? stateOf(*active) : PictureState{};
     takeStep();
     // What the step posted (paints, deferred deletes) is part of answering it.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
     const qint64 elapsed = timer.elapsed();
     inStep_ = false;
-    if (active && active == activeWindow() && rng_.chance(0.5) && !(stateOf(*active) == stateBefore))
+    if (checkUndo && active && active == activeWindow() && !(stateOf(*active) == stateBefore))
         checkUndoRedo(*active);
     checkAfterStep(current_.join(QStringLiteral(" | ")), elapsed, pixelsBefore);
     keepSessionSmall();
