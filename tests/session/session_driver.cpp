@@ -81,6 +81,8 @@ struct Options {
     // A step still running after this long is a hang: the process aborts with the step named.
     int hangSeconds = 300;
     long rssStep = 10000;
+    // From this step on, the active window's picture is written beside the log after every step.
+    long dumpFrom = 0;
 };
 
 constexpr int MaxWindows = 10;
@@ -389,9 +391,10 @@ void Session::answerFileDialog(QFileDialog& dialog)
             path = filePath(QStringLiteral("сохранён %1%2").arg(++savedCount_ % 40).arg(rng_.pick(extensions)));
     }
     note(QStringLiteral("file \"%1\"").arg(QFileInfo(path).fileName()));
-    fileAccepted_ = true;
     dialog.selectFile(path);
     static_cast<QDialog&>(dialog).accept();
+    // Declining to replace a file keeps the dialog open: nothing was chosen.
+    fileAccepted_ = !dialog.isVisible() && dialog.result() == QDialog::Accepted;
 }
 
 void Session::answer(QDialog& dialog)
@@ -460,7 +463,9 @@ QList<TFormMain*> Session::windows() const
 
 TFormMain* Session::activeWindow() const
 {
-    QMdiSubWindow* sub = FrameForm->ClientArea->activeSubWindow();
+    // The current one, not the active one: activation follows the display's focus, which comes
+    // back to the frame at its own pace after a dialog, and a replay must not depend on it.
+    QMdiSubWindow* sub = FrameForm->ClientArea->currentSubWindow();
     return sub ? qobject_cast<TFormMain*>(sub->widget()) : nullptr;
 }
 
@@ -928,6 +933,9 @@ void Session::runNextStep()
         return;
     }
     ++step_;
+    // The user is back at the frame for each step, whatever the display did with the focus.
+    if (QApplication::activeWindow() != FrameForm)
+        QApplication::setActiveWindow(FrameForm);
     current_.clear();
     current_.append(QStringLiteral("step %1:").arg(step_));
     if (log_) {
@@ -958,6 +966,14 @@ void Session::runNextStep()
     if (checkUndo && active && active == activeWindow() && !(stateOf(*active) == stateBefore))
         checkUndoRedo(*active);
     checkAfterStep(current_.join(QStringLiteral(" | ")), elapsed, pixelsBefore);
+    if (options_.dumpFrom > 0 && step_ >= options_.dumpFrom && activeWindow()) {
+        const TDibGraphic* view = activeWindow()->GetGraphic();
+        QImage shown(view->GetWidth(), view->GetHeight(), QImage::Format_RGB32);
+        for (int y = 0; y < view->GetHeight(); ++y)
+            for (int x = 0; x < view->GetWidth(); ++x)
+                shown.setPixel(x, y, view->GetPixelRGB(x, y));
+        shown.save(QDir(options_.dir).filePath(QStringLiteral("view-%1.png").arg(step_)));
+    }
     keepSessionSmall();
     const QString line = current_.join(QStringLiteral(" | "));
     if (log_) {
@@ -1127,6 +1143,8 @@ Options parseOptions(int argc, char** argv)
             options.hangSeconds = value().toInt();
         else if (arg == "--rss-step")
             options.rssStep = value().toLong();
+        else if (arg == "--dump-from")
+            options.dumpFrom = value().toLong();
         else if (arg == "--stop-on-failure")
             options.stopOnFailure = true;
         else if (arg == "--verbose")
@@ -1134,7 +1152,7 @@ Options parseOptions(int argc, char** argv)
         else {
             std::fprintf(stderr,
                          "usage: session_driver [--seed N] [--steps N] [--dir DIR] [--answer-ms MS] "
-                         "[--hang-seconds S] [--rss-step N] [--stop-on-failure] [--verbose]\n");
+                         "[--hang-seconds S] [--rss-step N] [--dump-from STEP] [--stop-on-failure] [--verbose]\n");
             std::exit(2);
         }
     }
