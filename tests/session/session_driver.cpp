@@ -55,7 +55,11 @@
 
 #include <QKeyEvent>
 
+#include <malloc.h>
 #include <unistd.h>
+
+// Present when the sanitizers are linked in.
+extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 
 #include <atomic>
 #include <csignal>
@@ -109,6 +113,15 @@ void onCrash(int signal)
     (void)written;
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+}
+
+// The bytes the program's heap holds live: unlike resident memory, not raised by the sanitizer's
+// own quarantine and stack records, so growth here is the program's.
+long heapKiB()
+{
+    if (&__sanitizer_get_current_allocated_bytes)
+        return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+    return static_cast<long>(mallinfo2().uordblks / 1024);
 }
 
 long residentKiB()
@@ -986,8 +999,8 @@ void Session::runNextStep()
     if (recent_.size() > 40)
         recent_.pop_front();
     if (step_ == options_.rssStep || step_ % 1000 == 0) {
-        std::fprintf(stdout, "step %ld: %d windows, resident %ld KiB, %d failures\n", step_,
-                     static_cast<int>(windows().size()), residentKiB(), failures_);
+        std::fprintf(stdout, "step %ld: %d windows, resident %ld KiB, heap %ld KiB, %d failures\n", step_,
+                     static_cast<int>(windows().size()), residentKiB(), heapKiB(), failures_);
         std::fflush(stdout);
     }
     QTimer::singleShot(0, this, [this] { runNextStep(); });
@@ -999,10 +1012,10 @@ void Session::finish()
     stepStartedMs_ = 0;
     std::fprintf(stdout,
                  "session seed %llu: %ld steps, %d failures, %ld slow steps, %ld dialogs answered, %ld undo/redo "
-                 "checks, %ld reopen checks, slowest step %lld ms (%s), resident at end %ld KiB\n",
+                 "checks, %ld reopen checks, slowest step %lld ms (%s), resident at end %ld KiB, heap %ld KiB\n",
                  static_cast<unsigned long long>(options_.seed), step_, failures_, slowSteps_, dialogsAnswered_,
                  undoChecks_, saveChecks_, static_cast<long long>(slowestMs_), qPrintable(slowestStep_.left(300)),
-                 residentKiB());
+                 residentKiB(), heapKiB());
     std::fflush(stdout);
     // Leave without asking: the session's pictures are not the user's.
     for (TFormMain* window : windows())
