@@ -216,7 +216,7 @@ private:
 
     void runNextStep();
     void takeStep();
-    void checkAfterStep(const QString& what, qint64 elapsedMs, qint64 pixelsBefore);
+    void checkAfterStep(qint64 elapsedMs, qint64 pixelsBefore);
     void fail(const QString& reason);
     void note(const QString& line);
     void finish();
@@ -911,9 +911,8 @@ void Session::takeStep()
         stepColorGrid(*window);
 }
 
-void Session::checkAfterStep(const QString& what, qint64 elapsedMs, qint64 pixelsBefore)
+void Session::checkAfterStep(qint64 elapsedMs, qint64 pixelsBefore)
 {
-    Q_UNUSED(what);
     // Nothing the step opened may stay open: every dialog goes through the seam and ends there.
     for (QWidget* top : QApplication::topLevelWidgets()) {
         if (top->isVisible() && (qobject_cast<QDialog*>(top) || top->isModal() || qobject_cast<QMenu*>(top))) {
@@ -978,7 +977,7 @@ void Session::runNextStep()
     inStep_ = false;
     if (checkUndo && active && active == activeWindow() && !(stateOf(*active) == stateBefore))
         checkUndoRedo(*active);
-    checkAfterStep(current_.join(QStringLiteral(" | ")), elapsed, pixelsBefore);
+    checkAfterStep(elapsed, pixelsBefore);
     if (options_.dumpFrom > 0 && step_ >= options_.dumpFrom && activeWindow()) {
         const TDibGraphic* view = activeWindow()->GetGraphic();
         QImage shown(view->GetWidth(), view->GetHeight(), QImage::Format_RGB32);
