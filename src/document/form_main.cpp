@@ -17,6 +17,7 @@
 #include "platform/forms/bar_docking.h"
 #include "platform/forms/error_display.h"
 #include "platform/forms/modal.h"
+#include "platform/forms/named_widget.h"
 #include "platform/framework/qcolor_conversion.h"
 #include "platform/framework/bitmap.h"
 #include "platform/framework/canvas.h"
@@ -175,6 +176,7 @@ TFormMain::TFormMain(QMdiArea* frameArea)
     createStylesBar();
     createStatusBar();
     connectViewCommands();
+    forms::nameControls(*this);
     OpenDialog1.filter = file_commands::openFilter(false);
     SaveDialog1.filter = file_commands::saveFilter();
 

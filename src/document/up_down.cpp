@@ -17,6 +17,8 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)),
         button->setFocusPolicy(Qt::NoFocus);
         button->setFixedSize(16, 11);
         button->setIconSize(QSize(7, 5));
+        button->setObjectName(button == up_ ? QStringLiteral("Up") : QStringLiteral("Down"));
+        button->setAccessibleName(button == up_ ? QStringLiteral("Больше") : QStringLiteral("Меньше"));
         layout->addWidget(button);
     }
     connect(up_, &QToolButton::clicked, this, [this] { StepUp(); });

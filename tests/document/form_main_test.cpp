@@ -18,6 +18,8 @@
 #include "platform/gdi/device_context.h"
 #include "platform/gdi/dib_surface.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -671,4 +673,26 @@ TEST_F(FormMainTest, ADraggedRectangleReachesTheZoomedScreenAsTheWindowRedraws)
     form->Undo1->trigger();
     EXPECT_EQ(onScreen(leftEdge), 0xFFFFFFu);
     EXPECT_EQ(onScreen(QPoint(119, 50)), 0xFFFFFFu);
+}
+
+// Screen readers and scripted tests find a control by its name: every button, slider and edit of
+// the window has one, and an accessible name as well.
+TEST_F(FormMainTest, EveryControlCarriesItsNameAndAnAccessibleName)
+{
+    TFormMain* form = newPicture(40, 30);
+    QStringList unnamed;
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+        const bool isControl = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control) ||
+                               qobject_cast<QLineEdit*>(control);
+        // The toolkit's own parts (a tool bar's extension button, a scroll area's bars) are
+        // named by it.
+        const auto isToolkits = [](QWidget* w) { return w && w->objectName().startsWith(QStringLiteral("qt_")); };
+        if (!isControl || isToolkits(control) || isToolkits(control->parentWidget()))
+            continue;
+        if (control->objectName().isEmpty() || control->accessibleName().isEmpty())
+            unnamed.append(QStringLiteral("%1 \"%2\" in %3")
+                               .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName(),
+                                    control->parentWidget()->objectName()));
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QStringLiteral("\n")).toStdString();
 }

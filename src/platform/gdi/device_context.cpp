@@ -288,10 +288,28 @@ RealBrush DeviceContext::realise(const Brush& brush, int rop2) const
                 rb.cells[r][c] = ((brush.pattern[r] << c) & 0x80) ? one : zero;
         return rb;
     }
-    case BS_DIBPATTERNPT:
-        if (brush.tile && brush.tile->width > 0 && brush.tile->height > 0)
-            realiseTile(*brush.tile, rb, mix);
+    case BS_DIBPATTERNPT: {
+        if (!brush.tile || brush.tile->width <= 0 || brush.tile->height <= 0)
+            return rb;
+        // What a tile's colours become depends on the tile, the mix, the background colour (the
+        // 1-bpp rule) and the surface's depth and colour table, nothing else.
+        TileCache* cache = tileCache_.get();
+        if (cache && cache->tile.lock() == brush.tile && cache->rop2 == rop2 && cache->bkColor == bkColor_ &&
+            cache->bitsPerPixel == surface_->bitsPerPixel() && cache->colorTable == surface_->colorTable())
+            return cache->brush;
+        realiseTile(*brush.tile, rb, mix);
+        if (!cache) {
+            tileCache_ = std::make_unique<TileCache>();
+            cache = tileCache_.get();
+        }
+        cache->tile = brush.tile;
+        cache->rop2 = rop2;
+        cache->bkColor = bkColor_;
+        cache->bitsPerPixel = surface_->bitsPerPixel();
+        cache->colorTable = surface_->colorTable();
+        cache->brush = rb;
         return rb;
+    }
     default:
         return rb;
     }
@@ -303,25 +321,28 @@ void DeviceContext::realiseTile(const ColorTile& tile, RealBrush& rb, const Mix&
     rb.null = false;
     rb.tileWidth = tile.width;
     rb.tileHeight = tile.height;
-    rb.tileOps.resize(tile.colours.size());
+    auto realised = std::make_shared<RealBrush::Tile>();
+    std::vector<AndXor>& ops = realised->ops;
+    ops.resize(tile.colours.size());
     const uint32_t mask = detail::valueMask(surface_->bitsPerPixel());
     bool stores = true;
     // On two colours a picture is matched pixel by pixel too, not by the monochrome brush rule
     // that paints every colour but the background in one of the two.
     const bool mono = surface_->bitsPerPixel() == 1;
     for (size_t i = 0; i < tile.colours.size(); ++i) {
-        rb.tileOps[i] = mix(mono ? nearestValue(tile.colours[i]) : penBrushValue(tile.colours[i]));
-        stores = stores && (rb.tileOps[i].a & mask) == 0;
+        ops[i] = mix(mono ? nearestValue(tile.colours[i]) : penBrushValue(tile.colours[i]));
+        stores = stores && (ops[i].a & mask) == 0;
     }
     // 32-bit pixels keep their fourth byte, so only 8 and 24 bits can be copied as bytes.
     const int bpp = surface_->bitsPerPixel();
-    if (!stores || (bpp != 8 && bpp != 24))
-        return;
-    const size_t pixel = static_cast<size_t>(bpp / 8);
-    rb.tileBytes.resize(rb.tileOps.size() * pixel);
-    for (size_t i = 0; i < rb.tileOps.size(); ++i)
-        for (size_t k = 0; k < pixel; ++k)
-            rb.tileBytes[i * pixel + k] = static_cast<uint8_t>(rb.tileOps[i].x >> (8 * k));
+    if (stores && (bpp == 8 || bpp == 24)) {
+        const size_t pixel = static_cast<size_t>(bpp / 8);
+        realised->bytes.resize(ops.size() * pixel);
+        for (size_t i = 0; i < ops.size(); ++i)
+            for (size_t k = 0; k < pixel; ++k)
+                realised->bytes[i * pixel + k] = static_cast<uint8_t>(ops[i].x >> (8 * k));
+    }
+    rb.tile = std::move(realised);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -444,7 +465,8 @@ bool DeviceContext::Polyline(std::span<const Point> points)
 
 void DeviceContext::paintFigure(const geometry::Figure& figure)
 {
-    const RealBrush brush = realise(brush_, rop2_);
+    // An open figure (an arc, a line) has no inside: its brush is not realised at all.
+    const RealBrush brush = figure.interior.empty() ? RealBrush{} : realise(brush_, rop2_);
     if (pen_.lineStyle() == PS_NULL) {
         fillSpans(figure.interior, brush);
         return;

@@ -402,6 +402,10 @@ private:
     bool hasClip_ = false;
     Rect clip_;
     mutable std::unique_ptr<TextCache> textCache_; // the Qt font of font_, made on first use
+    // The last colour-tile brush realised: a texture of a megapixel is mixed once, not at every
+    // figure a drag paints with it.
+    struct TileCache;
+    mutable std::unique_ptr<TileCache> tileCache_;
 };
 
 } // namespace gdi

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace gdi::detail {
@@ -13,8 +14,8 @@ namespace gdi::detail {
 // A brush turned into stored-value operations for one surface, mix mode and set of colours.
 // cells[row][col] is the operation for brush-space pixel (col, row); brush space starts at the
 // brush origin.
-// A colour tile of any size keeps its operations in tileOps (tileWidth per row) instead; where
-// every operation simply stores a value on a byte-aligned surface, tileBytes holds the stored
+// A colour tile of any size keeps its operations in tile->ops (tileWidth per row) instead; where
+// every operation simply stores a value on a byte-aligned surface, tile->bytes holds the stored
 // rows so that spans are copied.
 struct RealBrush {
     bool null = true;
@@ -23,8 +24,12 @@ struct RealBrush {
     AndXor cells[8][8];
     int tileWidth = 0;
     int tileHeight = 0;
-    std::vector<AndXor> tileOps;
-    std::vector<uint8_t> tileBytes;
+    // Shared, so that a realised texture is passed to each figure without copying it.
+    struct Tile {
+        std::vector<AndXor> ops;
+        std::vector<uint8_t> bytes;
+    };
+    std::shared_ptr<const Tile> tile;
 
     bool tiled() const { return tileWidth > 0; }
     // The operation for surface pixel (x, y).
@@ -32,7 +37,7 @@ struct RealBrush {
     {
         if (!tiled())
             return cells[(y - origin.y) & 7][(x - origin.x) & 7];
-        return tileOps[static_cast<size_t>(tileRow(y, origin)) * tileWidth + tileColumn(x, origin)];
+        return tile->ops[static_cast<size_t>(tileRow(y, origin)) * tileWidth + tileColumn(x, origin)];
     }
     int tileRow(int y, Point origin) const { return floorMod(int64_t{y} - origin.y, tileHeight); }
     int tileColumn(int x, Point origin) const { return floorMod(int64_t{x} - origin.x, tileWidth); }
@@ -44,6 +49,22 @@ private:
         return static_cast<int>(r < 0 ? r + n : r);
     }
 };
+
+} // namespace gdi::detail
+
+namespace gdi {
+// What the context's last colour-tile brush became on its surface.
+struct DeviceContext::TileCache {
+    std::weak_ptr<const ColorTile> tile;
+    int rop2 = 0;
+    ColorRef bkColor = 0;
+    int bitsPerPixel = 0;
+    std::vector<RgbQuad> colorTable;
+    detail::RealBrush brush;
+};
+} // namespace gdi
+
+namespace gdi::detail {
 
 // Tests switch the blit fast rows off to compare them with the general routine.
 void setBlitFastPathsEnabled(bool enabled);
@@ -106,12 +127,12 @@ private:
         const int row = b.tileRow(y, origin);
         const int first = b.tileColumn(x0, origin);
         uint8_t* line = surface_.scanLine(y);
-        if (b.tileBytes.empty()) {
-            ops_.tileSpan(line, x0, x1, &b.tileOps[static_cast<size_t>(row) * b.tileWidth], b.tileWidth, first);
+        if (b.tile->bytes.empty()) {
+            ops_.tileSpan(line, x0, x1, &b.tile->ops[static_cast<size_t>(row) * b.tileWidth], b.tileWidth, first);
             return;
         }
         const size_t pixel = static_cast<size_t>(surface_.bitsPerPixel() / 8);
-        const uint8_t* tileRow = &b.tileBytes[static_cast<size_t>(row) * b.tileWidth * pixel];
+        const uint8_t* tileRow = &b.tile->bytes[static_cast<size_t>(row) * b.tileWidth * pixel];
         uint8_t* out = line + static_cast<size_t>(x0) * pixel;
         const size_t total = static_cast<size_t>(x1 - x0) * pixel;
         const size_t period = static_cast<size_t>(b.tileWidth) * pixel;
