@@ -21,6 +21,7 @@ TDibGraphic* WindowFigureHost::Picture()
 void WindowFigureHost::SetModified()
 {
     w_.Modified = true;
+    w_.JournalChange();
 }
 
 void WindowFigureHost::TakeSnapshot()
@@ -45,6 +46,7 @@ TImage* WindowFigureHost::WorkImage()
 // before they change anything.
 void WindowFigureHost::UpdateWorkImage()
 {
+    w_.JournalChange();
     TImage& workImage = *w_.Image;
     // A copy already owed takes the picture as it will then stand.
     if (workImage.PictureUpdatePending())
@@ -62,6 +64,7 @@ void WindowFigureHost::UpdateWorkImage()
 // owed at the old size gives way to it.
 void WindowFigureHost::PictureResized()
 {
+    w_.JournalChange();
     const TDibGraphic& picture = *w_.GetGraphic();
     w_.Image->DeferPictureUpdate(
         [this] { w_.SelectionTool().WithoutFrame([this] { FitWorkImageToPicture(*w_.Image, *w_.GetGraphic()); }); },
