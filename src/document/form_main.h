@@ -314,6 +314,8 @@ public:
     // Crash recovery (form_main_recovery.cpp). A change of the picture has completed: it goes
     // to the window's recovery journal once the event that made it is over.
     void JournalChange();
+    // A change recorded for later is written now: the next change is about to begin.
+    void JournalPendingChange();
     // The picture is in its file now: the journal starts again at the next change.
     void JournalSaved();
     recovery::RecoveryJournal& Journal() { return *journal_; }

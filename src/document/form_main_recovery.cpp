@@ -49,6 +49,12 @@ void TFormMain::JournalChange()
     QTimer::singleShot(0, this, [this] { recordJournal(); });
 }
 
+void TFormMain::JournalPendingChange()
+{
+    if (journalPending_)
+        recordJournal();
+}
+
 void TFormMain::recordJournal()
 {
     // A drag still drawing its preview, or a command whose helper threads may still be writing

@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/uio.h>
@@ -100,13 +101,14 @@ InstanceLock& InstanceLock::current()
 bool InstanceLock::acquire(QString* error)
 {
     std::lock_guard guard(mutex_);
-    if (fd_ >= 0)
-        return true;
+    // The folder may have gone since the lock was taken: every new journal makes sure of it.
     const QString folder = JournalFolder();
     if (!QDir().mkpath(folder)) {
         *error = QStringLiteral("не удаётся создать папку «%1»").arg(folder);
         return false;
     }
+    if (fd_ >= 0)
+        return true;
     const QString path = folder + u'/' + tag_ + QStringLiteral(".lock");
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -147,11 +149,11 @@ struct RecoveryJournal::Job {
     size_t used = 0;
 };
 
-void RecoveryJournal::setFailureHandler(FailureHandler handler)
+RecoveryJournal::FailureHandler RecoveryJournal::setFailureHandler(FailureHandler handler)
 {
     std::lock_guard guard(handlerMutex);
-    failureHandler = std::move(handler);
     failureTold = false;
+    return std::exchange(failureHandler, std::move(handler));
 }
 
 void RecoveryJournal::setRetryDelay(std::chrono::milliseconds delay)

@@ -61,7 +61,8 @@ public:
     // Told once per process, on the thread that records, when a journal cannot be written: the
     // editor goes on, its work unprotected until a later attempt succeeds.
     using FailureHandler = std::function<void(const QString& reason)>;
-    static void setFailureHandler(FailureHandler handler);
+    // Returns the handler it replaces; installing one lets it be told again.
+    static FailureHandler setFailureHandler(FailureHandler handler);
     // How long a journal that failed waits before it is tried again.
     static void setRetryDelay(std::chrono::milliseconds delay);
 

@@ -111,7 +111,8 @@ bool readPicture(PayloadReader in, RecoveredPicture* out, QString* problem)
     out->xDpi = static_cast<uint16_t>(dpi & 0xFFFF);
     out->yDpi = static_cast<uint16_t>(dpi >> 16);
     out->colours.resize(colourCount);
-    std::memcpy(out->colours.data(), colours, colourCount * 4);
+    if (colourCount)
+        std::memcpy(out->colours.data(), colours, colourCount * 4);
     out->rowBytes = static_cast<int>(rowBytes);
     out->bits.assign(pixels, pixels + rowBytes * height);
     return true;

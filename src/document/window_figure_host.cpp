@@ -24,13 +24,17 @@ void WindowFigureHost::SetModified()
     w_.JournalChange();
 }
 
+// A change is about to begin, so the one before it has completed: it reaches the journal now,
+// not after a drag that may last long.
 void WindowFigureHost::TakeSnapshot()
 {
+    w_.JournalPendingChange();
     w_.DrawBfr();
 }
 
 void WindowFigureHost::TakeSnapshotWithSize()
 {
+    w_.JournalPendingChange();
     w_.DrawBfrWithSize();
 }
 
