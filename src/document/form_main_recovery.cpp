@@ -13,6 +13,9 @@
 #include "platform/framework/picture.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
@@ -37,6 +40,32 @@ void installFailureNotice()
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+// PICTAVO_JOURNAL_TRACE names a file that gets a line for every picture handed to a journal and
+// every picture restored, with a digest of it: the kill test compares what came back with what
+// each window held a second before the kill. Nothing else reads it.
+void trace(const QString& what, const QString& journal, const TDibGraphic& picture)
+{
+    static const QString path = qEnvironmentVariable("PICTAVO_JOURNAL_TRACE");
+    if (path.isEmpty() || picture.GetEmpty())
+        return;
+    const gdi::DibSurface& surface = *picture.DibSection();
+    QCryptographicHash digest(QCryptographicHash::Sha1);
+    const int shape[] = {surface.width(), surface.height(), picture.ImageFormat()};
+    digest.addData(QByteArrayView(reinterpret_cast<const char*>(shape), sizeof shape));
+    digest.addData(QByteArrayView(reinterpret_cast<const char*>(surface.colorTable().data()),
+                                  static_cast<qsizetype>(surface.colorTable().size() * sizeof(gdi::RgbQuad))));
+    digest.addData(QByteArrayView(reinterpret_cast<const char*>(std::as_const(surface).bits()),
+                                  static_cast<qsizetype>(surface.imageBytes())));
+    QFile file(path);
+    if (!file.open(QIODevice::Append))
+        return;
+    file.write(QStringLiteral("%1 %2 %3 %4\n")
+                   .arg(what)
+                   .arg(QDateTime::currentMSecsSinceEpoch())
+                   .arg(journal, QString::fromLatin1(digest.result().toHex()))
+                   .toUtf8());
 }
 
 } // namespace
@@ -71,10 +100,15 @@ void TFormMain::recordJournal()
     const recovery::JournalInfo info{FileName, windowTitle(), OpenedFormat ? OpenedFormat->ClassName() : QString(),
                                      OpenedAsJpeg};
     // The journal holds the picture without the selection frame, as the undo slots do.
-    if (SelectionFrameShown)
-        selection_->WithoutFrame([&] { journal_->recordChange(*picture, info); });
-    else
+    if (SelectionFrameShown) {
+        selection_->WithoutFrame([&] {
+            journal_->recordChange(*picture, info);
+            trace(QStringLiteral("change"), journal_->path(), *picture);
+        });
+    } else {
         journal_->recordChange(*picture, info);
+        trace(QStringLiteral("change"), journal_->path(), *picture);
+    }
 }
 
 void TFormMain::JournalSaved()
@@ -116,5 +150,6 @@ TFormMain* TFormMain::RestoreRecovered(QMdiArea* frameArea, const recovery::Reco
     form->journalPending_ = false;
     form->recordJournal();
     form->journal_->retireAfterSync(recovered.path);
+    trace(QStringLiteral("restored"), recovered.path, *form->GetGraphic());
     return form;
 }

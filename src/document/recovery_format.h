@@ -21,6 +21,8 @@
 
 namespace recovery {
 
+// A journal is written under its name with this added until its first picture is on the disk.
+inline constexpr auto PartialSuffix = ".part";
 inline constexpr char FileMagic[8] = {'P', 'K', 'T', 'J', 'R', 'N', 'L', '1'};
 inline constexpr uint32_t RecordMagic = 0x5245434Au; // "JCER"
 inline constexpr size_t RecordHeaderBytes = 32;

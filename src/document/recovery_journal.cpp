@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
@@ -413,6 +414,8 @@ void RecoveryJournal::writerLoop()
     QString openPath;
     bool broken = false;
     bool unsynced = false;
+    bool partial = false;
+    bool pictureWritten = false;
     auto fail = [&](const QString& reason) {
         if (fd >= 0)
             ::close(fd);
@@ -426,8 +429,22 @@ void RecoveryJournal::writerLoop()
     };
     auto sync = [&]() {
         if (fd >= 0 && unsynced) {
-            if (::fdatasync(fd) != 0)
+            if (::fdatasync(fd) != 0) {
                 fail(systemError("не удаётся записать", openPath, errno));
+            } else if (partial && pictureWritten) {
+                const QByteArray from = QFile::encodeName(openPath + PartialSuffix);
+                if (::rename(from.constData(), QFile::encodeName(openPath).constData()) != 0) {
+                    fail(systemError("не удаётся записать", openPath, errno));
+                } else {
+                    partial = false;
+                    // The journal's name must survive a power cut too.
+                    const QByteArray folder = QFile::encodeName(QFileInfo(openPath).absolutePath());
+                    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+                        ::fsync(dir);
+                        ::close(dir);
+                    }
+                }
+            }
         }
         unsynced = false;
     };
@@ -458,7 +475,11 @@ void RecoveryJournal::writerLoop()
             if (fd >= 0)
                 ::close(fd);
             openPath = job->path;
-            const QByteArray name = QFile::encodeName(openPath);
+            // Under a name of its own until its first picture is whole on the disk, so that a
+            // kill in between never leaves a journal that holds nothing to offer.
+            partial = true;
+            pictureWritten = false;
+            const QByteArray name = QFile::encodeName(openPath + PartialSuffix);
             fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
             int error = 0;
             if (fd < 0) {
@@ -468,12 +489,6 @@ void RecoveryJournal::writerLoop()
             } else {
                 broken = false;
                 unsynced = true;
-                // The new file's name must survive a power cut too.
-                const QByteArray folder = QFile::encodeName(JournalFolder());
-                if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-                    ::fsync(dir);
-                    ::close(dir);
-                }
                 std::lock_guard g(mutex_);
                 writerFailed_ = false;
             }
@@ -487,10 +502,12 @@ void RecoveryJournal::writerLoop()
             put32(header + 24, crcOf(header + RecordHeaderBytes, payload));
             put32(header + 28, crcOf(header, 28));
             int error = 0;
-            if (!writeAll(fd, header, job->used, &error))
+            if (!writeAll(fd, header, job->used, &error)) {
                 fail(systemError("не удаётся записать", openPath, error));
-            else
+            } else {
                 unsynced = true;
+                pictureWritten = pictureWritten || get32(header + 4) == static_cast<uint32_t>(RecordType::Picture);
+            }
             break;
         }
         case Job::Remove: {
@@ -500,6 +517,7 @@ void RecoveryJournal::writerLoop()
                 unsynced = false;
             }
             ::unlink(QFile::encodeName(job->path).constData());
+            ::unlink(QFile::encodeName(job->path + PartialSuffix).constData());
             break;
         }
         case Job::Retire: {

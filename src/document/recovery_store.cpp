@@ -254,6 +254,10 @@ QStringList OrphanJournals()
     for (const QFileInfo& entry : entries)
         if (!tagAlive(folder, tagOf(entry.fileName())))
             orphans.append(entry.absoluteFilePath());
+    // Journals a gone process never finished starting hold no change that had reached the disk.
+    for (const QFileInfo& part : dir.entryInfoList({QStringLiteral("*.journal") + PartialSuffix}, QDir::Files))
+        if (!tagAlive(folder, tagOf(part.fileName())))
+            QFile::remove(part.absoluteFilePath());
     // Locks of gone processes with no journal left are of no use to anyone.
     for (const QFileInfo& lock : dir.entryInfoList({QStringLiteral("*.lock")}, QDir::Files)) {
         const QString tag = tagOf(lock.fileName());

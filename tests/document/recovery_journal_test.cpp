@@ -264,6 +264,8 @@ TEST(RecoveryJournal, OnlyJournalsOfGoneProcessesAreOffered)
     const QString gone = copyAs(QStringLiteral("11-aaaa.1.journal"));
     const QString goneLocked = copyAs(QStringLiteral("12-bbbb.1.journal"));
     const QString running = copyAs(QStringLiteral("13-cccc.4.journal"));
+    // Killed before its first picture was on the disk: nothing to offer, nothing to keep.
+    const QString unfinished = copyAs(QStringLiteral("14-dddd.1.journal.part"));
     QFile(folder.filePath(QStringLiteral("12-bbbb.lock"))).open(QIODevice::WriteOnly);
     // Another process's lock: a lock on its own open file, which conflicts with ours.
     const QByteArray runningLock = QFile::encodeName(folder.filePath(QStringLiteral("13-cccc.lock")));
@@ -276,6 +278,8 @@ TEST(RecoveryJournal, OnlyJournalsOfGoneProcessesAreOffered)
     EXPECT_TRUE(offered.contains(goneLocked));
     EXPECT_FALSE(offered.contains(running));
     EXPECT_FALSE(offered.contains(own.path()));
+    EXPECT_EQ(offered.filter(QStringLiteral("14-dddd")).size(), 0);
+    EXPECT_FALSE(QFile::exists(unfinished));
 
     recovery::DeleteJournal(goneLocked);
     EXPECT_FALSE(QFile::exists(goneLocked));
@@ -350,7 +354,7 @@ TEST(RecoveryJournal, UnwritableFolderIsToldOnceAndRetried)
     const QString path = journal.path();
     const QString tag = QFileInfo(path).fileName().section(u'.', 0, 0);
     const int serial = QFileInfo(path).fileName().section(u'.', 1, 1).toInt();
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).dir().filePath(QStringLiteral("%1.%2.journal").arg(tag).arg(serial + 1))));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).dir().filePath(QStringLiteral("%1.%2.journal.part").arg(tag).arg(serial + 1))));
     journal.rebase();
     picture.ScanLine(5)[3] = 1;
     journal.recordChange(picture, JournalInfo{});
