@@ -20,6 +20,9 @@ kills="${1:-200}"
 seed="${2:-1}"
 bin="${PICTAVO_BIN:-build/test/src/app/pictavo}"
 [ -x "$bin" ] || { echo "no program at $bin" >&2; exit 2; }
+for tool in Xvfb xdotool convert; do
+  command -v "$tool" >/dev/null || { echo "kill test skipped: no $tool" >&2; exit 77; }
+done
 RANDOM="$seed"
 
 work="$(mktemp -d)"
