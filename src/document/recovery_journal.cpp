@@ -13,6 +13,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -29,6 +30,7 @@ std::mutex handlerMutex;
 RecoveryJournal::FailureHandler failureHandler;
 bool failureTold = false;
 std::chrono::milliseconds retryDelay{5000};
+constexpr size_t MaxSpareBuffers = 2;
 
 uint32_t crcOf(const uint8_t* bytes, size_t count)
 {
@@ -196,13 +198,15 @@ std::unique_ptr<RecoveryJournal::Job> RecoveryJournal::makeRecord(RecordType typ
     job->kind = Job::Record;
     const size_t total = RecordHeaderBytes + payloadBytes;
     {
+        // The smallest spare that holds the record, so that the big one stays for a big change.
         std::lock_guard guard(mutex_);
-        for (auto it = spare_.begin(); it != spare_.end(); ++it) {
-            if (it->capacity >= total) {
-                job->buffer = std::move(*it);
-                spare_.erase(it);
-                break;
-            }
+        auto best = spare_.end();
+        for (auto it = spare_.begin(); it != spare_.end(); ++it)
+            if (it->capacity >= total && (best == spare_.end() || it->capacity < best->capacity))
+                best = it;
+        if (best != spare_.end()) {
+            job->buffer = std::move(*best);
+            spare_.erase(best);
         }
     }
     if (!job->buffer.bytes) {
@@ -530,11 +534,11 @@ void RecoveryJournal::writerLoop()
 
         guard.lock();
         if (job->buffer.bytes) {
-            // One spare buffer of the largest size is enough for a window.
-            if (spare_.empty() || spare_.front().capacity < job->buffer.capacity) {
-                spare_.clear();
-                spare_.push_back(std::move(job->buffer));
-            }
+            // A few spares are enough for a window: the smallest goes when there are more.
+            spare_.push_back(std::move(job->buffer));
+            if (spare_.size() > MaxSpareBuffers)
+                spare_.erase(std::min_element(spare_.begin(), spare_.end(),
+                                              [](const Buffer& a, const Buffer& b) { return a.capacity < b.capacity; }));
         }
     }
     guard.unlock();
