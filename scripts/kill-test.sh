@@ -100,6 +100,7 @@ reports=0
 restored_total=0
 for round in $(seq "$kills"); do
   dir="$work/round"
+  before_round="$differences$crashes"
   rm -rf "$dir"
   mkdir -p "$dir/state"
   export XDG_STATE_HOME="$dir/state"
@@ -136,8 +137,9 @@ for round in $(seq "$kills"); do
   wait "$app" 2>/dev/null || true
   touch "$dir/before.txt"
 
-  # Which windows had a change on the disk for sure: a change a second before the kill.
-  journals=$(awk -v limit=$((killed_at - 1000)) '$1 == "change" && $2 <= limit { print $3 }' "$dir/before.txt" | sort -u)
+  # Which windows had a change on the disk for sure: a change a second before the kill. A
+  # window's journal may have started anew (a new file) since; the trace names the window.
+  windows=$(awk -v limit=$((killed_at - 1000)) '$1 == "change" && $2 <= limit { print $5 }' "$dir/before.txt" | sort -u)
   offered=$(ls "$dir/state/pictavo/recovery/" 2>/dev/null | grep -c '\.journal$' || true)
 
   PICTAVO_JOURNAL_TRACE="$dir/after.txt" "$bin" >"$dir/after.log" 2>&1 &
@@ -168,27 +170,36 @@ for round in $(seq "$kills"); do
 
   # Every restored picture is one its window held at or after its last change a second before
   # the kill; every window with such a change is restored.
-  for journal in $journals; do
-    restored=$(awk -v j="$journal" '$1 == "restored" && $3 == j { print $4 }' "$dir/after.txt" | tail -1)
+  for window in $windows; do
+    restored=$(awk -v w="$window" '
+        FILENAME == ARGV[1] && $1 == "change" && $5 == w { mine[$3] = 1 }
+        FILENAME == ARGV[2] && $1 == "restored" && ($3 in mine) { hash = $4 }
+        END { print hash }' "$dir/before.txt" "$dir/after.txt")
     if [ -z "$restored" ]; then
-      echo "round $round: $journal was not restored" >&2
+      echo "round $round: window $window was not restored" >&2
       differences=$((differences + 1))
       continue
     fi
-    if ! awk -v j="$journal" -v limit=$((killed_at - 1000)) -v want="$restored" '
-        $1 == "change" && $3 == j { time[n] = $2; hash[n] = $4; n++ }
+    if ! awk -v w="$window" -v limit=$((killed_at - 1000)) -v want="$restored" '
+        BEGIN { n = 0 }
+        $1 == "change" && $5 == w { time[n] = $2; hash[n] = $4; n++ }
         END {
           last = -1
           for (i = 0; i < n; i++) if (time[i] <= limit) last = i
           for (i = (last < 0 ? 0 : last); i < n; i++) if (hash[i] == want) exit 0
           exit 1
         }' "$dir/before.txt"; then
-      echo "round $round: $journal came back as a picture its window did not hold after $((killed_at - 1000))" >&2
+      echo "round $round: window $window came back as a picture it did not hold after $((killed_at - 1000))" >&2
       differences=$((differences + 1))
     fi
     restored_total=$((restored_total + 1))
   done
-  [ -n "${KILL_TEST_VERBOSE:-}" ] && echo "round $round: $(echo $journals | wc -w) journalled, $offered offered" >&2
+  # KILL_TEST_KEEP names a folder that keeps the traces and journals of rounds that went wrong.
+  if [ -n "${KILL_TEST_KEEP:-}" ] && [ "$differences$crashes" != "$before_round" ]; then
+    cp -r "$dir" "$KILL_TEST_KEEP/round-$round"
+    echo "$killed_at" >"$KILL_TEST_KEEP/round-$round/killed_at"
+  fi
+  [ -n "${KILL_TEST_VERBOSE:-}" ] && echo "round $round: $(echo $windows | wc -w) windows journalled, $offered journals offered" >&2
   if grep -qE 'runtime error|AddressSanitizer|UndefinedBehaviorSanitizer' "$dir/before.log" "$dir/after.log"; then
     echo "round $round: sanitizer report" >&2
     grep -hE -A5 'runtime error|AddressSanitizer' "$dir/before.log" "$dir/after.log" | head -20 >&2

@@ -43,9 +43,9 @@ void installFailureNotice()
 }
 
 // PICTAVO_JOURNAL_TRACE names a file that gets a line for every picture handed to a journal and
-// every picture restored, with a digest of it: the kill test compares what came back with what
-// each window held a second before the kill. Nothing else reads it.
-void trace(const QString& what, const QString& journal, const TDibGraphic& picture)
+// every picture restored, with a digest of it and the window's identity: the kill test compares
+// what came back with what each window held a second before the kill. Nothing else reads it.
+void trace(const QString& what, const QString& journal, const TDibGraphic& picture, const void* window)
 {
     static const QString path = qEnvironmentVariable("PICTAVO_JOURNAL_TRACE");
     if (path.isEmpty() || picture.GetEmpty())
@@ -61,10 +61,11 @@ void trace(const QString& what, const QString& journal, const TDibGraphic& pictu
     QFile file(path);
     if (!file.open(QIODevice::Append))
         return;
-    file.write(QStringLiteral("%1 %2 %3 %4\n")
+    file.write(QStringLiteral("%1 %2 %3 %4 %5\n")
                    .arg(what)
                    .arg(QDateTime::currentMSecsSinceEpoch())
                    .arg(journal, QString::fromLatin1(digest.result().toHex()))
+                   .arg(reinterpret_cast<quintptr>(window), 0, 16)
                    .toUtf8());
 }
 
@@ -103,11 +104,11 @@ void TFormMain::recordJournal()
     if (SelectionFrameShown) {
         selection_->WithoutFrame([&] {
             journal_->recordChange(*picture, info);
-            trace(QStringLiteral("change"), journal_->path(), *picture);
+            trace(QStringLiteral("change"), journal_->path(), *picture, this);
         });
     } else {
         journal_->recordChange(*picture, info);
-        trace(QStringLiteral("change"), journal_->path(), *picture);
+        trace(QStringLiteral("change"), journal_->path(), *picture, this);
     }
 }
 
@@ -150,6 +151,6 @@ TFormMain* TFormMain::RestoreRecovered(QMdiArea* frameArea, const recovery::Reco
     form->journalPending_ = false;
     form->recordJournal();
     form->journal_->retireAfterSync(recovered.path);
-    trace(QStringLiteral("restored"), recovered.path, *form->GetGraphic());
+    trace(QStringLiteral("restored"), recovered.path, *form->GetGraphic(), form);
     return form;
 }

@@ -5,7 +5,8 @@
 //
 //   file header:   "PKTJRNL1"
 //   record header: magic u32, type u32, time i64 (ms since the epoch), length u64,
-//                  payload crc32 u32, header crc32 u32 (of the 28 bytes before it)
+//                  payload checksum u32, header checksum u32 (of the 28 bytes before it),
+//                  both CRC-32C
 //   Info payload:  file name, caption, format class (u32 length + UTF-8 each), JPEG flag u8
 //   Picture:       width i32, height i32, format u8, 3 spare, x dpi u16, y dpi u16,
 //                  colour count u32, colours (blue, green, red, 0), row bytes u32, rows bottom-up

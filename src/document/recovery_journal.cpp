@@ -1,5 +1,6 @@
 #include "document/recovery_journal.h"
 
+#include "document/recovery_checksum.h"
 #include "imaging/dib_graphic.h"
 #include "platform/gdi/dib_surface.h"
 
@@ -10,8 +11,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -31,19 +30,9 @@ RecoveryJournal::FailureHandler failureHandler;
 bool failureTold = false;
 std::chrono::milliseconds retryDelay{5000};
 constexpr size_t MaxSpareBuffers = 2;
+// A journal that has grown past this many pictures starts again at its next whole picture.
+size_t restartFactor = 3;
 
-uint32_t crcOf(const uint8_t* bytes, size_t count)
-{
-    uLong crc = crc32(0L, Z_NULL, 0);
-    // zlib takes lengths as unsigned int.
-    while (count > 0) {
-        const uInt step = static_cast<uInt>(std::min<size_t>(count, 1u << 30));
-        crc = crc32(crc, bytes, step);
-        bytes += step;
-        count -= step;
-    }
-    return static_cast<uint32_t>(crc);
-}
 
 QString systemError(const char* what, const QString& path, int error)
 {
@@ -164,6 +153,11 @@ void RecoveryJournal::setRetryDelay(std::chrono::milliseconds delay)
     retryDelay = delay;
 }
 
+void RecoveryJournal::setRestartFactor(size_t pictures)
+{
+    restartFactor = pictures;
+}
+
 RecoveryJournal::RecoveryJournal() : writer_([this] { writerLoop(); }) {}
 
 RecoveryJournal::~RecoveryJournal()
@@ -215,6 +209,7 @@ std::unique_ptr<RecoveryJournal::Job> RecoveryJournal::makeRecord(RecordType typ
         job->buffer.capacity = total;
     }
     job->used = total;
+    bytesQueued_ += total;
     uint8_t* header = job->buffer.bytes.get();
     put32(header, RecordMagic);
     put32(header + 4, static_cast<uint32_t>(type));
@@ -247,13 +242,8 @@ bool RecoveryJournal::startJournal(const JournalInfo& info)
         reportFailure(error);
         return false;
     }
-    if (!path_.isEmpty()) {
-        auto gone = std::make_unique<Job>();
-        gone->kind = Job::Remove;
-        gone->path = path_;
-        enqueue(std::move(gone));
-    }
     path_ = InstanceLock::current().newJournalPath();
+    bytesQueued_ = 0;
     auto open = std::make_unique<Job>();
     open->kind = Job::Open;
     open->path = path_;
@@ -357,16 +347,23 @@ void RecoveryJournal::recordChange(const TDibGraphic& picture, const JournalInfo
     }
     if (broken_ && std::chrono::steady_clock::now() < retryAt_)
         return;
-    if (!open_ || broken_) {
+    const int height = picture.GetHeight();
+    const bool whole = !open_ || broken_ || !sameShape(picture) || (rows.first <= 0 && rows.last >= height - 1);
+    // A whole picture is written anyway: into a new journal when this one has grown to a few
+    // pictures, so that a long session does not fill the disk. The old one goes once the new
+    // one is on the disk.
+    if (!open_ || broken_ || (whole && bytesQueued_ > restartFactor * picture.DibSection()->imageBytes())) {
+        const QString old = open_ ? path_ : QString();
         if (!startJournal(info))
             return;
         queuePicture(picture);
+        if (!old.isEmpty())
+            retireAfterSync(old);
         return;
     }
     if (!(info == info_))
         queueInfo(info);
-    const int height = picture.GetHeight();
-    if (!sameShape(picture) || (rows.first <= 0 && rows.last >= height - 1)) {
+    if (whole) {
         queuePicture(picture);
         return;
     }
@@ -382,12 +379,16 @@ void RecoveryJournal::recordChange(const TDibGraphic& picture, const JournalInfo
 
 void RecoveryJournal::rebase()
 {
-    if (!path_.isEmpty()) {
+    // Journals kept because their successor could not be written go too.
+    if (!path_.isEmpty())
+        retired_.append(path_);
+    for (const QString& path : std::as_const(retired_)) {
         auto gone = std::make_unique<Job>();
         gone->kind = Job::Remove;
-        gone->path = path_;
+        gone->path = path;
         enqueue(std::move(gone));
     }
+    retired_.clear();
     path_.clear();
     open_ = false;
     surface_ = nullptr;
@@ -400,6 +401,7 @@ void RecoveryJournal::remove()
 
 void RecoveryJournal::retireAfterSync(const QString& oldPath)
 {
+    retired_.append(oldPath);
     auto job = std::make_unique<Job>();
     job->kind = Job::Retire;
     job->path = oldPath;
@@ -503,8 +505,8 @@ void RecoveryJournal::writerLoop()
                 break;
             uint8_t* header = job->buffer.bytes.get();
             const size_t payload = job->used - RecordHeaderBytes;
-            put32(header + 24, crcOf(header + RecordHeaderBytes, payload));
-            put32(header + 28, crcOf(header, 28));
+            put32(header + 24, Checksum(header + RecordHeaderBytes, payload));
+            put32(header + 28, Checksum(header, 28));
             int error = 0;
             if (!writeAll(fd, header, job->used, &error)) {
                 fail(systemError("не удаётся записать", openPath, error));

@@ -7,6 +7,7 @@
 #include "document/recovery_format.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <condition_variable>
@@ -65,6 +66,9 @@ public:
     static FailureHandler setFailureHandler(FailureHandler handler);
     // How long a journal that failed waits before it is tried again.
     static void setRetryDelay(std::chrono::milliseconds delay);
+    // A journal grown past this many times its picture's size starts anew at its next whole
+    // picture (3 unless set).
+    static void setRestartFactor(size_t pictures);
 
     // Records a change that has completed: the rows of the picture written since the last
     // record, or the whole picture when there is no journal yet or the picture's size, format,
@@ -100,6 +104,10 @@ private:
 
     // ---- The recording thread's side ----
     QString path_;
+    // Journals this one replaced, removed by the writer once this one is on the disk; kept
+    // here so that closing the window removes them even when that never happened.
+    QStringList retired_;
+    size_t bytesQueued_ = 0;
     JournalInfo info_;
     bool open_ = false;
     bool broken_ = false;

@@ -1,13 +1,12 @@
 #include "document/recovery_store.h"
 
+#include "document/recovery_checksum.h"
 #include "document/recovery_journal.h"
 #include "platform/gdi/dib_surface.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -22,17 +21,6 @@ namespace {
 // Bigger pictures than this are refused as impossible before anything is allocated.
 constexpr int64_t MaxPictureBytes = int64_t{1} << 32;
 
-uint32_t crcOf(const uint8_t* bytes, size_t count)
-{
-    uLong crc = crc32(0L, Z_NULL, 0);
-    while (count > 0) {
-        const uInt step = static_cast<uInt>(std::min<size_t>(count, 1u << 30));
-        crc = crc32(crc, bytes, step);
-        bytes += step;
-        count -= step;
-    }
-    return static_cast<uint32_t>(crc);
-}
 
 // A cursor over a payload that refuses to read past its end.
 class PayloadReader {
@@ -191,7 +179,7 @@ RecoveredPicture ReadJournal(const QString& path)
         QString problem;
         if (got != static_cast<qint64>(sizeof header))
             problem = QStringLiteral("последняя запись оборвана");
-        else if (get32(header) != RecordMagic || get32(header + 28) != crcOf(header, 28))
+        else if (get32(header) != RecordMagic || get32(header + 28) != Checksum(header, 28))
             problem = QStringLiteral("повреждён заголовок записи");
         const uint64_t length = problem.isEmpty() ? get64(header + 16) : 0;
         if (problem.isEmpty() && length > static_cast<uint64_t>(file.size() - file.pos()))
@@ -201,7 +189,7 @@ RecoveredPicture ReadJournal(const QString& path)
             if (file.read(reinterpret_cast<char*>(payload.data()), static_cast<qint64>(length)) !=
                 static_cast<qint64>(length))
                 problem = QStringLiteral("последняя запись оборвана");
-            else if (crcOf(payload.data(), length) != get32(header + 24))
+            else if (Checksum(payload.data(), length) != get32(header + 24))
                 problem = QStringLiteral("повреждена запись");
         }
         if (problem.isEmpty()) {

@@ -2,6 +2,7 @@
 // journal cut short or damaged anywhere gives a whole earlier state, journals of running
 // processes are never offered, and a folder that cannot be written is survived and retried.
 
+#include "document/recovery_checksum.h"
 #include "document/recovery_journal.h"
 #include "document/recovery_store.h"
 #include "imaging/dib_graphic.h"
@@ -104,6 +105,36 @@ void randomChange(TDibGraphic& picture, std::mt19937& random)
     }
 }
 
+// The records' checksum is CRC-32C at every length and alignment, whichever way it is computed.
+TEST(RecoveryJournal, ChecksumIsCrc32c)
+{
+    const auto reference = [](const uint8_t* bytes, size_t count) {
+        uint32_t crc = ~0u;
+        for (size_t i = 0; i < count; ++i) {
+            crc ^= bytes[i];
+            for (int k = 0; k < 8; ++k)
+                crc = (crc & 1) ? (crc >> 1) ^ 0x82F63B78u : crc >> 1;
+        }
+        return ~crc;
+    };
+    const char* check = "123456789";
+    EXPECT_EQ(recovery::Checksum(reinterpret_cast<const uint8_t*>(check), 9), 0xE3069283u);
+    std::mt19937 random(8);
+    std::vector<uint8_t> bytes(300);
+    for (uint8_t& b : bytes)
+        b = static_cast<uint8_t>(random());
+    for (size_t offset = 0; offset < 9; ++offset)
+        for (size_t count = 0; count < 70; ++count)
+            ASSERT_EQ(recovery::Checksum(bytes.data() + offset, count), reference(bytes.data() + offset, count))
+                << offset << "+" << count;
+}
+
+// Keeps a journal in one file however many whole pictures it takes, for the life of the guard.
+struct OneFileJournals {
+    OneFileJournals() { RecoveryJournal::setRestartFactor(SIZE_MAX / 4096); }
+    ~OneFileJournals() { RecoveryJournal::setRestartFactor(3); }
+};
+
 struct FormatCase {
     const char* name;
     TImageFormat format;
@@ -161,6 +192,7 @@ struct RecordedJournal {
 
 RecordedJournal recordJournal(uint32_t seed)
 {
+    OneFileJournals oneFile;
     RecordedJournal out;
     std::mt19937 random(seed);
     TDibGraphic picture;
@@ -287,6 +319,35 @@ TEST(RecoveryJournal, OnlyJournalsOfGoneProcessesAreOffered)
     recovery::DeleteJournal(running);
     EXPECT_TRUE(QFile::exists(QString::fromUtf8(runningLock)));
     ::close(held);
+}
+
+// A journal that has grown to a few pictures starts a new file at its next whole picture; the
+// old file goes once the new one is on the disk, and the new one reads back whole.
+TEST(RecoveryJournal, GrownJournalStartsAnew)
+{
+    StateHome home;
+    TDibGraphic picture;
+    picture.NewImage(64, 64, ifTrueColor, nullptr, 96, 96);
+    RecoveryJournal journal;
+    journal.recordChange(picture, JournalInfo{});
+    journal.flush();
+    const QString first = journal.path();
+    // Two more pictures fit; the third would make the journal more than three pictures long.
+    for (int i = 0; i < 2; ++i) {
+        std::memset(picture.Bits(), i, static_cast<size_t>(picture.RowBytes()) * 64);
+        journal.recordChange(picture, JournalInfo{});
+    }
+    journal.flush();
+    EXPECT_EQ(journal.path(), first);
+    std::memset(picture.Bits(), 9, static_cast<size_t>(picture.RowBytes()) * 64);
+    journal.recordChange(picture, JournalInfo{});
+    journal.flush();
+    EXPECT_NE(journal.path(), first);
+    EXPECT_FALSE(QFile::exists(first));
+    const RecoveredPicture back = ReadJournal(journal.path());
+    EXPECT_EQ(back.records, 2);
+    EXPECT_EQ(PictureState::of(back), PictureState::of(picture));
+    EXPECT_EQ(QDir(home.journalFolder()).entryList({QStringLiteral("*.journal*")}, QDir::Files).size(), 1);
 }
 
 // Saving starts the journal again (the file goes, the next change writes the whole picture);
