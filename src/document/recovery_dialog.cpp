@@ -20,11 +20,9 @@ TRecoveryForm::TRecoveryForm(const std::vector<recovery::RecoveredPicture>& pict
     setObjectName(QStringLiteral("RecoveryForm"));
     setWindowTitle(QStringLiteral("Восстановление рисунков"));
     auto* layout = new QVBoxLayout(this);
-    Caption = forms::named(new QLabel(QStringLiteral("Пиктаво был закрыт, не сохранив эти рисунки. "
-                                                     "Их можно восстановить такими, какими они были "
-                                                     "при последнем изменении."),
-                                      this),
-                           QStringLiteral("Caption"), QStringLiteral("Несохранённые рисунки"));
+    const QString caption = QStringLiteral("Пиктаво был закрыт, не сохранив эти рисунки. Их можно восстановить "
+                                           "такими, какими они были при последнем изменении.");
+    Caption = forms::named(new QLabel(caption, this), QStringLiteral("Caption"), caption);
     Caption->setWordWrap(true);
     layout->addWidget(Caption);
 
