@@ -30,6 +30,7 @@ RecoveryJournal::FailureHandler failureHandler;
 bool failureTold = false;
 std::chrono::milliseconds retryDelay{5000};
 constexpr size_t MaxSpareBuffers = 2;
+constexpr std::chrono::milliseconds MaxUnsynced{400};
 // A journal that has grown past this many pictures starts again at its next whole picture.
 size_t restartFactor = 3;
 
@@ -433,7 +434,9 @@ void RecoveryJournal::writerLoop()
         failureReason_ = reason;
         writerFailed_ = true;
     };
+    auto lastSync = std::chrono::steady_clock::now();
     auto sync = [&]() {
+        lastSync = std::chrono::steady_clock::now();
         if (fd >= 0 && unsynced) {
             if (::fdatasync(fd) != 0) {
                 fail(systemError("не удаётся записать", openPath, errno));
@@ -533,6 +536,9 @@ void RecoveryJournal::writerLoop()
             break;
         }
         }
+        // Changes coming faster than they are written still reach the disk within the second.
+        if (unsynced && std::chrono::steady_clock::now() - lastSync > MaxUnsynced)
+            sync();
 
         guard.lock();
         if (job->buffer.bytes) {
