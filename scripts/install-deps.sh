@@ -21,6 +21,7 @@ packages=(
   libvips-tools                         # peer timings in bench/tools/compare.sh (vips conv, invert, resize)
   libjpeg-turbo-progs                   # djpeg and cjpeg: the JPEG peer of bench/tools/formats_compare.sh
   openbox                               # a window manager for scripts/screenshot.sh: title bars, stay-on-top
+  xdotool                               # the kill test's mouse and keys on the real window
   desktop-file-utils                    # checks the desktop entry the install target puts in place
   shared-mime-info dpkg-dev             # the package test: the desktop's type list; cpack -G DEB and its dependencies
 )

@@ -105,6 +105,8 @@ int main(int argc, char** argv)
 
     forms.showFrame();
     forms::command([&] { FrameForm->OpenFilesByName(fileNames, readAhead ? &*readAhead : nullptr); })();
+    // Once the frame is up, the pictures a killed or crashed run left unsaved are offered.
+    QTimer::singleShot(0, FrameForm, [&forms] { forms::command([&forms] { forms.offerRecovery(); })(); });
 
     QuitWhenPainted quitWhenPainted;
     if (qEnvironmentVariableIsSet("PICTAVO_QUIT_WHEN_SHOWN")) {

@@ -6,6 +6,8 @@
 #include "platform/forms/jpg_par.h"
 #include "platform/forms/trans_form.h"
 #include "document/new_bmp_form.h"
+#include "document/recovery_dialog.h"
+#include "document/recovery_journal.h"
 #include "imaging/formats/picture_formats.h"
 
 #include <QApplication>
@@ -85,6 +87,8 @@ ApplicationForms::~ApplicationForms()
     newBmp_.reset();
     FrameForm = nullptr;
     frame_.reset();
+    // Every window has taken its journal with it: a clean exit leaves nothing to offer.
+    recovery::InstanceLock::current().release();
 }
 
 void ApplicationForms::showFrame()
@@ -94,6 +98,11 @@ void ApplicationForms::showFrame()
     // that was mapped after it.
     if (splash_->isVisible())
         splash_->raise();
+}
+
+void ApplicationForms::offerRecovery()
+{
+    recovery::OfferRecovery(frame_->ClientArea);
 }
 
 } // namespace startup

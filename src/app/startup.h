@@ -31,6 +31,9 @@ public:
 
     // Shows the frame, the splash staying above it.
     void showFrame();
+    // Offers the pictures a run that ended without closing them left unsaved, and restores
+    // them in windows of the frame when asked to.
+    void offerRecovery();
 
 private:
     std::unique_ptr<TFrameForm> frame_;

@@ -230,6 +230,7 @@ bool Save(TFormMain& window)
     else
         writeOwnFormat(window, window.FileName);
     window.Modified = false;
+    window.JournalSaved();
     return true;
 }
 
@@ -244,6 +245,7 @@ bool SaveAs(TFormMain& window)
     writeByEntry(window, dialog.fileName, dialog.filterIndex);
     window.FileName = dialog.fileName;
     window.Modified = false;
+    window.JournalSaved();
     return true;
 }
 

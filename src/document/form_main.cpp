@@ -4,6 +4,7 @@
 #include "document/file_commands.h"
 #include "document/new_bmp_form.h"
 #include "document/print_commands.h"
+#include "document/recovery_journal.h"
 #include "document/status_panel.h"
 #include "document/up_down.h"
 #include "document/window_figure_host.h"
@@ -210,6 +211,8 @@ TFormMain::TFormMain(QMdiArea* frameArea)
 
     // 8. Rubber-band selection in the view.
     ImageScrollBox1->SetMouseMode(mmSelect);
+
+    journal_ = std::make_unique<recovery::RecoveryJournal>();
 }
 
 TFormMain::~TFormMain()
@@ -880,6 +883,7 @@ void TFormMain::Discard()
 void TFormMain::FormClose()
 {
     ScratchPicture.reset();
+    journal_->remove();
     // Bars docked on the frame close with the window.
     barDocking_->recallBars();
 }

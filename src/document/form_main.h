@@ -50,6 +50,10 @@ class TUpDown;
 namespace forms {
 class BarDocking;
 }
+namespace recovery {
+class RecoveryJournal;
+struct RecoveredPicture;
+}
 
 class TFormMain : public QMainWindow, public forms::MdiChild, private UndoHistory::Host {
     Q_OBJECT
@@ -296,8 +300,28 @@ public:
     void DrawBfrWithSize();
     // A geometry command gave the picture its size.
     void PictureSizeFromGeometry() { sizeFromGeometry_ = true; }
-    void Undo1Click() { History.Undo1Click(); }
-    void Redo1Click() { History.Redo1Click(); }
+    void Undo1Click()
+    {
+        History.Undo1Click();
+        JournalChange();
+    }
+    void Redo1Click()
+    {
+        History.Redo1Click();
+        JournalChange();
+    }
+
+    // Crash recovery (form_main_recovery.cpp). A change of the picture has completed: it goes
+    // to the window's recovery journal once the event that made it is over.
+    void JournalChange();
+    // A change recorded for later is written now: the next change is about to begin.
+    void JournalPendingChange();
+    // The picture is in its file now: the journal starts again at the next change.
+    void JournalSaved();
+    recovery::RecoveryJournal& Journal() { return *journal_; }
+    // A new window with a picture recovered from a journal, its name, format and Modified set;
+    // the journal it came from goes once this window's own is on the disk.
+    static TFormMain* RestoreRecovered(QMdiArea* frameArea, const recovery::RecoveredPicture& recovered);
 
     void LineButtonClick() { Toolbox.ChooseTool(dtLine); }
     void RectangleButtonClick() { Toolbox.ChooseTool(dtRectangle); }
@@ -461,6 +485,10 @@ private:
     // size sliders: every snapshot then keeps its size, so that undo and redo across the
     // command always find the picture at the size it had. The sliders keep pixels-only undo.
     bool sizeFromGeometry_ = false;
+    // Writes what was changed into the journal, unless a change is still under way.
+    void recordJournal();
+    std::unique_ptr<recovery::RecoveryJournal> journal_;
+    bool journalPending_ = false;
 
 };
 

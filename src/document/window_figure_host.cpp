@@ -21,15 +21,20 @@ TDibGraphic* WindowFigureHost::Picture()
 void WindowFigureHost::SetModified()
 {
     w_.Modified = true;
+    w_.JournalChange();
 }
 
+// A change is about to begin, so the one before it has completed: it reaches the journal now,
+// not after a drag that may last long.
 void WindowFigureHost::TakeSnapshot()
 {
+    w_.JournalPendingChange();
     w_.DrawBfr();
 }
 
 void WindowFigureHost::TakeSnapshotWithSize()
 {
+    w_.JournalPendingChange();
     w_.DrawBfrWithSize();
 }
 
@@ -45,6 +50,7 @@ TImage* WindowFigureHost::WorkImage()
 // before they change anything.
 void WindowFigureHost::UpdateWorkImage()
 {
+    w_.JournalChange();
     TImage& workImage = *w_.Image;
     // A copy already owed takes the picture as it will then stand.
     if (workImage.PictureUpdatePending())
@@ -62,6 +68,7 @@ void WindowFigureHost::UpdateWorkImage()
 // owed at the old size gives way to it.
 void WindowFigureHost::PictureResized()
 {
+    w_.JournalChange();
     const TDibGraphic& picture = *w_.GetGraphic();
     w_.Image->DeferPictureUpdate(
         [this] { w_.SelectionTool().WithoutFrame([this] { FitWorkImageToPicture(*w_.Image, *w_.GetGraphic()); }); },

@@ -197,6 +197,9 @@ public:
     uint8_t* Bits()
     {
         written_.noteAll();
+        // The surface's watchers (the view, the history, the journal) hear of it too.
+        if (DibSection_)
+            DibSection_->bits();
         return Bits_;
     }
     const uint8_t* Bits() const { return Bits_; }
@@ -211,7 +214,7 @@ public:
     uint8_t* ScanLine(int32_t y)
     {
         written_.note(y);
-        return row(y);
+        return DibSection_->scanLine(y);
     }
     const uint8_t* ScanLine(int32_t y) const { return row(y); }
     // Grows whenever the pixels, palette or shape may have changed: after any writable access

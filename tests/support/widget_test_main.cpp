@@ -4,6 +4,8 @@
 #include "platform/forms/modal.h"
 
 #include <QDialog>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QMessageBox>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
+    // Recovery journals of the windows tests make go to a folder of their own, never the user's.
+    QTemporaryDir stateHome;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(stateHome.path()));
     forms::Application app(argc, argv);
     // A dialog no test answers would wait for a user forever: it fails the test and is rejected.
     forms::Modal::setHandler([](QDialog& dialog) {
