@@ -1026,7 +1026,7 @@ void TFormMain::prepareWorkImage()
 
 void TFormMain::restoreSnapshot(int slot)
 {
-    if (sizedSnapshots_.at(static_cast<size_t>(slot)) && UndoImages.snapshot(slot)) {
+    if (sizedSnapshots_.at(static_cast<size_t>(slot)) && UndoImages.holds(slot)) {
         restoreSnapshotWithSize(slot);
         return;
     }

@@ -41,12 +41,13 @@ void SnapshotStore::prepareWorkImage(TImage& workImage)
     workImage.Picture()->Bitmap()->SetPixelFormat(pf32bit);
 }
 
-void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture) const
+void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture)
 {
     const Slot& shot = slots_.at(static_cast<size_t>(slot));
-    const gdi::DibSurface* pixels = shot.pixels.get();
-    if (!pixels)
+    if (shot.bands.empty())
         return;
+    reference_ = Reference{};
+    const gdi::DibSurface* pixels = materialise(shot);
     const TLogPalette palette = PaletteOfColorTable(pixels->colorTable());
     TDibGraphic restored;
     restored.NewImage(pixels->width(), pixels->height(), shot.format, shot.format == ifTrueColor ? nullptr : &palette,
@@ -63,12 +64,15 @@ void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture) const
         now.SetCopyMode(was.CopyMode());
     }
     picture.SwapImage(restored);
+    referTo(std::as_const(picture).DibSection(), &shot);
 }
 
-void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& picture) const
+void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& picture)
 {
     const Slot& shot = slots_.at(static_cast<size_t>(slot));
-    gdi::DibSurface* shotPixels = shot.pixels.get();
+    // Whatever fails below leaves the picture unknown to the history: the next snapshot is whole.
+    reference_ = Reference{};
+    gdi::DibSurface* shotPixels = materialise(shot);
 
     // The picture in the slot's format is made before anything is drawn, so that a picture
     // too big for it leaves both images as they were. The two are exchanged, and the old image
@@ -129,8 +133,13 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
     const std::array<TRect, 2> fromWork = outside(workWidth, workHeight, shotWidth, shotHeight);
     for (const TRect& r : fromWork)
         blit(to, r, *work->Canvas()->Handle());
-    if (!recreated)
+    // The slot covered the whole picture: the picture is now exactly the slot.
+    const bool whole = shotPixels && shotWidth == width && shotHeight == height && shotPixels->width() == width &&
+                       shotPixels->height() == height;
+    if (!recreated) {
+        referTo(whole ? std::as_const(picture).DibSection() : nullptr, &shot);
         return;
+    }
     gdi::DeviceContext old(*exchanged.DibSection());
     for (const TRect& r : outside(width, height, workWidth, workHeight))
         blit(to, r, old);
@@ -143,4 +152,5 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
                 canvas->CopyRect(r, picture.Canvas(), r);
         }
     }
+    referTo(whole ? std::as_const(picture).DibSection() : nullptr, &shot);
 }

@@ -1,0 +1,479 @@
+#include "editing/history_band.h"
+
+#include <zstd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace history {
+
+namespace {
+
+// Fast and still small: the bands are mostly differences, nearly all zero.
+constexpr int kLevel = 1;
+// A band kept as a difference is read through its base; the chain stays short so that an undo
+// never decodes more than a few bands for one.
+constexpr int kMostDepth = 4;
+constexpr const char* kSpillPrefix = "history-";
+constexpr const char* kSpillSuffix = ".spill";
+
+std::vector<uint8_t> compress(const uint8_t* data, size_t length)
+{
+    thread_local ZSTD_CCtx* context = ZSTD_createCCtx();
+    std::vector<uint8_t> out(ZSTD_compressBound(length));
+    const size_t size = ZSTD_compressCCtx(context, out.data(), out.size(), data, length, kLevel);
+    if (ZSTD_isError(size))
+        throw std::runtime_error(ZSTD_getErrorName(size));
+    out.resize(size);
+    out.shrink_to_fit();
+    return out;
+}
+
+void decompress(const uint8_t* data, size_t length, uint8_t* out, size_t outLength)
+{
+    thread_local ZSTD_DCtx* context = ZSTD_createDCtx();
+    const size_t size = ZSTD_decompressDCtx(context, out, outLength, data, length);
+    if (ZSTD_isError(size) || size != outLength)
+        throw std::runtime_error("history band damaged");
+}
+
+// Bytewise difference: a brightness step adds nearly the same to every byte, which XOR
+// would not keep constant.
+void subtract(uint8_t* out, const uint8_t* now, const uint8_t* base, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+        out[i] = static_cast<uint8_t>(now[i] - base[i]);
+}
+
+void add(uint8_t* out, const uint8_t* difference, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+        out[i] = static_cast<uint8_t>(out[i] + difference[i]);
+}
+
+std::string defaultFolder()
+{
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    std::string base;
+    if (cache && *cache == '/')
+        base = cache;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::string(home) + "/.cache";
+    else
+        return {};
+    return base + "/pictavo";
+}
+
+} // namespace
+
+// ---- Band ----
+
+std::shared_ptr<const Band> Band::make(const uint8_t* src, size_t bytes, std::shared_ptr<const Band> base)
+{
+    auto band = std::make_shared<Band>(Made{}, src, bytes, std::move(base));
+    HistoryMemory::instance().enrol(band);
+    return band;
+}
+
+Band::Band(Made, const uint8_t* src, size_t bytes, std::shared_ptr<const Band> base)
+    : bytes_(bytes), raw_(src, src + bytes)
+{
+    if (base && base->bytes() == bytes)
+        base_ = std::move(base);
+    HistoryMemory::instance().held(static_cast<ptrdiff_t>(bytes));
+}
+
+Band::~Band()
+{
+    HistoryMemory& memory = HistoryMemory::instance();
+    if (order_ != 0)
+        memory.leave(order_);
+    memory.held(-static_cast<ptrdiff_t>(heldBytes()));
+    if (spillOffset_ >= 0)
+        memory.releaseSpill(spillOffset_, spillLength_);
+}
+
+size_t Band::heldBytes() const
+{
+    return raw_.size() + packed_.size();
+}
+
+Band::Kept Band::kept() const
+{
+    std::lock_guard lock(mutex_);
+    if (!raw_.empty() || bytes_ == 0)
+        return Kept::Raw;
+    return spillOffset_ >= 0 ? Kept::Spilled : Kept::Packed;
+}
+
+void Band::read(uint8_t* out) const
+{
+    std::unique_lock lock(mutex_);
+    if (!raw_.empty() || bytes_ == 0) {
+        std::memcpy(out, raw_.data(), bytes_);
+        return;
+    }
+    std::vector<uint8_t> spilled;
+    const std::vector<uint8_t>* packed = &packed_;
+    if (spillOffset_ >= 0) {
+        spilled.resize(spillLength_);
+        HistoryMemory::instance().readSpill(spilled.data(), spillLength_, spillOffset_);
+        packed = &spilled;
+    }
+    if (!delta_) {
+        decompress(packed->data(), packed->size(), out, bytes_);
+        return;
+    }
+    std::vector<uint8_t> difference(bytes_);
+    decompress(packed->data(), packed->size(), difference.data(), bytes_);
+    std::shared_ptr<const Band> base = base_;
+    // The base is immutable and kept alive here; reading it needs no lock of this band.
+    lock.unlock();
+    base->read(out);
+    add(out, difference.data(), bytes_);
+}
+
+bool Band::pack()
+{
+    std::unique_lock lock(mutex_);
+    if (raw_.empty())
+        return false;
+    std::shared_ptr<const Band> base = base_;
+    lock.unlock();
+    // Only this thread frees the raw bytes, so they can be read without the lock.
+    std::vector<uint8_t> packed;
+    int depth = 0;
+    if (base) {
+        int baseDepth;
+        {
+            std::lock_guard baseLock(base->mutex_);
+            baseDepth = base->delta_ ? base->depth_ : 0;
+        }
+        if (baseDepth >= kMostDepth)
+            base.reset();
+        else
+            depth = baseDepth + 1;
+    }
+    if (base) {
+        std::vector<uint8_t> difference(bytes_);
+        base->read(difference.data());
+        subtract(difference.data(), raw_.data(), difference.data(), bytes_);
+        packed = compress(difference.data(), bytes_);
+    } else {
+        packed = compress(raw_.data(), bytes_);
+    }
+    std::vector<uint8_t> raw;
+    lock.lock();
+    const ptrdiff_t change = static_cast<ptrdiff_t>(packed.size()) - static_cast<ptrdiff_t>(raw_.size());
+    raw.swap(raw_);
+    packed_ = std::move(packed);
+    delta_ = static_cast<bool>(base);
+    depth_ = depth;
+    base_ = std::move(base);
+    lock.unlock();
+    HistoryMemory::instance().held(change);
+    return true;
+}
+
+bool Band::spill()
+{
+    std::lock_guard lock(mutex_);
+    if (packed_.empty() || spillOffset_ >= 0)
+        return true;
+    int64_t offset = 0;
+    if (!HistoryMemory::instance().writeSpill(packed_.data(), packed_.size(), offset))
+        return false;
+    spillOffset_ = offset;
+    spillLength_ = packed_.size();
+    const ptrdiff_t freed = static_cast<ptrdiff_t>(packed_.size());
+    std::vector<uint8_t>().swap(packed_);
+    HistoryMemory::instance().held(-freed);
+    return true;
+}
+
+// ---- HistoryMemory ----
+
+HistoryMemory& HistoryMemory::instance()
+{
+    // Never destroyed: bands in static storage may outlive any static object. The thread and
+    // the spill file end at exit.
+    static HistoryMemory* memory = [] {
+        auto* made = new HistoryMemory;
+        std::atexit([] { HistoryMemory::instance().shutdown(); });
+        return made;
+    }();
+    return *memory;
+}
+
+HistoryMemory::HistoryMemory() : budget_(defaultBudget()), folder_(defaultFolder()) {}
+
+HistoryMemory::~HistoryMemory() = default;
+
+size_t HistoryMemory::defaultBudget()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return size_t{512} << 20;
+    return static_cast<size_t>(pages) * static_cast<size_t>(pageSize) / 8;
+}
+
+void HistoryMemory::setBudget(size_t bytes)
+{
+    budget_.store(bytes);
+    std::lock_guard lock(mutex_);
+    ++kicks_;
+    wake_.notify_all();
+}
+
+void HistoryMemory::setSpillFolder(const std::string& folder)
+{
+    std::lock_guard lock(spillMutex_);
+    folder_ = folder;
+    spillBroken_ = false;
+}
+
+std::string HistoryMemory::spillFolder() const
+{
+    std::lock_guard lock(const_cast<std::mutex&>(spillMutex_));
+    return folder_;
+}
+
+void HistoryMemory::setShortOfMemoryNotice(std::function<void()> notice)
+{
+    std::lock_guard lock(spillMutex_);
+    notice_ = std::move(notice);
+    noticeGiven_ = false;
+}
+
+void HistoryMemory::removeStaleSpillFiles(const std::string& folder)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const std::string prefix = kSpillPrefix;
+    const std::string suffix = kSpillSuffix;
+    while (dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)
+            continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(digits));
+        // A process that still runs keeps its file, whoever it is.
+        if (pid == getpid() || kill(pid, 0) == 0 || errno == EPERM)
+            continue;
+        unlink((folder + "/" + name).c_str());
+    }
+    closedir(dir);
+}
+
+void HistoryMemory::enrol(const std::shared_ptr<Band>& band)
+{
+    std::lock_guard lock(mutex_);
+    if (!worker_.joinable() && !stopping_)
+        worker_ = std::thread([this] { work(); });
+    band->order_ = nextOrder_++;
+    bands_.emplace(band->order_, band);
+    if (!stopping_) {
+        toPack_.push_back(band->order_);
+        wake_.notify_all();
+    }
+}
+
+void HistoryMemory::leave(uint64_t order)
+{
+    std::lock_guard lock(mutex_);
+    bands_.erase(order);
+}
+
+void HistoryMemory::work()
+{
+    std::unique_lock lock(mutex_);
+    uint64_t seenKicks = kicks_;
+    for (;;) {
+        wake_.wait(lock, [&] { return stopping_ || !toPack_.empty() || kicks_ != seenKicks; });
+        if (stopping_)
+            return;
+        seenKicks = kicks_;
+        busy_ = true;
+        while (!toPack_.empty() && !stopping_) {
+            const uint64_t order = toPack_.front();
+            toPack_.pop_front();
+            auto found = bands_.find(order);
+            std::shared_ptr<Band> band = found == bands_.end() ? nullptr : found->second.lock();
+            if (!band)
+                continue;
+            // Unlocked: a window may store, restore or drop bands meanwhile. The band is kept
+            // alive here and may end here (its destructor takes the lock).
+            lock.unlock();
+            try {
+                band->pack();
+            } catch (...) {
+                // Stays raw: correct, only bigger.
+            }
+            band.reset();
+            lock.lock();
+        }
+        keepBudget(lock);
+        busy_ = false;
+        ++rounds_;
+        idle_.notify_all();
+    }
+}
+
+void HistoryMemory::keepBudget(std::unique_lock<std::mutex>& lock)
+{
+    // Oldest first; everything before the queue is packed once the queue is empty.
+    while (!stopping_ && !spillBroken_ && memoryBytes_.load() > budget_.load()) {
+        auto found = bands_.lower_bound(spilledBefore_);
+        if (found == bands_.end())
+            return;
+        const uint64_t order = found->first;
+        std::shared_ptr<Band> band = found->second.lock();
+        if (band && band->kept() == Band::Kept::Raw)
+            return;
+        lock.unlock();
+        const bool spilled = !band || band->spill();
+        band.reset();
+        lock.lock();
+        if (!spilled) {
+            lock.unlock();
+            spillFailed();
+            lock.lock();
+            return;
+        }
+        spilledBefore_ = std::max(spilledBefore_, order + 1);
+    }
+}
+
+void HistoryMemory::spillFailed()
+{
+    std::function<void()> notice;
+    {
+        std::lock_guard lock(spillMutex_);
+        spillBroken_ = true;
+        if (noticeGiven_)
+            return;
+        noticeGiven_ = true;
+        notice = notice_;
+    }
+    if (notice)
+        notice();
+}
+
+int HistoryMemory::spillFile()
+{
+    if (spillFd_ >= 0 || spillBroken_)
+        return spillBroken_ ? -1 : spillFd_;
+    if (folder_.empty())
+        return -1;
+    // The folder and its parents, private to the user.
+    for (size_t slash = folder_.find('/', 1);; slash = folder_.find('/', slash + 1)) {
+        const std::string part = folder_.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return -1;
+        if (slash == std::string::npos)
+            break;
+    }
+    removeStaleSpillFiles(folder_);
+    spillPath_ = folder_ + "/" + kSpillPrefix + std::to_string(getpid()) + kSpillSuffix;
+    spillFd_ = open(spillPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    spillEnd_ = 0;
+    return spillFd_;
+}
+
+bool HistoryMemory::writeSpill(const uint8_t* data, size_t length, int64_t& offset)
+{
+    std::lock_guard lock(spillMutex_);
+    const int fd = spillFile();
+    if (fd < 0)
+        return false;
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t n = pwrite(fd, data + done, length - done, static_cast<off_t>(spillEnd_ + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // Disk full or the like: what was written there is not used.
+            (void)ftruncate(fd, static_cast<off_t>(spillEnd_));
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    offset = spillEnd_;
+    spillEnd_ += static_cast<int64_t>(length);
+    spilledBytes_.fetch_add(length);
+    return true;
+}
+
+void HistoryMemory::readSpill(uint8_t* out, size_t length, int64_t offset) const
+{
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t n = pread(spillFd_, out + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw std::runtime_error("history spill file cannot be read");
+        done += static_cast<size_t>(n);
+    }
+}
+
+void HistoryMemory::releaseSpill(int64_t offset, size_t length)
+{
+    std::lock_guard lock(spillMutex_);
+    spilledBytes_.fetch_sub(length);
+    if (spillFd_ < 0)
+        return;
+    if (spilledBytes_.load() == 0) {
+        // Nothing left in it: start again from the beginning.
+        (void)ftruncate(spillFd_, 0);
+        spillEnd_ = 0;
+        return;
+    }
+    (void)fallocate(spillFd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset),
+                    static_cast<off_t>(length));
+}
+
+void HistoryMemory::settle()
+{
+    std::unique_lock lock(mutex_);
+    if (!worker_.joinable())
+        return;
+    ++kicks_;
+    const uint64_t round = rounds_ + 1;
+    wake_.notify_all();
+    idle_.wait(lock, [&] { return stopping_ || (toPack_.empty() && !busy_ && rounds_ >= round); });
+}
+
+void HistoryMemory::shutdown()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        wake_.notify_all();
+        idle_.notify_all();
+    }
+    if (worker_.joinable())
+        worker_.join();
+    std::lock_guard lock(spillMutex_);
+    if (spillFd_ >= 0) {
+        close(spillFd_);
+        unlink(spillPath_.c_str());
+        spillFd_ = -1;
+        spillBroken_ = true;
+    }
+}
+
+} // namespace history
