@@ -194,10 +194,11 @@ public:
     const TDibBitmapInfo& BitmapInfo() const { return BitmapInfo_; }
     const TLogPalette& LogPalette() const { return LogPalette_; }
     // The writable accessors (rows, bits, pixels) count as a possible change of the pixels.
+    // The surface keeps a note for each of its watchers (the view, the undo history, ...).
     uint8_t* Bits()
     {
         written_.noteAll();
-        return Bits_;
+        return DibSection_ ? DibSection_->bits() : Bits_;
     }
     const uint8_t* Bits() const { return Bits_; }
     int32_t RowBytes() const { return RowBytes_; }
@@ -208,11 +209,7 @@ public:
     // The palette as a platform palette object, made on first use; null for ifTrueColor.
     HPALETTE PaletteHandle();
     // Pixels: (0, 0) is the top-left; the caller keeps coordinates inside the picture.
-    uint8_t* ScanLine(int32_t y)
-    {
-        written_.note(y);
-        return row(y);
-    }
+    uint8_t* ScanLine(int32_t y) { return DibSection_->scanLine(y); }
     const uint8_t* ScanLine(int32_t y) const { return row(y); }
     // Grows whenever the pixels, palette or shape may have changed: after any writable access
     // to the rows, the bits or the surface (drawing on the canvas included), and after every
