@@ -239,6 +239,12 @@ void HistoryMemory::setSpillFolder(const std::string& folder)
     std::lock_guard lock(spillMutex_);
     folder_ = folder;
     spillBroken_ = false;
+    // A file nothing lives in any more gives way to one in the new folder.
+    if (spillFd_ >= 0 && spilledBytes_.load() == 0) {
+        close(spillFd_);
+        unlink(spillPath_.c_str());
+        spillFd_ = -1;
+    }
 }
 
 std::string HistoryMemory::spillFolder() const

@@ -78,7 +78,8 @@ public:
     static size_t defaultBudget();
 
     // The folder of the spill file; by default a folder of the program in the user's cache
-    // folder. Changing it applies to the next spill file made.
+    // folder. Changing it applies to the next spill file made (at once when the present one
+    // holds nothing).
     void setSpillFolder(const std::string& folder);
     std::string spillFolder() const;
     // Removes spill files that processes no longer running left behind in the folder.
