@@ -24,6 +24,7 @@
 #include "platform/framework/graphic.h"
 #include "platform/framework/image.h"
 #include "platform/framework/size_policy.h"
+#include "platform/gdi/pixel_memory.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -143,6 +144,13 @@ QList<QToolButton*> styleRow(QWidget* contents, QGridLayout* grid, int row, std:
 
 } // namespace
 
+namespace {
+
+// Picture windows open now: the buffers kept for reuse go back to the system after the last.
+int openWindows = 0;
+
+} // namespace
+
 TFormMain::TFormMain(QMdiArea* frameArea)
     : QMainWindow(nullptr),
       Toolbox([this] { return canvasOf(GetGraphic()); }),
@@ -150,6 +158,7 @@ TFormMain::TFormMain(QMdiArea* frameArea)
       History(*this),
       frameArea_(frameArea)
 {
+    ++openWindows;
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Без имени"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -214,6 +223,12 @@ TFormMain::~TFormMain()
 {
     if (Toolbox.TextEdit)
         delete Toolbox.TextEdit.data();
+    // The view and its picture go after this body: the kept buffers are released once they have.
+    if (--openWindows == 0)
+        QTimer::singleShot(0, [] {
+            if (openWindows == 0)
+                gdi::PixelMemory::releaseKept();
+        });
 }
 
 TDibGraphic* TFormMain::GetGraphic() const

@@ -57,4 +57,19 @@ TEST(PixelMemory, OnlyAFewBuffersAreKept)
     EXPECT_LE(gdi::PixelMemory::keptBytes(), 4 * (kBig + (size_t{2} << 20)));
 }
 
+// A picture command gives up the picture and a temporary of the same size: one is kept, and
+// closing the last window hands it back.
+TEST(PixelMemory, KeepsOnePicturesWorthAndReleasesItOnRequest)
+{
+    {
+        gdi::PixelMemory picture(kBig);
+        gdi::PixelMemory temporary(kBig);
+        gdi::PixelMemory smaller(kBig / 2);
+    }
+    EXPECT_LE(gdi::PixelMemory::keptBytes(), kBig + (size_t{2} << 20));
+    EXPECT_GE(gdi::PixelMemory::keptBytes(), kBig / 2);
+    gdi::PixelMemory::releaseKept();
+    EXPECT_EQ(gdi::PixelMemory::keptBytes(), 0u);
+}
+
 } // namespace
