@@ -141,6 +141,49 @@ void Band::read(uint8_t* out) const
     add(out, difference.data(), bytes_);
 }
 
+bool Band::readDifference(std::vector<uint8_t>& difference, const Band*& base) const
+{
+    std::lock_guard lock(mutex_);
+    if (!delta_ || !raw_.empty())
+        return false;
+    std::vector<uint8_t> spilled;
+    const std::vector<uint8_t>* packed = &packed_;
+    if (spillOffset_ >= 0) {
+        spilled.resize(spillLength_);
+        HistoryMemory::instance().readSpill(spilled.data(), spillLength_, spillOffset_);
+        packed = &spilled;
+    }
+    difference.resize(bytes_);
+    decompress(packed->data(), packed->size(), difference.data(), bytes_);
+    base = base_.get();
+    return true;
+}
+
+void Band::readOver(uint8_t* out, const Band& known) const
+{
+    if (&known == this)
+        return;
+    std::vector<uint8_t> difference;
+    const Band* base = nullptr;
+    // Once packed, whether a band is a difference and from what never changes again.
+    if (deltaBase() == &known && readDifference(difference, base)) {
+        add(out, difference.data(), bytes_);
+        return;
+    }
+    if (known.deltaBase() == this && known.readDifference(difference, base)) {
+        for (size_t i = 0; i < bytes_; ++i)
+            out[i] = static_cast<uint8_t>(out[i] - difference[i]);
+        return;
+    }
+    read(out);
+}
+
+const Band* Band::deltaBase() const
+{
+    std::lock_guard lock(mutex_);
+    return delta_ && raw_.empty() ? base_.get() : nullptr;
+}
+
 bool Band::pack()
 {
     std::unique_lock lock(mutex_);

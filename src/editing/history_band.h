@@ -38,6 +38,10 @@ public:
     // Writes the band's bytes to out. Safe against the background work on the band; throws
     // std::runtime_error when a spilled band cannot be read back.
     void read(uint8_t* out) const;
+    // The same, where out already holds the bytes of known: when one of the two is kept as
+    // its difference from the other (neighbouring steps of the history), one difference is
+    // decoded instead of a chain.
+    void readOver(uint8_t* out, const Band& known) const;
 
     // For tests and measurements: where the band is kept now.
     enum class Kept { Raw, Packed, Spilled };
@@ -47,6 +51,10 @@ private:
     friend class HistoryMemory;
     // Background work: compresses a raw band; true when something changed.
     bool pack();
+    // The band this one is kept as a difference from; null while raw or kept whole.
+    const Band* deltaBase() const;
+    // The difference from base_ when the band is kept as one; false otherwise.
+    bool readDifference(std::vector<uint8_t>& difference, const Band*& base) const;
     // Moves the packed bytes to the spill file; false when they cannot be written.
     bool spill();
     // Bytes the band holds in memory now.

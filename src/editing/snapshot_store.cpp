@@ -100,6 +100,12 @@ void SnapshotStore::store(int slot, const TDibGraphic& picture)
     target.yDpi = picture.YDpi();
 }
 
+void SnapshotStore::forgetWrites(const gdi::DibSurface& surface)
+{
+    (void)surface.takeWrittenRows(gdi::RowWatcher::History);
+    noteTakers()[&surface] = id_;
+}
+
 void SnapshotStore::referTo(const gdi::DibSurface* surface, const Slot* slot)
 {
     if (!surface || !slot || slot->bands.empty()) {
@@ -107,12 +113,11 @@ void SnapshotStore::referTo(const gdi::DibSurface* surface, const Slot* slot)
         return;
     }
     // The restore's own writes are the slot's pixels: not a change.
-    (void)surface->takeWrittenRows(gdi::RowWatcher::History);
-    noteTakers()[surface] = id_;
+    forgetWrites(*surface);
     reference_ = {surface, slot->shape, slot->bands};
 }
 
-gdi::DibSurface* SnapshotStore::materialise(const Slot& slot) const
+gdi::DibSurface* SnapshotStore::materialise(const Slot& slot, const std::vector<bool>* wanted) const
 {
     if (slot.bands.empty())
         return nullptr;
@@ -128,16 +133,41 @@ gdi::DibSurface* SnapshotStore::materialise(const Slot& slot) const
     madeBands_.resize(slot.bands.size());
     uint8_t* bits = nullptr;
     for (size_t i = 0; i < slot.bands.size(); ++i) {
-        if (madeBands_[i] == slot.bands[i])
+        if (madeBands_[i] == slot.bands[i] || (wanted && !(*wanted)[i]))
             continue;
         if (!bits)
             bits = made_->bits();
         // A band that cannot be read leaves the cache unknown there.
+        const std::shared_ptr<const history::Band> known = std::move(madeBands_[i]);
         madeBands_[i].reset();
-        slot.bands[i]->read(bits + bandOffset(shape, i));
+        if (known)
+            slot.bands[i]->readOver(bits + bandOffset(shape, i), *known);
+        else
+            slot.bands[i]->read(bits + bandOffset(shape, i));
         madeBands_[i] = slot.bands[i];
     }
     return made_.get();
+}
+
+std::vector<bool> SnapshotStore::differing(const gdi::DibSurface& surface, const Reference& known,
+                                           const Shape& shape, const Bands& bands)
+{
+    const size_t count = bands.size();
+    gdi::RowRange written = surface.takeWrittenRows(gdi::RowWatcher::History);
+    const bool mine = std::exchange(noteTakers()[&surface], id_) == id_;
+    if (!mine || known.surface != &surface || known.shape != shape || known.bands.size() != count)
+        return std::vector<bool>(count, true);
+    std::vector<bool> differ(count, false);
+    for (size_t i = 0; i < count; ++i)
+        differ[i] = known.bands[i] != bands[i];
+    if (!written.empty()) {
+        const int height = shape.height;
+        const size_t first = static_cast<size_t>(std::max(0, height - 1 - std::min(written.last, height - 1))) / BandRows;
+        const size_t last = static_cast<size_t>(std::max(0, height - 1 - std::max(written.first, 0))) / BandRows;
+        for (size_t i = first; i <= last && i < count; ++i)
+            differ[i] = true;
+    }
+    return differ;
 }
 
 const gdi::DibSurface* SnapshotStore::snapshot(int slot) const

@@ -85,13 +85,24 @@ private:
     // The rows the history has not seen written; all rows when the surface is not the
     // reference's or another store took its note since.
     gdi::RowRange unseenRows(const gdi::DibSurface& surface);
+    // Takes the surface's note for this store, dropping what it says.
+    void forgetWrites(const gdi::DibSurface& surface);
     // After a restore: the picture equals the slot, or nothing is known about it.
     void referTo(const gdi::DibSurface* surface, const Slot* slot);
-    // Makes the slot's picture up in the cache surface, reading only the bands it lacks.
-    gdi::DibSurface* materialise(const Slot& slot) const;
+    // Makes the slot's picture up in the cache surface, reading only the bands it lacks (of
+    // those wanted, when a list is given).
+    gdi::DibSurface* materialise(const Slot& slot, const std::vector<bool>* wanted = nullptr) const;
+    // The bands of a shape in which a surface may differ from the bands it was known to equal.
+    std::vector<bool> differing(const gdi::DibSurface& surface, const Reference& known, const Shape& shape,
+                                const Bands& bands);
+    // Undo and redo between pictures of one shape: only the bands that differ from what the
+    // picture and the work image hold are drawn. False when the shapes call for the full way.
+    bool restoreBands(const Slot& shot, TImage& workImage, TDibGraphic& picture, const Reference& before);
 
     std::vector<Slot> slots_;
     Reference reference_;
+    // The same for the work image, which holds the slot last restored in its own format.
+    Reference workReference_;
     const uint64_t id_;
     mutable std::unique_ptr<gdi::DibSurface> made_;
     mutable Bands madeBands_;

@@ -67,11 +67,76 @@ void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture)
     referTo(std::as_const(picture).DibSection(), &shot);
 }
 
+bool SnapshotStore::restoreBands(const Slot& shot, TImage& workImage, TDibGraphic& picture, const Reference& before)
+{
+    const Shape& shape = shot.shape;
+    TBitmap* work = workImage.Picture()->Bitmap();
+    if (shot.bands.empty() || picture.GetEmpty() || picture.ImageFormat() != shot.format || work->Empty())
+        return false;
+    gdi::DibSurface* pictureSurface = picture.DibSection();
+    gdi::DibSurface* workSurface = work->Surface();
+    if (!workSurface || shapeOf(*pictureSurface) != shape || workSurface->width() != shape.width ||
+        workSurface->height() != shape.height || workSurface->bitsPerPixel() != 32)
+        return false;
+
+    const std::vector<bool> toPicture = differing(*pictureSurface, before, shape, shot.bands);
+    const Shape workShape = shapeOf(*workSurface);
+    Reference workBefore = std::move(workReference_);
+    workReference_ = Reference{};
+    // The work image is known by the bands it was drawn from, in its own 32-bit shape.
+    if (workBefore.surface == workSurface && workBefore.shape == workShape)
+        workBefore.shape = shape;
+    const std::vector<bool> toWork = differing(*workSurface, workBefore, shape, shot.bands);
+    std::vector<bool> wanted(shot.bands.size());
+    for (size_t i = 0; i < wanted.size(); ++i)
+        wanted[i] = toPicture[i] || toWork[i];
+    gdi::DibSurface* shotPixels = materialise(shot, &wanted);
+
+    picture.SetXDpi(shot.xDpi);
+    picture.SetYDpi(shot.yDpi);
+    // Runs of bands, from the bottom of the buffer up, as rectangles from the top.
+    auto drawRuns = [&](const std::vector<bool>& which, auto&& draw) {
+        const size_t count = which.size();
+        for (size_t i = 0; i < count;) {
+            if (!which[i]) {
+                ++i;
+                continue;
+            }
+            size_t end = i;
+            while (end < count && which[end])
+                ++end;
+            const int bottom = shape.height - static_cast<int>(i) * BandRows;
+            const int top = std::max(0, shape.height - static_cast<int>(end) * BandRows);
+            draw(TRect{0, top, shape.width, bottom});
+            i = end;
+        }
+    };
+    {
+        gdi::DeviceContext from(*shotPixels);
+        TCanvas source;
+        source.SetHandle(&from);
+        TCanvas* canvas = workImage.Canvas();
+        canvas->SetCopyMode(cmSrcCopy);
+        drawRuns(toWork, [&](const TRect& r) { canvas->CopyRect(r, &source, r); });
+        source.SetHandle(nullptr);
+        gdi::DeviceContext to(*pictureSurface);
+        drawRuns(toPicture, [&](const TRect& r) { blit(to, r, from); });
+    }
+    referTo(pictureSurface, &shot);
+    forgetWrites(*workSurface);
+    workReference_ = {workSurface, workShape, shot.bands};
+    return true;
+}
+
 void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& picture)
 {
     const Slot& shot = slots_.at(static_cast<size_t>(slot));
     // Whatever fails below leaves the picture unknown to the history: the next snapshot is whole.
+    const Reference before = std::move(reference_);
     reference_ = Reference{};
+    if (restoreBands(shot, workImage, picture, before))
+        return;
+    workReference_ = Reference{};
     gdi::DibSurface* shotPixels = materialise(shot);
 
     // The picture in the slot's format is made before anything is drawn, so that a picture
@@ -102,6 +167,12 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
         canvas->SetCopyMode(cmSrcCopy);
         canvas->CopyRect(whole, &source, whole);
         source.SetHandle(nullptr);
+    }
+    if (shotPixels && !work->Empty() && work->Surface() && work->Surface()->bitsPerPixel() == 32 &&
+        work->Width() == shotPixels->width() && work->Height() == shotPixels->height()) {
+        // Set before the picture is drawn: the work image is exactly the slot now, whatever follows.
+        forgetWrites(*work->Surface());
+        workReference_ = {work->Surface(), shapeOf(*work->Surface()), shot.bands};
     }
     if (picture.GetEmpty() || work->Empty())
         return;
