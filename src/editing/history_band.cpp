@@ -292,7 +292,7 @@ void HistoryMemory::setSpillFolder(const std::string& folder)
 
 std::string HistoryMemory::spillFolder() const
 {
-    std::lock_guard lock(const_cast<std::mutex&>(spillMutex_));
+    std::lock_guard lock(spillMutex_);
     return folder_;
 }
 
@@ -390,9 +390,13 @@ void HistoryMemory::keepBudget(std::unique_lock<std::mutex>& lock)
             return;
         const uint64_t order = found->first;
         std::shared_ptr<Band> band = found->second.lock();
-        if (band && band->kept() == Band::Kept::Raw)
-            return;
         lock.unlock();
+        if (band && band->kept() == Band::Kept::Raw) {
+            // The newest, not packed yet; the band may end here, which takes the lock.
+            band.reset();
+            lock.lock();
+            return;
+        }
         const bool spilled = !band || band->spill();
         band.reset();
         lock.lock();
@@ -468,6 +472,7 @@ bool HistoryMemory::writeSpill(const uint8_t* data, size_t length, int64_t& offs
 
 void HistoryMemory::readSpill(uint8_t* out, size_t length, int64_t offset) const
 {
+    std::lock_guard lock(spillMutex_);
     size_t done = 0;
     while (done < length) {
         const ssize_t n = pread(spillFd_, out + done, length - done, static_cast<off_t>(offset + done));

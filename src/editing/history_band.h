@@ -143,7 +143,7 @@ private:
     std::atomic<size_t> memoryBytes_{0};
     std::atomic<size_t> spilledBytes_{0};
 
-    std::mutex spillMutex_;
+    mutable std::mutex spillMutex_;
     std::string folder_;
     std::string spillPath_;
     int spillFd_ = -1;
