@@ -9,6 +9,7 @@
 #include "document/window_figure_host.h"
 #include "drawing/color_grid.h"
 #include "editing/canvas_size.h"
+#include "editing/history_band.h"
 #include "editing/image_scroll_box.h"
 #include "editing/labeled_slider.h"
 #include "editing/slider.h"
@@ -226,8 +227,10 @@ TFormMain::~TFormMain()
     // The view and its picture go after this body: the kept buffers are released once they have.
     if (--openWindows == 0)
         QTimer::singleShot(0, [] {
-            if (openWindows == 0)
+            if (openWindows == 0) {
                 gdi::PixelMemory::releaseKept();
+                history::HistoryMemory::instance().releaseKept();
+            }
         });
 }
 

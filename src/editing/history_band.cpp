@@ -18,7 +18,7 @@ namespace history {
 namespace {
 
 // Fast and still small: the bands are mostly differences, nearly all zero.
-constexpr int kLevel = 1;
+constexpr int kLevel = -5;
 // A band kept as a difference is read through its base; the chain stays short so that an undo
 // never decodes more than a few bands for one.
 constexpr int kMostDepth = 4;
@@ -84,8 +84,9 @@ std::shared_ptr<const Band> Band::make(const uint8_t* src, size_t bytes, std::sh
 }
 
 Band::Band(Made, const uint8_t* src, size_t bytes, std::shared_ptr<const Band> base)
-    : bytes_(bytes), raw_(src, src + bytes)
+    : bytes_(bytes), raw_(HistoryMemory::instance().takeRaw(bytes))
 {
+    std::memcpy(raw_.data(), src, bytes);
     if (base && base->bytes() == bytes)
         base_ = std::move(base);
     HistoryMemory::instance().held(static_cast<ptrdiff_t>(bytes));
@@ -213,7 +214,7 @@ bool Band::pack()
     } else {
         packed = compress(raw_.data(), bytes_);
     }
-    std::vector<uint8_t> raw;
+    RawBytes raw;
     lock.lock();
     const ptrdiff_t change = static_cast<ptrdiff_t>(packed.size()) - static_cast<ptrdiff_t>(raw_.size());
     raw.swap(raw_);
@@ -223,6 +224,7 @@ bool Band::pack()
     base_ = std::move(base);
     lock.unlock();
     HistoryMemory::instance().held(change);
+    HistoryMemory::instance().giveRaw(std::move(raw));
     return true;
 }
 
@@ -498,6 +500,56 @@ void HistoryMemory::releaseSpill(int64_t offset, size_t length)
     }
     (void)fallocate(spillFd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset),
                     static_cast<off_t>(length));
+}
+
+RawBytes HistoryMemory::takeRaw(size_t size)
+{
+    {
+        std::lock_guard lock(keptMutex_);
+        // Bands of one picture are all of a size but the last.
+        for (size_t i = kept_.size(); i-- > 0;) {
+            if (kept_[i].size() == size) {
+                RawBytes found;
+                found.swap(kept_[i]);
+                kept_[i].swap(kept_.back());
+                kept_.pop_back();
+                keptBytes_ -= size;
+                return found;
+            }
+        }
+    }
+    return RawBytes(size);
+}
+
+void HistoryMemory::giveRaw(RawBytes raw)
+{
+    std::lock_guard lock(keptMutex_);
+    if (raw.empty() || keptBytes_ + raw.size() > mostKept_)
+        return;
+    keptBytes_ += raw.size();
+    kept_.push_back(std::move(raw));
+}
+
+void HistoryMemory::notePictureBytes(size_t bytes)
+{
+    std::lock_guard lock(keptMutex_);
+    // One picture's worth, within an eighth of the budget.
+    mostKept_ = std::max(mostKept_, std::min(bytes, budget_.load() / 8));
+}
+
+void HistoryMemory::releaseKept()
+{
+    std::vector<RawBytes> dropped;
+    std::lock_guard lock(keptMutex_);
+    dropped.swap(kept_);
+    keptBytes_ = 0;
+    mostKept_ = 0;
+}
+
+size_t HistoryMemory::keptBytes() const
+{
+    std::lock_guard lock(keptMutex_);
+    return keptBytes_;
 }
 
 void HistoryMemory::settle()

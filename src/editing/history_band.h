@@ -16,11 +16,31 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace history {
 
 class HistoryMemory;
+
+// Bytes of a raw band, uninitialised when made: the copy fills them.
+class RawBytes {
+public:
+    RawBytes() = default;
+    explicit RawBytes(size_t size) : data_(new uint8_t[size]), size_(size) {}
+    uint8_t* data() const { return data_.get(); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    void swap(RawBytes& other) noexcept
+    {
+        data_.swap(other.data_);
+        std::swap(size_, other.size_);
+    }
+
+private:
+    std::unique_ptr<uint8_t[]> data_;
+    size_t size_ = 0;
+};
 
 class Band {
     struct Made {};
@@ -63,7 +83,7 @@ private:
     const size_t bytes_;
     uint64_t order_ = 0;
     mutable std::mutex mutex_;
-    std::vector<uint8_t> raw_;
+    RawBytes raw_;
     std::vector<uint8_t> packed_;
     bool delta_ = false;
     int64_t spillOffset_ = -1;
@@ -100,6 +120,12 @@ public:
     // Bytes bands hold in memory, and bytes of the spill file still in use.
     size_t memoryBytes() const { return memoryBytes_.load(); }
     size_t spilledBytes() const { return spilledBytes_.load(); }
+    // A picture of this many bytes was stored: the raw buffers kept for reuse may hold as much.
+    void notePictureBytes(size_t bytes);
+    // Hands the kept raw buffers back (when the last window closes).
+    void releaseKept();
+    size_t keptBytes() const;
+
     // Waits until every band made so far has been compressed and the budget kept (as far as
     // the spill file allows).
     void settle();
@@ -142,6 +168,14 @@ private:
     std::atomic<size_t> budget_;
     std::atomic<size_t> memoryBytes_{0};
     std::atomic<size_t> spilledBytes_{0};
+
+    // Raw buffers of packed bands, for the next raw bands: fresh pages cost a fault each.
+    RawBytes takeRaw(size_t size);
+    void giveRaw(RawBytes raw);
+    mutable std::mutex keptMutex_;
+    std::vector<RawBytes> kept_;
+    size_t keptBytes_ = 0;
+    size_t mostKept_ = 0;
 
     mutable std::mutex spillMutex_;
     std::string folder_;

@@ -82,6 +82,7 @@ void SnapshotStore::store(int slot, const TDibGraphic& picture)
     // whether or not they are shared.
     const bool sameLayout = reference_.bands.size() == count && reference_.shape.width == shape.width &&
                             reference_.shape.height == shape.height && reference_.shape.bits == shape.bits;
+    history::HistoryMemory::instance().notePictureBytes(source->imageBytes());
     Bands bands(count);
     // Read through the constant surface, so that the copy does not count as a change.
     const uint8_t* bits = std::as_const(*source).bits();
