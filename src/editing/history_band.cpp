@@ -19,9 +19,9 @@ namespace {
 
 // Fast and still small: the bands are mostly differences, nearly all zero.
 constexpr int kLevel = -5;
-// A band kept as a difference is read through its base; the chain stays short so that an undo
-// never decodes more than a few bands for one.
-constexpr int kMostDepth = 4;
+// A band kept as a difference is read through the newer one; every fourth version of the same
+// rows stays whole, so that an undo never decodes more than a few bands for one.
+constexpr int kWholeEvery = 4;
 constexpr const char* kSpillPrefix = "history-";
 constexpr const char* kSpillSuffix = ".spill";
 
@@ -47,12 +47,6 @@ void decompress(const uint8_t* data, size_t length, uint8_t* out, size_t outLeng
 
 // Bytewise difference: a brightness step adds nearly the same to every byte, which XOR
 // would not keep constant.
-void subtract(uint8_t* out, const uint8_t* now, const uint8_t* base, size_t length)
-{
-    for (size_t i = 0; i < length; ++i)
-        out[i] = static_cast<uint8_t>(now[i] - base[i]);
-}
-
 void add(uint8_t* out, const uint8_t* difference, size_t length)
 {
     for (size_t i = 0; i < length; ++i)
@@ -76,19 +70,22 @@ std::string defaultFolder()
 
 // ---- Band ----
 
-std::shared_ptr<const Band> Band::make(const uint8_t* src, size_t bytes, std::shared_ptr<const Band> base)
+std::shared_ptr<const Band> Band::make(const uint8_t* src, size_t bytes, std::shared_ptr<const Band> replaced)
 {
-    auto band = std::make_shared<Band>(Made{}, src, bytes, std::move(base));
+    auto band = std::make_shared<Band>(Made{}, src, bytes, std::move(replaced));
     HistoryMemory::instance().enrol(band);
     return band;
 }
 
-Band::Band(Made, const uint8_t* src, size_t bytes, std::shared_ptr<const Band> base)
+Band::Band(Made, const uint8_t* src, size_t bytes, std::shared_ptr<const Band> replaced)
     : bytes_(bytes), raw_(HistoryMemory::instance().takeRaw(bytes))
 {
     std::memcpy(raw_.data(), src, bytes);
-    if (base && base->bytes() == bytes)
-        base_ = std::move(base);
+    if (replaced && replaced->bytes() == bytes) {
+        version_ = replaced->version_ + 1;
+        // Only the background thread changes how a band is kept; the band itself stays the same.
+        replaced_ = std::const_pointer_cast<Band>(replaced);
+    }
     HistoryMemory::instance().held(static_cast<ptrdiff_t>(bytes));
 }
 
@@ -115,6 +112,15 @@ Band::Kept Band::kept() const
     return spillOffset_ >= 0 ? Kept::Spilled : Kept::Packed;
 }
 
+std::vector<uint8_t> Band::packedLocked() const
+{
+    if (spillOffset_ < 0)
+        return packed_;
+    std::vector<uint8_t> spilled(spillLength_);
+    HistoryMemory::instance().readSpill(spilled.data(), spillLength_, spillOffset_);
+    return spilled;
+}
+
 void Band::read(uint8_t* out) const
 {
     std::unique_lock lock(mutex_);
@@ -122,21 +128,16 @@ void Band::read(uint8_t* out) const
         std::memcpy(out, raw_.data(), bytes_);
         return;
     }
-    std::vector<uint8_t> spilled;
-    const std::vector<uint8_t>* packed = &packed_;
-    if (spillOffset_ >= 0) {
-        spilled.resize(spillLength_);
-        HistoryMemory::instance().readSpill(spilled.data(), spillLength_, spillOffset_);
-        packed = &spilled;
-    }
+    const std::vector<uint8_t> packed = spillOffset_ < 0 ? std::vector<uint8_t>() : packedLocked();
+    const std::vector<uint8_t>& from = spillOffset_ < 0 ? packed_ : packed;
     if (!delta_) {
-        decompress(packed->data(), packed->size(), out, bytes_);
+        decompress(from.data(), from.size(), out, bytes_);
         return;
     }
     std::vector<uint8_t> difference(bytes_);
-    decompress(packed->data(), packed->size(), difference.data(), bytes_);
+    decompress(from.data(), from.size(), difference.data(), bytes_);
     std::shared_ptr<const Band> base = base_;
-    // The base is immutable and kept alive here; reading it needs no lock of this band.
+    // The base is kept alive here; reading it needs no lock of this band.
     lock.unlock();
     base->read(out);
     add(out, difference.data(), bytes_);
@@ -147,15 +148,9 @@ bool Band::readDifference(std::vector<uint8_t>& difference, const Band*& base) c
     std::lock_guard lock(mutex_);
     if (!delta_ || !raw_.empty())
         return false;
-    std::vector<uint8_t> spilled;
-    const std::vector<uint8_t>* packed = &packed_;
-    if (spillOffset_ >= 0) {
-        spilled.resize(spillLength_);
-        HistoryMemory::instance().readSpill(spilled.data(), spillLength_, spillOffset_);
-        packed = &spilled;
-    }
+    const std::vector<uint8_t> packed = packedLocked();
     difference.resize(bytes_);
-    decompress(packed->data(), packed->size(), difference.data(), bytes_);
+    decompress(packed.data(), packed.size(), difference.data(), bytes_);
     base = base_.get();
     return true;
 }
@@ -166,12 +161,12 @@ void Band::readOver(uint8_t* out, const Band& known) const
         return;
     std::vector<uint8_t> difference;
     const Band* base = nullptr;
-    // Once packed, whether a band is a difference and from what never changes again.
-    if (deltaBase() == &known && readDifference(difference, base)) {
+    // This band is known plus its difference (undo), or known is this plus its (redo).
+    if (deltaBase() == &known && readDifference(difference, base) && base == &known) {
         add(out, difference.data(), bytes_);
         return;
     }
-    if (known.deltaBase() == this && known.readDifference(difference, base)) {
+    if (known.deltaBase() == this && known.readDifference(difference, base) && base == this) {
         for (size_t i = 0; i < bytes_; ++i)
             out[i] = static_cast<uint8_t>(out[i] - difference[i]);
         return;
@@ -187,45 +182,51 @@ const Band* Band::deltaBase() const
 
 bool Band::pack()
 {
-    std::unique_lock lock(mutex_);
-    if (raw_.empty())
-        return false;
-    std::shared_ptr<const Band> base = base_;
-    lock.unlock();
-    // Only this thread frees the raw bytes, so they can be read without the lock.
-    std::vector<uint8_t> packed;
-    int depth = 0;
-    if (base) {
-        int baseDepth;
-        {
-            std::lock_guard baseLock(base->mutex_);
-            baseDepth = base->delta_ ? base->depth_ : 0;
-        }
-        if (baseDepth >= kMostDepth)
-            base.reset();
-        else
-            depth = baseDepth + 1;
+    {
+        std::lock_guard lock(mutex_);
+        if (raw_.empty())
+            return false;
     }
-    if (base) {
-        std::vector<uint8_t> difference(bytes_);
-        base->read(difference.data());
-        subtract(difference.data(), raw_.data(), difference.data(), bytes_);
-        packed = compress(difference.data(), bytes_);
-    } else {
-        packed = compress(raw_.data(), bytes_);
-    }
+    // Only this thread changes how bands are kept, so the raw bytes can be read unlocked.
+    std::vector<uint8_t> packed = compress(raw_.data(), bytes_);
+    if (std::shared_ptr<Band> older = replaced_.lock(); older && older->version_ % kWholeEvery != 0)
+        older->rebaseOnto(shared_from_this(), raw_.data());
+    replaced_.reset();
     RawBytes raw;
-    lock.lock();
+    std::unique_lock lock(mutex_);
     const ptrdiff_t change = static_cast<ptrdiff_t>(packed.size()) - static_cast<ptrdiff_t>(raw_.size());
     raw.swap(raw_);
     packed_ = std::move(packed);
-    delta_ = static_cast<bool>(base);
-    depth_ = depth;
-    base_ = std::move(base);
     lock.unlock();
     HistoryMemory::instance().held(change);
     HistoryMemory::instance().giveRaw(std::move(raw));
     return true;
+}
+
+void Band::rebaseOnto(const std::shared_ptr<const Band>& newer, const uint8_t* newerBytes)
+{
+    std::vector<uint8_t> own;
+    {
+        std::lock_guard lock(mutex_);
+        // Raw (its packing failed), already a difference, or on disk: left as it is.
+        if (!raw_.empty() || delta_ || spillOffset_ >= 0 || packed_.empty())
+            return;
+        own = packed_;
+    }
+    std::vector<uint8_t> difference(bytes_);
+    decompress(own.data(), own.size(), difference.data(), bytes_);
+    for (size_t i = 0; i < bytes_; ++i)
+        difference[i] = static_cast<uint8_t>(difference[i] - newerBytes[i]);
+    std::vector<uint8_t> packed = compress(difference.data(), bytes_);
+    if (packed.size() >= own.size())
+        return;
+    std::unique_lock lock(mutex_);
+    const ptrdiff_t change = static_cast<ptrdiff_t>(packed.size()) - static_cast<ptrdiff_t>(packed_.size());
+    packed_ = std::move(packed);
+    delta_ = true;
+    base_ = newer;
+    lock.unlock();
+    HistoryMemory::instance().held(change);
 }
 
 bool Band::spill()

@@ -42,14 +42,15 @@ private:
     size_t size_ = 0;
 };
 
-class Band {
+class Band : public std::enable_shared_from_this<Band> {
     struct Made {};
 
 public:
-    // A copy of bytes at src. A base of the same length lets the band be kept as its
-    // difference from it, which for a stroke or a brightness step is nearly all zero.
-    static std::shared_ptr<const Band> make(const uint8_t* src, size_t bytes, std::shared_ptr<const Band> base);
-    Band(Made, const uint8_t* src, size_t bytes, std::shared_ptr<const Band> base);
+    // A copy of bytes at src. The band it replaces (the same rows a step earlier, of the same
+    // length) is then kept as its difference from this one, which for a stroke or a brightness
+    // step is nearly all zero; the newest stays whole, so the step undone most is read fastest.
+    static std::shared_ptr<const Band> make(const uint8_t* src, size_t bytes, std::shared_ptr<const Band> replaced);
+    Band(Made, const uint8_t* src, size_t bytes, std::shared_ptr<const Band> replaced);
     ~Band();
     Band(const Band&) = delete;
     Band& operator=(const Band&) = delete;
@@ -69,12 +70,17 @@ public:
 
 private:
     friend class HistoryMemory;
-    // Background work: compresses a raw band; true when something changed.
+    // Background work: compresses a raw band whole, and the band it replaced as its difference
+    // from this one; true when something changed.
     bool pack();
+    // Keeps this whole, packed band as its difference from newer, whose bytes are given.
+    void rebaseOnto(const std::shared_ptr<const Band>& newer, const uint8_t* newerBytes);
     // The band this one is kept as a difference from; null while raw or kept whole.
     const Band* deltaBase() const;
     // The difference from base_ when the band is kept as one; false otherwise.
     bool readDifference(std::vector<uint8_t>& difference, const Band*& base) const;
+    // The packed bytes, from memory or the spill file; the caller holds the lock.
+    std::vector<uint8_t> packedLocked() const;
     // Moves the packed bytes to the spill file; false when they cannot be written.
     bool spill();
     // Bytes the band holds in memory now.
@@ -82,15 +88,17 @@ private:
 
     const size_t bytes_;
     uint64_t order_ = 0;
+    // Versions of the same rows count up; every fourth stays whole, which keeps chains short.
+    int version_ = 0;
+    std::weak_ptr<Band> replaced_;
     mutable std::mutex mutex_;
     RawBytes raw_;
     std::vector<uint8_t> packed_;
     bool delta_ = false;
     int64_t spillOffset_ = -1;
     size_t spillLength_ = 0;
-    // Kept while the band is stored as its difference from it; dropped once packed whole.
+    // The newer band this one is kept as a difference from.
     std::shared_ptr<const Band> base_;
-    int depth_ = 0;
 };
 
 // The history memory of the whole program, shared by all windows: accounting of the bytes bands
