@@ -21,6 +21,9 @@
 #include <QTemporaryDir>
 
 #include <array>
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
 #include <cstring>
 #include <ostream>
 #include <random>
@@ -376,6 +379,30 @@ TEST_F(HistoryBudget, ASpillFileThatCannotBeWrittenKeepsEverythingInMemoryAndTel
         apply(model, Step{6, {}});
         expectSame(fresh, model, i);
     }
+}
+
+// Spill files of runs that ended are removed at start; a running process keeps its own, and
+// other files stay.
+TEST(HistorySpillFiles, OnlyThoseOfProcessesNoLongerRunningAreRemoved)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    // A process id nobody has now.
+    pid_t gone = 4000000;
+    while (kill(gone, 0) == 0 || errno == EPERM)
+        --gone;
+    const QStringList names = {QStringLiteral("history-%1.spill").arg(gone),
+                               QStringLiteral("history-%1.spill").arg(getpid()),
+                               QStringLiteral("history-1.spill"), // init: always running
+                               QStringLiteral("history-x.spill"), QStringLiteral("notes.txt")};
+    for (const QString& name : names) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    history::HistoryMemory::removeStaleSpillFiles(folder.path().toStdString());
+    EXPECT_FALSE(QFile::exists(folder.filePath(names[0])));
+    for (int i = 1; i < names.size(); ++i)
+        EXPECT_TRUE(QFile::exists(folder.filePath(names[i]))) << names[i].toStdString();
 }
 
 } // namespace
