@@ -87,6 +87,7 @@ Band::Band(Made, const uint8_t* src, size_t bytes, std::shared_ptr<const Band> r
         replaced_ = std::const_pointer_cast<Band>(replaced);
     }
     HistoryMemory::instance().held(static_cast<ptrdiff_t>(bytes));
+    HistoryMemory::instance().rawBytes_.fetch_add(bytes);
 }
 
 Band::~Band()
@@ -95,6 +96,7 @@ Band::~Band()
     if (order_ != 0)
         memory.leave(order_);
     memory.held(-static_cast<ptrdiff_t>(heldBytes()));
+    memory.rawBytes_.fetch_sub(raw_.size());
     if (spillOffset_ >= 0)
         memory.releaseSpill(spillOffset_, spillLength_);
 }
@@ -199,6 +201,7 @@ bool Band::pack()
     packed_ = std::move(packed);
     lock.unlock();
     HistoryMemory::instance().held(change);
+    HistoryMemory::instance().rawBytes_.fetch_sub(raw.size());
     HistoryMemory::instance().giveRaw(std::move(raw));
     return true;
 }
@@ -332,15 +335,18 @@ void HistoryMemory::removeStaleSpillFiles(const std::string& folder)
 
 void HistoryMemory::enrol(const std::shared_ptr<Band>& band)
 {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (!worker_.joinable() && !stopping_)
         worker_ = std::thread([this] { work(); });
     band->order_ = nextOrder_++;
     bands_.emplace(band->order_, band);
-    if (!stopping_) {
-        toPack_.push_back(band->order_);
-        wake_.notify_all();
-    }
+    if (stopping_)
+        return;
+    toPack_.push_back(band->order_);
+    wake_.notify_all();
+    const size_t most = std::max(budget_.load() / 8, size_t{64} << 20);
+    if (rawBytes_.load() > most)
+        packed_.wait(lock, [&] { return stopping_ || toPack_.empty() || rawBytes_.load() <= most / 2; });
 }
 
 void HistoryMemory::leave(uint64_t order)
@@ -364,8 +370,10 @@ void HistoryMemory::work()
             toPack_.pop_front();
             auto found = bands_.find(order);
             std::shared_ptr<Band> band = found == bands_.end() ? nullptr : found->second.lock();
-            if (!band)
+            if (!band) {
+                packed_.notify_all();
                 continue;
+            }
             // Unlocked: a window may store, restore or drop bands meanwhile. The band is kept
             // alive here and may end here (its destructor takes the lock).
             lock.unlock();
@@ -376,6 +384,8 @@ void HistoryMemory::work()
             }
             band.reset();
             lock.lock();
+            packed_.notify_all();
+            keepBudget(lock);
         }
         keepBudget(lock);
         busy_ = false;
@@ -571,6 +581,7 @@ void HistoryMemory::shutdown()
         stopping_ = true;
         wake_.notify_all();
         idle_.notify_all();
+        packed_.notify_all();
     }
     if (worker_.joinable())
         worker_.join();

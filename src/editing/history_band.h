@@ -175,6 +175,10 @@ private:
 
     std::atomic<size_t> budget_;
     std::atomic<size_t> memoryBytes_{0};
+    // Bytes of bands not compressed yet: a snapshot waits while they pass a bound, so that the
+    // background never falls further behind than that.
+    std::atomic<size_t> rawBytes_{0};
+    std::condition_variable packed_;
     std::atomic<size_t> spilledBytes_{0};
 
     // Raw buffers of packed bands, for the next raw bands: fresh pages cost a fault each.
