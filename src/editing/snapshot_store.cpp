@@ -19,6 +19,10 @@ std::unordered_map<const gdi::DibSurface*, uint64_t>& noteTakers()
     return takers;
 }
 
+// The store whose cache holds a restored picture: one for the whole program, so that many big
+// windows do not each keep one more copy of their picture.
+const SnapshotStore* cacheHolder = nullptr;
+
 uint64_t nextStoreId()
 {
     static std::atomic<uint64_t> next{1};
@@ -31,6 +35,8 @@ SnapshotStore::SnapshotStore(int slotCount) : slots_(static_cast<size_t>(slotCou
 
 SnapshotStore::~SnapshotStore()
 {
+    if (cacheHolder == this)
+        cacheHolder = nullptr;
     std::erase_if(noteTakers(), [this](const auto& taker) { return taker.second == id_; });
 }
 
@@ -122,6 +128,13 @@ gdi::DibSurface* SnapshotStore::materialise(const Slot& slot, const std::vector<
 {
     if (slot.bands.empty())
         return nullptr;
+    if (cacheHolder != this) {
+        if (cacheHolder) {
+            cacheHolder->made_.reset();
+            cacheHolder->madeBands_.clear();
+        }
+        cacheHolder = this;
+    }
     const Shape& shape = slot.shape;
     if (!made_ || made_->width() != shape.width || made_->height() != shape.height ||
         made_->bitsPerPixel() != shape.bits) {
