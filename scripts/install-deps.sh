@@ -11,6 +11,7 @@ packages=(
   libjpeg-dev libtiff-dev libpng-dev zlib1g-dev libwebp-dev   # picture codecs
   webp                                  # cwebp, dwebp and img2webp: WebP fixtures of the tests, the bench peer
   libuemf-dev                           # enhanced metafile records
+  libzstd-dev                           # compression of the undo history
   libsane-dev                           # scanning through SANE
   libgtest-dev libgmock-dev libbenchmark-dev      # tests and benchmarks
   xvfb xauth imagemagick                # screenshots under a virtual display, fixtures

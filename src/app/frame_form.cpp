@@ -72,6 +72,7 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent)
     ProgramDir = QDir::currentPath();
     setAcceptDrops(true);
     readRecentFile();
+    setUpUndoHistory();
 }
 
 TFrameForm::~TFrameForm()

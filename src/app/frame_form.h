@@ -113,6 +113,8 @@ protected:
 private:
     void createMenus();
     void readRecentFile();
+    // The undo history's budget from config.ini, and its notice when the disk will not take it.
+    void setUpUndoHistory();
     void mergeActiveChildMenus();
     void tile(TileMode mode);
 

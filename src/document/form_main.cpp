@@ -10,6 +10,7 @@
 #include "document/window_figure_host.h"
 #include "drawing/color_grid.h"
 #include "editing/canvas_size.h"
+#include "editing/history_band.h"
 #include "editing/image_scroll_box.h"
 #include "editing/labeled_slider.h"
 #include "editing/slider.h"
@@ -26,6 +27,7 @@
 #include "platform/framework/graphic.h"
 #include "platform/framework/image.h"
 #include "platform/framework/size_policy.h"
+#include "platform/gdi/pixel_memory.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -145,6 +147,13 @@ QList<QToolButton*> styleRow(QWidget* contents, QGridLayout* grid, int row, std:
 
 } // namespace
 
+namespace {
+
+// Picture windows open now: the buffers kept for reuse go back to the system after the last.
+int openWindows = 0;
+
+} // namespace
+
 TFormMain::TFormMain(QMdiArea* frameArea)
     : QMainWindow(nullptr),
       Toolbox([this] { return canvasOf(GetGraphic()); }),
@@ -152,6 +161,7 @@ TFormMain::TFormMain(QMdiArea* frameArea)
       History(*this),
       frameArea_(frameArea)
 {
+    ++openWindows;
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Без имени"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -219,6 +229,14 @@ TFormMain::~TFormMain()
 {
     if (Toolbox.TextEdit)
         delete Toolbox.TextEdit.data();
+    // The view and its picture go after this body: the kept buffers are released once they have.
+    if (--openWindows == 0)
+        QTimer::singleShot(0, [] {
+            if (openWindows == 0) {
+                gdi::PixelMemory::releaseKept();
+                history::HistoryMemory::instance().releaseKept();
+            }
+        });
 }
 
 TDibGraphic* TFormMain::GetGraphic() const
@@ -1026,7 +1044,7 @@ void TFormMain::prepareWorkImage()
 
 void TFormMain::restoreSnapshot(int slot)
 {
-    if (sizedSnapshots_.at(static_cast<size_t>(slot)) && UndoImages.snapshot(slot)) {
+    if (sizedSnapshots_.at(static_cast<size_t>(slot)) && UndoImages.holds(slot)) {
         restoreSnapshotWithSize(slot);
         return;
     }

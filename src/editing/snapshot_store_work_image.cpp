@@ -41,12 +41,13 @@ void SnapshotStore::prepareWorkImage(TImage& workImage)
     workImage.Picture()->Bitmap()->SetPixelFormat(pf32bit);
 }
 
-void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture) const
+void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture)
 {
     const Slot& shot = slots_.at(static_cast<size_t>(slot));
-    const gdi::DibSurface* pixels = shot.pixels.get();
-    if (!pixels)
+    if (shot.bands.empty())
         return;
+    reference_ = Reference{};
+    const gdi::DibSurface* pixels = materialise(shot);
     const TLogPalette palette = PaletteOfColorTable(pixels->colorTable());
     TDibGraphic restored;
     restored.NewImage(pixels->width(), pixels->height(), shot.format, shot.format == ifTrueColor ? nullptr : &palette,
@@ -63,12 +64,80 @@ void SnapshotStore::restoreWhole(int slot, TDibGraphic& picture) const
         now.SetCopyMode(was.CopyMode());
     }
     picture.SwapImage(restored);
+    referTo(std::as_const(picture).DibSection(), &shot);
 }
 
-void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& picture) const
+bool SnapshotStore::restoreBands(const Slot& shot, TImage& workImage, TDibGraphic& picture, const Reference& before)
+{
+    const Shape& shape = shot.shape;
+    TBitmap* work = workImage.Picture()->Bitmap();
+    if (shot.bands.empty() || picture.GetEmpty() || picture.ImageFormat() != shot.format || work->Empty())
+        return false;
+    gdi::DibSurface* pictureSurface = picture.DibSection();
+    gdi::DibSurface* workSurface = work->Surface();
+    if (!workSurface || shapeOf(*pictureSurface) != shape || workSurface->width() != shape.width ||
+        workSurface->height() != shape.height || workSurface->bitsPerPixel() != 32)
+        return false;
+
+    const std::vector<bool> toPicture = differing(*pictureSurface, before, shape, shot.bands);
+    const Shape workShape = shapeOf(*workSurface);
+    Reference workBefore = std::move(workReference_);
+    workReference_ = Reference{};
+    // The work image is known by the bands it was drawn from, in its own 32-bit shape.
+    if (workBefore.surface == workSurface && workBefore.shape == workShape)
+        workBefore.shape = shape;
+    const std::vector<bool> toWork = differing(*workSurface, workBefore, shape, shot.bands);
+    std::vector<bool> wanted(shot.bands.size());
+    for (size_t i = 0; i < wanted.size(); ++i)
+        wanted[i] = toPicture[i] || toWork[i];
+    gdi::DibSurface* shotPixels = materialise(shot, &wanted);
+
+    picture.SetXDpi(shot.xDpi);
+    picture.SetYDpi(shot.yDpi);
+    // Runs of bands, from the bottom of the buffer up, as rectangles from the top.
+    auto drawRuns = [&](const std::vector<bool>& which, auto&& draw) {
+        const size_t count = which.size();
+        for (size_t i = 0; i < count;) {
+            if (!which[i]) {
+                ++i;
+                continue;
+            }
+            size_t end = i;
+            while (end < count && which[end])
+                ++end;
+            const int bottom = shape.height - static_cast<int>(i) * BandRows;
+            const int top = std::max(0, shape.height - static_cast<int>(end) * BandRows);
+            draw(TRect{0, top, shape.width, bottom});
+            i = end;
+        }
+    };
+    {
+        gdi::DeviceContext from(*shotPixels);
+        TCanvas source;
+        source.SetHandle(&from);
+        TCanvas* canvas = workImage.Canvas();
+        canvas->SetCopyMode(cmSrcCopy);
+        drawRuns(toWork, [&](const TRect& r) { canvas->CopyRect(r, &source, r); });
+        source.SetHandle(nullptr);
+        gdi::DeviceContext to(*pictureSurface);
+        drawRuns(toPicture, [&](const TRect& r) { blit(to, r, from); });
+    }
+    referTo(pictureSurface, &shot);
+    forgetWrites(*workSurface);
+    workReference_ = {workSurface, workShape, shot.bands};
+    return true;
+}
+
+void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& picture)
 {
     const Slot& shot = slots_.at(static_cast<size_t>(slot));
-    gdi::DibSurface* shotPixels = shot.pixels.get();
+    // Whatever fails below leaves the picture unknown to the history: the next snapshot is whole.
+    const Reference before = std::move(reference_);
+    reference_ = Reference{};
+    if (restoreBands(shot, workImage, picture, before))
+        return;
+    workReference_ = Reference{};
+    gdi::DibSurface* shotPixels = materialise(shot);
 
     // The picture in the slot's format is made before anything is drawn, so that a picture
     // too big for it leaves both images as they were. The two are exchanged, and the old image
@@ -98,6 +167,12 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
         canvas->SetCopyMode(cmSrcCopy);
         canvas->CopyRect(whole, &source, whole);
         source.SetHandle(nullptr);
+    }
+    if (shotPixels && !work->Empty() && work->Surface() && work->Surface()->bitsPerPixel() == 32 &&
+        work->Width() == shotPixels->width() && work->Height() == shotPixels->height()) {
+        // Set before the picture is drawn: the work image is exactly the slot now, whatever follows.
+        forgetWrites(*work->Surface());
+        workReference_ = {work->Surface(), shapeOf(*work->Surface()), shot.bands};
     }
     if (picture.GetEmpty() || work->Empty())
         return;
@@ -129,8 +204,13 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
     const std::array<TRect, 2> fromWork = outside(workWidth, workHeight, shotWidth, shotHeight);
     for (const TRect& r : fromWork)
         blit(to, r, *work->Canvas()->Handle());
-    if (!recreated)
+    // The slot covered the whole picture: the picture is now exactly the slot.
+    const bool whole = shotPixels && shotWidth == width && shotHeight == height && shotPixels->width() == width &&
+                       shotPixels->height() == height;
+    if (!recreated) {
+        referTo(whole ? std::as_const(picture).DibSection() : nullptr, &shot);
         return;
+    }
     gdi::DeviceContext old(*exchanged.DibSection());
     for (const TRect& r : outside(width, height, workWidth, workHeight))
         blit(to, r, old);
@@ -143,4 +223,5 @@ void SnapshotStore::restoreInto(int slot, TImage& workImage, TDibGraphic& pictur
                 canvas->CopyRect(r, picture.Canvas(), r);
         }
     }
+    referTo(whole ? std::as_const(picture).DibSection() : nullptr, &shot);
 }

@@ -194,13 +194,11 @@ public:
     const TDibBitmapInfo& BitmapInfo() const { return BitmapInfo_; }
     const TLogPalette& LogPalette() const { return LogPalette_; }
     // The writable accessors (rows, bits, pixels) count as a possible change of the pixels.
+    // The surface keeps a note for each of its watchers (the view, the undo history, ...).
     uint8_t* Bits()
     {
         written_.noteAll();
-        // The surface's watchers (the view, the history, the journal) hear of it too.
-        if (DibSection_)
-            DibSection_->bits();
-        return Bits_;
+        return DibSection_ ? DibSection_->bits() : Bits_;
     }
     const uint8_t* Bits() const { return Bits_; }
     int32_t RowBytes() const { return RowBytes_; }

@@ -17,6 +17,8 @@ constexpr size_t kBig = (size_t{17} << 20) + 12345;
 
 TEST(PixelMemory, ABigBufferGivenUpIsTakenAgainZeroed)
 {
+    // Only one picture's worth is kept: what earlier tests left would give way to this one.
+    gdi::PixelMemory::releaseKept();
     const size_t keptBefore = gdi::PixelMemory::keptBytes();
     uint8_t* first = nullptr;
     {
@@ -55,6 +57,21 @@ TEST(PixelMemory, OnlyAFewBuffersAreKept)
     }
     // Each is kept whole huge pages long.
     EXPECT_LE(gdi::PixelMemory::keptBytes(), 4 * (kBig + (size_t{2} << 20)));
+}
+
+// A picture command gives up the picture and a temporary of the same size: one is kept, and
+// closing the last window hands it back.
+TEST(PixelMemory, KeepsOnePicturesWorthAndReleasesItOnRequest)
+{
+    {
+        gdi::PixelMemory picture(kBig);
+        gdi::PixelMemory temporary(kBig);
+        gdi::PixelMemory smaller(kBig / 2);
+    }
+    EXPECT_LE(gdi::PixelMemory::keptBytes(), kBig + (size_t{2} << 20));
+    EXPECT_GE(gdi::PixelMemory::keptBytes(), kBig / 2);
+    gdi::PixelMemory::releaseKept();
+    EXPECT_EQ(gdi::PixelMemory::keptBytes(), 0u);
 }
 
 } // namespace

@@ -64,8 +64,9 @@ struct Mapping {
     size_t length = 0;
 };
 
-// Enough for the buffers one picture command gives up and takes again (the picture, its undo
-// slot, the work image, a temporary), without holding on to a closed window's whole history.
+// Enough for the buffers one picture command gives up and takes again (the picture, the work
+// image, a temporary), without holding on to a closed window's whole history: besides these
+// bounds, no more than the biggest of them, one picture's worth.
 constexpr size_t kMostKept = 4;
 // A few huge pages fault in quickly; keeping them would only push the big buffers out.
 constexpr size_t kLeastKept = 4 * kHugePage;
@@ -99,14 +100,25 @@ public:
 
     void give(uint8_t* data, size_t length)
     {
-        if (length < kLeastKept) {
-            ::munmap(data, length);
-            return;
-        }
         std::vector<Mapping> dropped;
         {
             std::lock_guard lock(mutex_);
-            keep({data, length}, dropped);
+            if (length >= kLeastKept)
+                kept_.push_back({data, length});
+            else
+                dropped.push_back({data, length});
+            trim(dropped);
+        }
+        for (const Mapping& m : dropped)
+            ::munmap(m.data, m.length);
+    }
+
+    void release()
+    {
+        std::deque<Mapping> dropped;
+        {
+            std::lock_guard lock(mutex_);
+            dropped.swap(kept_);
         }
         for (const Mapping& m : dropped)
             ::munmap(m.data, m.length);
@@ -132,10 +144,13 @@ private:
     }
 
     // The oldest go first when there are too many.
-    void keep(const Mapping& m, std::vector<Mapping>& dropped)
+    void trim(std::vector<Mapping>& dropped)
     {
-        kept_.push_back(m);
-        while (kept_.size() > kMostKept || keptBytes() > kMostKeptBytes) {
+        size_t biggest = 0;
+        for (const Mapping& m : kept_)
+            biggest = std::max(biggest, m.length);
+        const size_t most = std::min(kMostKeptBytes, biggest);
+        while (!kept_.empty() && (kept_.size() > kMostKept || keptBytes() > most)) {
             dropped.push_back(kept_.front());
             kept_.pop_front();
         }
@@ -182,6 +197,11 @@ PixelMemory::~PixelMemory()
 size_t PixelMemory::keptBytes()
 {
     return keptMappings().bytes();
+}
+
+void PixelMemory::releaseKept()
+{
+    keptMappings().release();
 }
 
 void PixelMemory::swap(PixelMemory& other) noexcept

@@ -3,7 +3,8 @@
 // for huge pages and a new size remaps its pages, so a size step of a few pixels on a big
 // picture neither copies it nor touches its pages again. Small ones come from the C heap.
 //
-// A big buffer given up is kept for the next big one rather than handed back to the system:
+// A big buffer given up is kept for the next big one rather than handed back to the system
+// (no more than one picture's worth):
 // fresh pages cost a fault each, and many times more where the system has meanwhile passed its
 // free pages on to a hypervisor, which it does with pages left free for a second or two.
 
@@ -30,6 +31,8 @@ public:
 
     // Bytes of the big buffers kept for reuse; for tests.
     static size_t keptBytes();
+    // Hands every kept buffer back to the system (when the last picture window closes).
+    static void releaseKept();
 
 private:
     void swap(PixelMemory& other) noexcept;
