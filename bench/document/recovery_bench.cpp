@@ -15,6 +15,7 @@
 #include "platform/forms/modal.h"
 #include "platform/framework/canvas.h"
 #include "fastest_run.h"
+#include "photo_picture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -33,21 +34,6 @@ namespace {
 constexpr int Width = 4000;
 constexpr int Height = 3000;
 
-void paintPhoto(TDibGraphic& picture)
-{
-    picture.NewImage(Width, Height, ifTrueColor, nullptr, 0, 0);
-    std::mt19937 random(3);
-    for (int y = 0; y < Height; ++y) {
-        uint8_t* row = picture.ScanLine(y);
-        for (int x = 0; x < Width; ++x) {
-            const int noise = static_cast<int>(random() % 9) - 4;
-            row[3 * x] = static_cast<uint8_t>(std::clamp(x * 255 / Width + noise, 0, 255));
-            row[3 * x + 1] = static_cast<uint8_t>(std::clamp(y * 255 / Height + noise, 0, 255));
-            row[3 * x + 2] = static_cast<uint8_t>(std::clamp((x + y) * 255 / (Width + Height) - noise, 0, 255));
-        }
-    }
-}
-
 TFormMain* makeWindow()
 {
     static auto* sizeDialog = new TNewBMPForm;
@@ -60,7 +46,7 @@ TFormMain* makeWindow()
     TFormMain* form = TFormMain::NewPicture(nullptr, nullptr);
     form->resize(1000, 700);
     form->show();
-    paintPhoto(*form->GetGraphic());
+    paintPhoto(*form->GetGraphic(), Width, Height);
     QCoreApplication::processEvents();
     return form;
 }

@@ -8,6 +8,7 @@
 
 #include "imaging/transforms/color_depth.h"
 #include "imaging/transforms/convolution_transform.h"
+#include "photo_picture.h"
 #include "imaging/transforms/lightness_transforms.h"
 #include "imaging/transforms/resize_transform.h"
 #include "imaging/transforms/saturation.h"
@@ -21,19 +22,8 @@ constexpr int Width = 1000, Height = 750;
 const TDibGraphic& photo()
 {
     static TDibGraphic picture;
-    if (picture.GetEmpty()) {
-        picture.NewImage(Width, Height, ifTrueColor, nullptr, 0, 0);
-        std::mt19937 random(3);
-        for (int y = 0; y < Height; ++y) {
-            uint8_t* row = picture.ScanLine(y);
-            for (int x = 0; x < Width; ++x) {
-                const int noise = static_cast<int>(random() % 9) - 4;
-                row[3 * x] = static_cast<uint8_t>(std::clamp(x * 255 / Width + noise, 0, 255));
-                row[3 * x + 1] = static_cast<uint8_t>(std::clamp(y * 255 / Height + noise, 0, 255));
-                row[3 * x + 2] = static_cast<uint8_t>(std::clamp((x + y) * 255 / (Width + Height) - noise, 0, 255));
-            }
-        }
-    }
+    if (picture.GetEmpty())
+        paintPhoto(picture, Width, Height);
     return picture;
 }
 
